@@ -1,0 +1,11 @@
+#include "app/DropComboBox.h"
+
+namespace quorrel {
+
+void DropComboBox::showPopup()
+{
+    emit aboutToDrop();
+    QComboBox::showPopup();
+}
+
+} // namespace quorrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace quorrel {
+
+// Every file dialog of the program goes through here.
+class FileDialog
+{
+public:
+    enum class Mode { Open, Save };
+
+    // The chosen path, or an empty text when the user cancelled.
+    static QString OpenFileName(QWidget* owner, const QString& caption, const QString& filter,
+                                const QString& directory = QString());
+    static QString SaveFileName(QWidget* owner, const QString& caption, const QString& filter,
+                                const QString& directory = QString());
+
+    // Tests answer dialogs here instead of showing them; an empty hook restores real dialogs.
+    using Hook = std::function<QString(Mode, const QString& caption, const QString& filter)>;
+    static void SetTestHook(Hook hook);
+};
+
+} // namespace quorrel

@@ -1,0 +1,277 @@
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/HotKeys.h"
+#include "app/Launcher.h"
+#include "app/MessageBox.h"
+#include "app/Session.h"
+#include "app/StoreAccess.h"
+#include "sales/DiscountRates.h"
+#include "settings/TicketNumbers.h"
+#include "store/Clock.h"
+#include "store/Conversions.h"
+#include "store/DateTexts.h"
+#include "store/Settings.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace quorrel {
+
+namespace {
+
+// The window is as wide as the sales area; the customer and phone units lie to its right and are
+// shown by widening the window.
+constexpr int kWideWidth = 1150;
+
+const int kListWidths[] = {50, 210, 80, 80, 100, 95};
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, QWidget* parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_session(session)
+{
+    m_ui->setupUi(this);
+    m_narrowWidth = width();
+    setFixedSize(size());
+
+    QTreeWidget* list = m_ui->超级列表框1;
+    for (int column = 0; column < 6; ++column) {
+        list->setColumnWidth(column, kListWidths[column]);
+        list->headerItem()->setTextAlignment(column, column < 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+    }
+    m_ui->组合框_折扣->addItems(DiscountRates());
+    m_ui->组合框_实收->setCurrentIndex(-1);
+    m_ui->组合框_实收->setEditText(QString());
+
+    m_clock = new QTimer(this);
+    m_clock->setObjectName(QStringLiteral("时钟1"));
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::TickClock);
+
+    connect(m_ui->按钮_添加商品, &QPushButton::clicked, this, &MainWindow::addLineRequested);
+    connect(m_ui->按钮_打印小票, &QPushButton::clicked, this, &MainWindow::printRequested);
+    connect(m_ui->按钮_仅保存小票, &QPushButton::clicked, this, &MainWindow::saveOnlyRequested);
+    connect(m_ui->按钮_打印预览, &QPushButton::clicked, this, &MainWindow::previewRequested);
+    connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::ShowCustomerArea);
+    connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::OpenCalculator);
+    connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::OpenTextEditor);
+
+    // Their windows come with later parts of the program.
+    for (QAction* pending : {m_ui->菜单_软件设置, m_ui->菜单_统计销售})
+        pending->setEnabled(false);
+    for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式, m_ui->按钮_打印预览})
+        pending->setEnabled(false);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::RunStartupRoutine()
+{
+    LookUpRole();
+    if (!m_hotKeys)
+        m_hotKeys = new HotKeys(this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
+    QCoreApplication::processEvents();
+    setWindowTitle(QStringLiteral("Quorrelv1.0          收银员：") + m_session.currentUser + u'(' +
+                   m_session.currentRole + u')');
+    m_ui->编辑框_收银员->setText(m_session.currentUser);
+    ApplyRoleToCashierUnits();
+    LoadTicketFormatSetting();
+    FillPaymentMethods();
+    m_ui->编辑框_备注->setPlainText(ui::ReadSetting(m_session.db, QStringLiteral("备注"), this));
+    m_ui->编辑框_店名->setText(ui::ReadSetting(m_session.db, QStringLiteral("店名"), this));
+    ShowStartupTicketNumber();
+    ApplyPhoneSetting();
+    ApplyCustomerSetting();
+    ApplyDiscountSetting();
+    ApplyPaymentMethodSetting();
+    LoadPrintSettings();
+    m_ui->按钮_删除->setEnabled(false);
+    m_ui->按钮_修改->setEnabled(false);
+    m_ui->编辑框_名称->setFocus();
+    FillCashiers();
+    TickClock();
+    m_clock->start();
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::LookUpRole()
+{
+    m_session.currentRole.clear();
+    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录 where  用户名=?"),
+                             {m_session.currentUser}, this);
+    if (!records)
+        return;
+    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
+        m_session.currentRole = records->Text(QStringLiteral("权限"));
+    records->Close();
+}
+
+void MainWindow::ApplyRoleToCashierUnits()
+{
+    const bool administrator = m_session.IsAdministrator();
+    m_ui->编辑框_收银员->setEnabled(administrator);
+    m_ui->组合框_收银员->setEnabled(administrator);
+    m_ui->按钮_仅保存小票->setEnabled(administrator);
+}
+
+void MainWindow::LoadTicketFormatSetting()
+{
+    if (const std::optional<int> format = LoadTicketFormat(m_session.db))
+        m_session.ticketFormat = *format;
+    else
+        MessageBox::Inform(ui::kQueryFailed, this);
+}
+
+void MainWindow::ShowStartupTicketNumber()
+{
+    const std::optional<QString> last = LastTicketNumber(m_session.db);
+    if (!last)
+        MessageBox::Inform(ui::kQueryFailed, this);
+    m_ui->编辑框_单号->setText(
+        StartupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::Now().date()));
+}
+
+void MainWindow::FillPaymentMethods()
+{
+    QComboBox* combo = m_ui->组合框_付款方式;
+    combo->clear();
+    if (auto records = ui::Query(m_session.db, QStringLiteral("select * from 付款方式"), {}, this)) {
+        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
+            combo->addItem(records->Text(QStringLiteral("方式")), records->ReadField(QStringLiteral("ID")));
+        records->Close();
+    }
+    m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
+}
+
+void MainWindow::ApplyPhoneSetting()
+{
+    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("电话"), this);
+    if (value == kOff) {
+        m_ui->选择框_电话->setChecked(false);
+        m_ui->编辑框_电话->setEnabled(false);
+        m_ui->组合框_电话->setEnabled(false);
+    } else if (value == kOn) {
+        m_ui->选择框_电话->setChecked(true);
+        m_ui->组合框_电话->setEnabled(true);
+        m_ui->编辑框_电话->setEnabled(true);
+        FillCustomerLists();
+        m_ui->按钮_客户栏->setChecked(true);
+    }
+}
+
+void MainWindow::ApplyCustomerSetting()
+{
+    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("客户"), this);
+    if (value == kOff) {
+        m_ui->选择框_客户->setChecked(false);
+        m_ui->编辑框_客户->setEnabled(false);
+        m_ui->组合框_客户->setEnabled(false);
+    } else if (value == kOn) {
+        m_ui->选择框_客户->setChecked(true);
+        m_ui->组合框_客户->setEnabled(true);
+        m_ui->编辑框_客户->setEnabled(false);
+        FillCustomerLists();
+        m_ui->按钮_客户栏->setChecked(true);
+    }
+}
+
+void MainWindow::ApplyDiscountSetting()
+{
+    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("折扣"), this);
+    if (value == kOff) {
+        m_ui->选择框_折扣->setChecked(false);
+        m_ui->组合框_折扣->setEnabled(false);
+    } else if (value == kOn) {
+        m_ui->选择框_折扣->setChecked(true);
+        m_ui->组合框_折扣->setEnabled(true);
+    }
+}
+
+void MainWindow::ApplyPaymentMethodSetting()
+{
+    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("付款方式的选中"), this);
+    if (value == kOff) {
+        m_ui->选择框_付款方式->setChecked(false);
+        m_ui->编辑框_付款方式->setEnabled(false);
+        m_ui->组合框_付款方式->setEnabled(false);
+    } else if (value == kOn) {
+        m_ui->选择框_付款方式->setChecked(true);
+        m_ui->编辑框_付款方式->setEnabled(true);
+        m_ui->组合框_付款方式->setEnabled(true);
+    }
+}
+
+void MainWindow::LoadPrintSettings()
+{
+    auto flag = [this](const char16_t* column) {
+        return ui::ReadSetting(m_session.db, QString::fromUtf16(column), this) == kOn;
+    };
+    auto whole = [this](const char16_t* column) {
+        return static_cast<int>(TextToNumber(ui::ReadSetting(m_session.db, QString::fromUtf16(column), this)));
+    };
+    PrintSettings& print = m_session.print;
+    print.showPrintFinished = flag(u"显示打印完毕");
+    print.askPrintAgain = flag(u"提示再次打印");
+    print.printUnitPrice = flag(u"打印单价");
+    print.saveSalesRecords = flag(u"保存销售记录");
+    print.printLogo = flag(u"是否打印logo");
+    print.paperMargin = whole(u"纸张边距");
+    print.printOffset = whole(u"打印偏差");
+}
+
+void MainWindow::FillCashiers()
+{
+    QComboBox* combo = m_ui->组合框_收银员;
+    combo->clear();
+    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
+    if (!records)
+        return;
+    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
+        combo->addItem(records->Text(QStringLiteral("用户名")), records->ReadField(QStringLiteral("ID")));
+    records->Close();
+}
+
+void MainWindow::FillCustomerLists()
+{
+    QComboBox* phones = m_ui->组合框_电话;
+    QComboBox* names = m_ui->组合框_客户;
+    phones->clear();
+    names->clear();
+    auto records = ui::Query(m_session.db, QStringLiteral("select * from 客户资料"), {}, this);
+    if (!records)
+        return;
+    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
+        phones->addItem(records->Text(QStringLiteral("电话")));
+        names->addItem(records->Text(QStringLiteral("姓名")));
+    }
+    records->Close();
+}
+
+void MainWindow::ShowCustomerArea(bool show)
+{
+    m_ui->按钮_客户栏->setText(show ? QStringLiteral("客户 «") : QStringLiteral("客户 »"));
+    setFixedSize(show ? kWideWidth : m_narrowWidth, height());
+}
+
+void MainWindow::TickClock()
+{
+    m_ui->编辑框_时间->setText(DateTimeText(Clock::Now()));
+}
+
+void MainWindow::OpenCalculator()
+{
+    if (!Launcher::OpenCalculator())
+        MessageBox::Inform(QStringLiteral("没有找到计算器程序，请先安装计算器（如 gnome-calculator）。"), this);
+}
+
+void MainWindow::OpenTextEditor()
+{
+    if (!Launcher::OpenTextEditor())
+        MessageBox::Inform(QStringLiteral("没有找到记事本程序，请先安装文本编辑器（如 gedit）。"), this);
+}
+
+} // namespace quorrel

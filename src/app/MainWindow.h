@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace quorrel {
+
+class HotKeys;
+struct Session;
+
+// The sales window: what it shows when it opens, its menu and buttons, clock and hot keys.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(Session& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The opening routine: role, caption, cashier, ticket number, settings, lists. Runs when the
+    // window opens and again after the ticket format changes; the hot keys are installed once.
+    void RunStartupRoutine();
+
+    Ui::MainWindow& Units() { return *m_ui; }
+
+signals:
+    void addLineRequested();  // "添加", Enter
+    void printRequested();    // "打印小票", F5
+    void saveOnlyRequested(); // "仅保存小票"
+    void previewRequested();  // "打印预览"
+
+private:
+    void LookUpRole();
+    void ApplyRoleToCashierUnits();
+    void LoadTicketFormatSetting();
+    void ShowStartupTicketNumber();
+    void FillPaymentMethods();
+    void ApplyPhoneSetting();
+    void ApplyCustomerSetting();
+    void ApplyDiscountSetting();
+    void ApplyPaymentMethodSetting();
+    void LoadPrintSettings();
+    void FillCashiers();
+    void FillCustomerLists();
+
+    void ShowCustomerArea(bool show);
+    void TickClock();
+    void OpenCalculator();
+    void OpenTextEditor();
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    Session& m_session;
+    QTimer* m_clock = nullptr;
+    HotKeys* m_hotKeys = nullptr;
+    int m_narrowWidth = 0;
+};
+
+} // namespace quorrel

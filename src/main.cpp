@@ -1,0 +1,19 @@
+#include "app/AppController.h"
+#include "app/AppPaths.h"
+#include "app/Fonts.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorrel"));
+    QApplication::setQuitOnLastWindowClosed(false); // the controller decides when the program ends
+    quorrel::InstallLookAndLanguage(app);
+
+    quorrel::AppController controller(quorrel::DefaultDatabasePath());
+    QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+    if (!controller.Start())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+namespace quorrel {
+
+class Database;
+
+// Ticket number formats as stored in 配置文件.全局单号格式.
+inline constexpr int kTicketFormatCustomPrefix = 1; // "0000000" + six-digit counter
+inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit counter
+
+// The stored format as a whole number; nullopt when the query failed.
+std::optional<int> LoadTicketFormat(Database& db);
+bool StoreTicketFormat(Database& db, int format);
+
+// 销售票号 of the sale with the highest ID; empty when there is none, nullopt when a query failed.
+std::optional<QString> LastTicketNumber(Database& db);
+
+// What the ticket box shows when the main window opens, given the last stored number.
+QString StartupTicketNumber(int format, const QString& lastTicket, const QDate& today);
+
+// The number that follows `current` in `format`; any other format leaves it unchanged.
+QString AdvanceTicketNumber(int format, const QString& current, const QDate& today);
+
+} // namespace quorrel

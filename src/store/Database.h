@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quorrel {
+
+class RecordSet;
+
+// The one connection to the shop's database file. Statements may be written in the Access forms
+// the program has always used (bracketed names, #…# date literals, select top N, now()); they are
+// translated before SQLite sees them. Every value a user typed goes in as a bound parameter.
+class Database
+{
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file with the given key and proves the key by reading the schema.
+    // A file without that key, with another key, or that is no database at all is refused.
+    bool Open(const QString& path, const QByteArray& key);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    QString Path() const { return m_path; }
+
+    // A record set positioned before its first row, or nullptr when the statement fails.
+    std::unique_ptr<RecordSet> Query(const QString& sql, const QVariantList& params = {});
+
+    // Runs one statement; parameters fill its "?" places in order (QString → text,
+    // QByteArray → bytes, integers and doubles as numbers, a null QVariant → NULL).
+    bool Execute(const QString& sql, const QVariantList& params = {});
+
+    qint64 LastInsertId() const;
+    QString LastError() const { return m_lastError; }
+
+    // Raw handle for benchmarks and for the transaction guard.
+    sqlite3* Handle() const { return m_db; }
+
+private:
+    bool Prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);
+    void SetError(const QString& where);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    QString m_lastError;
+};
+
+} // namespace quorrel

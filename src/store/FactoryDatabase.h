@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quorrel {
+
+// The factory database the program carries: schema, settings row 1, the user "admin" with an
+// empty password, the common payment methods. Made at build time, encrypted with the program's key.
+QByteArray FactoryDatabaseImage();
+
+// Writes the factory database to `path` in one piece (a temporary file renamed into place), so a
+// failed write never leaves a half file behind. False with `error` set when it could not be written.
+bool WriteFactoryDatabase(const QString& path, QString* error = nullptr);
+
+} // namespace quorrel

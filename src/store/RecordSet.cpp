@@ -1,0 +1,128 @@
+#include "store/RecordSet.h"
+
+#include "store/Conversions.h"
+
+#include <sqlcipher/sqlite3.h>
+
+namespace quorrel {
+
+RecordSet::RecordSet(sqlite3_stmt* statement)
+    : m_statement(statement)
+    , m_columnCount(statement ? sqlite3_column_count(statement) : 0)
+{
+}
+
+RecordSet::~RecordSet()
+{
+    Close();
+}
+
+void RecordSet::Close()
+{
+    if (m_statement) {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+    }
+    m_atEnd = true;
+}
+
+void RecordSet::Step()
+{
+    if (!m_statement) {
+        m_atEnd = true;
+        return;
+    }
+    const int rc = sqlite3_step(m_statement);
+    m_atEnd = rc != SQLITE_ROW;
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        m_failed = true;
+}
+
+void RecordSet::MoveFirst()
+{
+    if (!m_statement)
+        return;
+    if (m_started) {
+        // Already on the first row: keep it (the query stepped once to detect failures).
+        if (m_firstRowCurrent)
+            return;
+        sqlite3_reset(m_statement);
+    }
+    m_started = true;
+    m_failed = false;
+    Step();
+    m_firstRowCurrent = true;
+}
+
+void RecordSet::MoveNext()
+{
+    if (m_atEnd)
+        return;
+    m_firstRowCurrent = false;
+    Step();
+}
+
+int RecordSet::IndexOf(const QString& column) const
+{
+    if (m_columns.isEmpty() && m_statement) {
+        for (int i = m_columnCount - 1; i >= 0; --i) // the first of equal names wins
+            m_columns.insert(QString::fromUtf8(sqlite3_column_name(m_statement, i)).toCaseFolded(), i);
+    }
+    return m_columns.value(column.toCaseFolded(), -1);
+}
+
+QVariant RecordSet::Value(int index) const
+{
+    if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
+        return QString();
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(m_statement, index));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, index);
+    case SQLITE_BLOB: {
+        const void* data = sqlite3_column_blob(m_statement, index);
+        return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_statement, index));
+    }
+    case SQLITE_TEXT: {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, index));
+        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, index));
+    }
+    default:
+        return QString();
+    }
+}
+
+QVariant RecordSet::ReadField(const QString& column) const
+{
+    return Value(IndexOf(column));
+}
+
+QVariant RecordSet::ReadField(int position) const
+{
+    return Value(position - 1);
+}
+
+QString RecordSet::Text(const QString& column) const
+{
+    return Text(IndexOf(column) + 1);
+}
+
+QString RecordSet::Text(int position) const
+{
+    const int index = position - 1;
+    if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
+        return QString();
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_NULL:
+        return QString();
+    case SQLITE_FLOAT:
+        return DoubleToText(sqlite3_column_double(m_statement, index));
+    default: {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, index));
+        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, index));
+    }
+    }
+}
+
+} // namespace quorrel

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace quorrel {
+
+class Database;
+
+// Scoped transaction: rolls back in its destructor unless Commit() succeeded.
+class Transaction
+{
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool Began() const { return m_began; }
+    bool Commit();
+
+private:
+    Database& m_db;
+    bool m_began = false;
+    bool m_done = false;
+};
+
+} // namespace quorrel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quorrel::test {
+
+// Answers and records every message box, file dialog and program start of the code under test.
+// A question with no queued answer fails the test (and is answered No) instead of hanging.
+class Hooks
+{
+public:
+    static Hooks& Instance();
+
+    void Reset();
+
+    // Queued answers for questions, used in order.
+    void AnswerNext(MessageAnswer answer) { m_answers.append(answer); }
+    const QList<ShownMessage>& Messages() const { return m_messages; }
+    QStringList MessageTexts() const;
+    void ClearMessages() { m_messages.clear(); }
+
+    void ChooseNextFile(const QString& path) { m_files.append(path); }
+
+    // Programs the code asked to start (program path followed by its arguments).
+    const QList<QStringList>& Started() const { return m_started; }
+    void SetStartsSucceed(bool succeed) { m_startsSucceed = succeed; }
+
+private:
+    friend class HookEnvironment;
+    friend class HookedTest;
+    void Install();
+
+    QList<MessageAnswer> m_answers;
+    QList<ShownMessage> m_messages;
+    QStringList m_files;
+    QList<QStringList> m_started;
+    bool m_startsSucceed = true;
+};
+
+// Installs the hooks for the whole run and checks after each test that no queued answer is left.
+class HookEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override;
+};
+
+// Base fixture: fresh hooks for each test; fails when queued answers were never asked for.
+class HookedTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    Hooks& hooks() { return Hooks::Instance(); }
+};
+
+} // namespace quorrel::test

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/Database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+namespace quorrel::test {
+
+// A shop directory of its own for one test: the database file path and the single-instance lock.
+class TempShop
+{
+public:
+    TempShop();
+
+    QString DatabasePath() const { return m_dir.filePath(QStringLiteral("ZoZ.mdb")); }
+    QString LockPath() const { return m_dir.filePath(QStringLiteral("quorrel.lock")); }
+    QString FilePath(const QString& name) const { return m_dir.filePath(name); }
+
+    // Writes the factory database in place (as "Yes" to the start-up question does).
+    void WriteFactory() const;
+
+    // Runs one statement on the file through a connection of its own; fails the test on error.
+    void Exec(const QString& sql, const QVariantList& params = {}) const;
+    // The first column of the first row as text.
+    QString Scalar(const QString& sql, const QVariantList& params = {}) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace quorrel::test
