@@ -15,6 +15,7 @@
 #include "store/Settings.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QTimer>
 
 namespace quorrel {
@@ -39,6 +40,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     setFixedSize(size());
 
     QTreeWidget* list = m_ui->超级列表框1;
+    list->header()->setStretchLastSection(false);
     for (int column = 0; column < 6; ++column) {
         list->setColumnWidth(column, kListWidths[column]);
         list->headerItem()->setTextAlignment(column, column < 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);

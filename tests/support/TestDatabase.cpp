@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlcipher/sqlite3.h>
+
+#include <QFile>
+
 namespace quorrel::test {
 
 TempShop::TempShop()
@@ -17,6 +21,20 @@ void TempShop::WriteFactory() const
 {
     QString error;
     ASSERT_TRUE(WriteFactoryDatabase(DatabasePath(), &error)) << error.toStdString();
+}
+
+void TempShop::WriteDatabaseWithKey(const QByteArray& key) const
+{
+    QFile::remove(DatabasePath());
+    sqlite3* db = nullptr;
+    const QByteArray path = DatabasePath().toUtf8();
+    ASSERT_EQ(sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+    if (!key.isEmpty()) {
+        ASSERT_EQ(sqlite3_key(db, key.constData(), static_cast<int>(key.size())), SQLITE_OK);
+    }
+    EXPECT_EQ(sqlite3_exec(db, schema::kCreateTables, nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, schema::kFactoryRows, nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_close(db), SQLITE_OK);
 }
 
 void TempShop::Exec(const QString& sql, const QVariantList& params) const

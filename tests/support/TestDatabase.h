@@ -21,6 +21,10 @@ public:
     // Writes the factory database in place (as "Yes" to the start-up question does).
     void WriteFactory() const;
 
+    // Writes a database with the factory tables encrypted with another key (empty key: a plain
+    // unencrypted SQLite file) in place of the shop's file.
+    void WriteDatabaseWithKey(const QByteArray& key) const;
+
     // Runs one statement on the file through a connection of its own; fails the test on error.
     void Exec(const QString& sql, const QVariantList& params = {}) const;
     // The first column of the first row as text.

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/AppController.h"
+#include "support/Hooks.h"
+#include "support/TestDatabase.h"
+
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+namespace quorrel::test {
+
+// A unit of a window by its name; fails the test when it is missing.
+template <typename T>
+T* Unit(QWidget* window, const QString& name)
+{
+    T* unit = window ? window->findChild<T*>(name) : nullptr;
+    EXPECT_NE(unit, nullptr) << "no unit " << name.toStdString();
+    return unit;
+}
+
+// Types plain text into the focused or given widget one character at a time (works for Chinese).
+void TypeText(QWidget* widget, const QString& text);
+
+// Runs the program against a shop directory of the test's own, the way main() does.
+class AppTest : public HookedTest
+{
+protected:
+    void TearDown() override;
+
+    // Starts (or restarts) the program; false when it ended at once.
+    bool StartProgram();
+    // Destroys the running program, as its end does, so the next StartProgram is a new run.
+    void EndProgram();
+
+    // Logs in through the login window; true when the main window opened.
+    bool LogIn(const QString& name, const QString& password);
+
+    // Adds a user with the given role and password.
+    void AddUser(const QString& name, const QString& role, const QString& password);
+
+    QWidget* LoginWindowWidget() const;
+    QWidget* MainWindowWidget() const;
+
+    TempShop shop;
+    std::unique_ptr<AppController> app;
+    int finishedCount = 0;
+};
+
+} // namespace quorrel::test
