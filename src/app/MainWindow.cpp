@@ -7,7 +7,11 @@
 #include "app/MessageBox.h"
 #include "app/Session.h"
 #include "app/StoreAccess.h"
+#include "sales/Checkout.h"
 #include "sales/DiscountRates.h"
+#include "sales/LineItems.h"
+#include "sales/ProductLookup.h"
+#include "settings/TicketFormatWindow.h"
 #include "settings/TicketNumbers.h"
 #include "store/Clock.h"
 #include "store/Conversions.h"
@@ -54,6 +58,13 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &MainWindow::TickClock);
 
+    m_products = new ProductLookup(*m_ui, m_session.db, this);
+    m_lines = new LineItems(*m_ui, *m_products, this);
+    m_checkout = new Checkout(*m_ui, m_session, *m_lines, this);
+    connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::AddLine);
+    connect(this, &MainWindow::printRequested, m_checkout, &Checkout::PrintAndSave);
+    connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] { m_checkout->SaveSale(); });
+
     connect(m_ui->按钮_添加商品, &QPushButton::clicked, this, &MainWindow::addLineRequested);
     connect(m_ui->按钮_打印小票, &QPushButton::clicked, this, &MainWindow::printRequested);
     connect(m_ui->按钮_仅保存小票, &QPushButton::clicked, this, &MainWindow::saveOnlyRequested);
@@ -98,6 +109,12 @@ void MainWindow::RunStartupRoutine()
     TickClock();
     m_clock->start();
     QCoreApplication::processEvents();
+}
+
+void MainWindow::OpenTicketFormatWindow()
+{
+    TicketFormatWindow window(m_session, [this] { RunStartupRoutine(); }, nullptr, this);
+    window.exec();
 }
 
 void MainWindow::LookUpRole()

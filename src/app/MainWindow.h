@@ -12,7 +12,10 @@ class MainWindow;
 
 namespace quorrel {
 
+class Checkout;
 class HotKeys;
+class LineItems;
+class ProductLookup;
 struct Session;
 
 // The sales window: what it shows when it opens, its menu and buttons, clock and hot keys.
@@ -28,6 +31,12 @@ public:
     void RunStartupRoutine();
 
     Ui::MainWindow& Units() { return *m_ui; }
+    LineItems& Lines() { return *m_lines; }
+    ProductLookup& Products() { return *m_products; }
+    Checkout& Payment() { return *m_checkout; }
+
+    // Opens the ticket-format window (reached from the settings window).
+    void OpenTicketFormatWindow();
 
 signals:
     void addLineRequested();  // "添加", Enter
@@ -58,6 +67,9 @@ private:
     Session& m_session;
     QTimer* m_clock = nullptr;
     HotKeys* m_hotKeys = nullptr;
+    ProductLookup* m_products = nullptr;
+    LineItems* m_lines = nullptr;
+    Checkout* m_checkout = nullptr;
     int m_narrowWidth = 0;
 };
 

@@ -61,8 +61,15 @@ bool Database::Open(const QString& path, const QByteArray& key)
 {
     Close();
     m_lastError.clear();
-    if (!QFileInfo(path).isFile()) {
+    const QFileInfo file(path);
+    if (!file.isFile()) {
         m_lastError = QStringLiteral("文件不存在：%1").arg(path);
+        return false;
+    }
+    // SQLite takes an empty file for a new database and would quietly start one in it;
+    // an empty shop file is a damaged one.
+    if (file.size() == 0) {
+        m_lastError = QStringLiteral("文件是空的：%1").arg(path);
         return false;
     }
     const QByteArray nativePath = path.toUtf8();

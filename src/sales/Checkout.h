@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace quorrel {
+
+class LineItems;
+struct Session;
+
+// The end of a sale: the amount received and the change, then printing and saving.
+class Checkout : public QObject
+{
+    Q_OBJECT
+public:
+    Checkout(Ui::MainWindow& ui, Session& session, LineItems& lines, QWidget* owner);
+
+    // How long typing in the amount box may pause before the change is worked out.
+    static constexpr int kSettleMilliseconds = 500;
+
+    void PrintAndSave();
+    // Advances the ticket number and stores the sale; true when it was stored.
+    bool SaveSale();
+
+    // Receipt printing comes in through here so that the sale is saved only after it.
+    void SetPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ReceivedChanged();
+    void ComputeChange();
+    void ReceivedPicked(int index);
+    void ReceivedComboTyped(const QString& text);
+    void WheelOverReceivedCombo(int step);
+
+    Ui::MainWindow& m_ui;
+    Session& m_session;
+    LineItems& m_lines;
+    QWidget* m_owner;
+    QTimer* m_settle;
+    bool m_receivedPicked = false;
+    std::function<void()> m_printReceipt;
+};
+
+} // namespace quorrel

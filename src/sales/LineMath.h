@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quorrel {
+
+// The five text cells of a sale line after its row number, as the list shows, prints and stores them.
+struct LineCells
+{
+    QString name;       // column 1
+    QString quantity;   // column 2, as typed
+    QString unitPrice;  // column 3, two decimals
+    QString amount;     // column 4
+    QString discounted; // column 5
+};
+
+// What the entry boxes hold when a line is added or changed.
+struct LineEntry
+{
+    QString name;
+    QString quantity;
+    QString unitPrice;
+    bool discountOn = false;
+    QString discountRate; // tenths of the full price, as typed ("9.5")
+};
+
+// A line added with "添加": the name shown after the first "-", amounts rounded to two decimals.
+LineCells AddedLine(const LineEntry& entry);
+
+// A line changed with "修改": the name as typed, the amount cut (not rounded) to two decimals and the
+// discounted amount rounded but not padded, so "4.5" or "3.125" can stand in the cell.
+LineCells ChangedLine(const LineEntry& entry);
+
+// "A01-可乐" → "可乐": what follows the first "-", or the whole name.
+QString ShownName(const QString& name);
+
+// Sum of a column's cells, each taken through single precision, rounded to two decimals.
+QString SumColumn(const QStringList& cells);
+
+// The wheel's step for a roll reported in notches: exactly one notch away from the user steps −1,
+// anything else +1.
+int WheelStep(int notches);
+
+// The quantity and price boxes stepped by the wheel; nullopt when nothing changes.
+std::optional<QString> SteppedQuantity(const QString& text, int step);
+std::optional<QString> SteppedPrice(const QString& text, int step);
+
+} // namespace quorrel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace quorrel {
+
+class Database;
+
+struct ProductMatch
+{
+    QString name;  // 名称
+    QString price; // 单价 as stored
+};
+
+// The most recently stored product whose name begins with `prefix` (letters compare without
+// regard to case); an empty name when none does; nullopt when the query failed.
+std::optional<ProductMatch> LastProductWithPrefix(Database& db, const QString& prefix);
+
+// An entry of the product drop-down list: 代码 followed by 名称, and the whole part of the price.
+struct ProductEntry
+{
+    QString text;
+    qint64 number = 0;
+};
+std::optional<QList<ProductEntry>> ProductList(Database& db);
+
+// Remembers a product the cashier typed: its full name and the price with two decimals.
+bool RememberProductRow(Database& db, const QString& name, const QString& priceText);
+
+} // namespace quorrel

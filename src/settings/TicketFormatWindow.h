@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+
+namespace Ui {
+class TicketFormatWindow;
+}
+
+namespace quorrel {
+
+struct Session;
+
+// Chooses the ticket-number format: a fixed prefix of zeros, or the date.
+class TicketFormatWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    // `rerunMainStartup` re-applies the main window's start-up (so its ticket box shows the new
+    // format); `sampleBox` is the settings window's sample, when there is one.
+    TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox = nullptr,
+                       QWidget* parent = nullptr);
+    ~TicketFormatWindow() override;
+
+private:
+    void LoadFormatIntoUnits();
+    void CustomPrefixClicked(bool checked);
+    void DatePrefixClicked(bool checked);
+    void ConfirmClicked();
+
+    std::unique_ptr<Ui::TicketFormatWindow> m_ui;
+    Session& m_session;
+    std::function<void()> m_rerunMainStartup;
+    QLineEdit* m_sampleBox;
+};
+
+} // namespace quorrel
