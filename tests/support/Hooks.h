@@ -8,6 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
+// Readable failure output for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace quorrel::test {
 
 // Answers and records every message box, file dialog and program start of the code under test.
