@@ -11,6 +11,8 @@
 #include "sales/DiscountRates.h"
 #include "sales/LineItems.h"
 #include "sales/ProductLookup.h"
+#include "receipt/PreviewWindow.h"
+#include "receipt/ReceiptPrinting.h"
 #include "settings/TicketFormatWindow.h"
 #include "settings/TicketNumbers.h"
 #include "store/Clock.h"
@@ -61,6 +63,9 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_products = new ProductLookup(*m_ui, m_session.db, this);
     m_lines = new LineItems(*m_ui, *m_products, this);
     m_checkout = new Checkout(*m_ui, m_session, *m_lines, this);
+    m_receipts = new ReceiptPrinting(*m_ui, m_session, this);
+    m_checkout->SetReceiptPrinter([this] { m_receipts->PrintReceipt(); });
+    connect(this, &MainWindow::previewRequested, this, &MainWindow::OpenPreview);
     connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::AddLine);
     connect(this, &MainWindow::printRequested, m_checkout, &Checkout::PrintAndSave);
     connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] { m_checkout->SaveSale(); });
@@ -76,7 +81,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     // Their windows come with later parts of the program.
     for (QAction* pending : {m_ui->菜单_软件设置, m_ui->菜单_统计销售})
         pending->setEnabled(false);
-    for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式, m_ui->按钮_打印预览})
+    for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式})
         pending->setEnabled(false);
 }
 
@@ -109,6 +114,12 @@ void MainWindow::RunStartupRoutine()
     TickClock();
     m_clock->start();
     QCoreApplication::processEvents();
+}
+
+void MainWindow::OpenPreview()
+{
+    PreviewWindow preview(*m_receipts, this);
+    preview.exec();
 }
 
 void MainWindow::OpenTicketFormatWindow()

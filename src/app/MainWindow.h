@@ -16,6 +16,7 @@ class Checkout;
 class HotKeys;
 class LineItems;
 class ProductLookup;
+class ReceiptPrinting;
 struct Session;
 
 // The sales window: what it shows when it opens, its menu and buttons, clock and hot keys.
@@ -34,6 +35,7 @@ public:
     LineItems& Lines() { return *m_lines; }
     ProductLookup& Products() { return *m_products; }
     Checkout& Payment() { return *m_checkout; }
+    ReceiptPrinting& Receipts() { return *m_receipts; }
 
     // Opens the ticket-format window (reached from the settings window).
     void OpenTicketFormatWindow();
@@ -62,6 +64,7 @@ private:
     void TickClock();
     void OpenCalculator();
     void OpenTextEditor();
+    void OpenPreview();
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Session& m_session;
@@ -70,6 +73,7 @@ private:
     ProductLookup* m_products = nullptr;
     LineItems* m_lines = nullptr;
     Checkout* m_checkout = nullptr;
+    ReceiptPrinting* m_receipts = nullptr;
     int m_narrowWidth = 0;
 };
 

@@ -1,1 +1,68 @@
 #pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace quorrel {
+
+class Printer;
+
+// What a receipt shows, as the main window shows it when the receipt is made.
+struct ReceiptContent
+{
+    struct Item
+    {
+        QString name;
+        QString quantity;
+        QString unitPrice;
+        QString amount;
+    };
+
+    QString shopName;
+    QString ticketNumber;
+    QString time;
+    QList<Item> items;
+    QString totalQuantity;
+    QString totalAmount;
+    QString totalDiscounted;
+    QString received;
+    QString change;
+    QString cashier;
+    QString paymentMethod;
+    QString remark; // may hold several lines
+};
+
+// The settings one receipt is laid out with.
+struct ReceiptSettings
+{
+    bool withUnitPrice = true; // the layout with the unit-price column
+    bool printLogo = false;
+    int paperMargin = 0;       // tenths of a millimetre, the printer's left margin
+    int printOffset = 0;       // x of every text column and the start of every rule
+    int logoOffset = 0;        // widens the logo
+    QByteArray logo;           // the stored image bytes
+};
+
+enum class ReceiptStyle {
+    Printed, // a print job on the printer, ASCII colons in the totals
+    Preview, // drawn on the preview board: its own fonts, full-width colons, no job and no margin
+};
+
+// Byte limits of a name on its first line in the two layouts.
+inline constexpr int kNameBytesWithPrice = 10;
+inline constexpr int kNameBytesWithoutPrice = 18;
+
+// Lays out one receipt on `printer`. In the printed style this is one whole job: StartDocument to
+// EndDocument, with the margin set first. The positions are in tenths of a millimetre.
+void LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
+                   ReceiptStyle style = ReceiptStyle::Printed);
+
+// A name's two printed lines: the first at most `limit` GBK bytes, never cutting a character in
+// two; the rest, however long, on the second. The second is empty when the name fits.
+QStringList SplitName(const QString& name, int limit);
+
+// The payment method without its leading ASCII and full-width blanks.
+QString TrimLeadingBlanks(const QString& text);
+
+} // namespace quorrel

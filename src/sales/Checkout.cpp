@@ -96,18 +96,30 @@ void Checkout::PrintAndSave()
         MessageBox::Inform(QStringLiteral("没有可以打印的数据！"), m_owner);
         return;
     }
+    // The receipt carries the number the sale is stored under: advance first, print (and reprint)
+    // with it, then store without advancing again.
+    AdvanceTicketNumber();
     if (m_printReceipt)
         m_printReceipt();
-    SaveSale();
+    StoreShownSale();
 }
 
 bool Checkout::SaveSale()
 {
-    const QString ticket =
-        AdvanceTicketNumber(m_session.ticketFormat, m_ui.编辑框_单号->text(), Clock::Now().date());
-    m_ui.编辑框_单号->setText(ticket);
-    const SaleHeader header{ticket, m_ui.标签_总量->text(), m_ui.标签_总金额->text(), m_ui.编辑框_收银员->text(),
-                            m_ui.编辑框_备注->toPlainText()};
+    AdvanceTicketNumber();
+    return StoreShownSale();
+}
+
+void Checkout::AdvanceTicketNumber()
+{
+    m_ui.编辑框_单号->setText(
+        quorrel::AdvanceTicketNumber(m_session.ticketFormat, m_ui.编辑框_单号->text(), Clock::Now().date()));
+}
+
+bool Checkout::StoreShownSale()
+{
+    const SaleHeader header{m_ui.编辑框_单号->text(), m_ui.标签_总量->text(), m_ui.标签_总金额->text(),
+                            m_ui.编辑框_收银员->text(), m_ui.编辑框_备注->toPlainText()};
     if (!StoreSale(m_session.db, header, m_lines.Lines())) {
         qWarning().noquote() << "sale not stored:" << m_session.db.LastError();
         MessageBox::Inform(QStringLiteral("添加失败！"), m_owner);

@@ -25,12 +25,13 @@ public:
     // How long typing in the amount box may pause before the change is worked out.
     static constexpr int kSettleMilliseconds = 500;
 
+    // Prints the receipt under the next ticket number, then stores the sale under that same number.
     void PrintAndSave();
-    // Advances the ticket number and stores the sale; true when it was stored.
+    // Advances the ticket number and stores the sale without printing; true when it was stored.
     bool SaveSale();
 
     // Receipt printing comes in through here so that the sale is saved only after it.
-    void SetPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
+    void SetReceiptPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +42,8 @@ private:
     void ReceivedPicked(int index);
     void ReceivedComboTyped(const QString& text);
     void WheelOverReceivedCombo(int step);
+    void AdvanceTicketNumber();
+    bool StoreShownSale();
 
     Ui::MainWindow& m_ui;
     Session& m_session;

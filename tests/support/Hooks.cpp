@@ -2,6 +2,7 @@
 
 #include "app/FileDialog.h"
 #include "app/Launcher.h"
+#include "receipt/ReceiptPrinting.h"
 
 namespace quorrel::test {
 
@@ -18,6 +19,21 @@ void Hooks::Reset()
     m_files.clear();
     m_started.clear();
     m_startsSucceed = true;
+    m_printer = nullptr;
+    UseSystemPrinter(false);
+}
+
+void Hooks::UseSystemPrinter(bool use)
+{
+    if (use) {
+        ReceiptPrinting::SetPrinterFactory(nullptr);
+        return;
+    }
+    ReceiptPrinting::SetPrinterFactory([this] {
+        auto printer = std::make_unique<RecordingPrinter>();
+        m_printer = printer.get();
+        return printer;
+    });
 }
 
 QStringList Hooks::MessageTexts() const
@@ -47,6 +63,7 @@ void Hooks::Install()
         }
         return m_files.takeFirst();
     });
+    UseSystemPrinter(false);
     Launcher::SetTestHook([this](const QString& program, const QStringList& arguments) {
         m_started.append(QStringList{program} + arguments);
         return m_startsSucceed;

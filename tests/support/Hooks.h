@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MessageBox.h"
+#include "receipt/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,11 @@ public:
     const QList<QStringList>& Started() const { return m_started; }
     void SetStartsSucceed(bool succeed) { m_startsSucceed = succeed; }
 
+    // Receipts go to a recording printer unless a test prints for real; this is the one the
+    // current main window made (valid while that window lives).
+    RecordingPrinter* Printer() const { return m_printer; }
+    void UseSystemPrinter(bool use);
+
 private:
     friend class HookEnvironment;
     friend class HookedTest;
@@ -49,6 +55,7 @@ private:
     QStringList m_files;
     QList<QStringList> m_started;
     bool m_startsSucceed = true;
+    RecordingPrinter* m_printer = nullptr;
 };
 
 // Installs the hooks for the whole run and checks after each test that no queued answer is left.
