@@ -6,11 +6,8 @@
 namespace quorrel {
 
 AppController::AppController(QString databasePath, QString lockPath, QObject* parent)
-    : QObject(parent)
-    , m_instance(std::move(lockPath))
-    , m_databasePath(std::move(databasePath))
-{
-}
+    : QObject(parent), m_instance(std::move(lockPath)), m_databasePath(std::move(databasePath))
+{}
 
 AppController::~AppController()
 {

@@ -12,7 +12,11 @@ namespace quorrel {
 class FileDialog
 {
 public:
-    enum class Mode { Open, Save };
+    enum class Mode
+    {
+        Open,
+        Save
+    };
 
     // The chosen path, or an empty text when the user cancelled.
     static QString OpenFileName(QWidget* owner, const QString& caption, const QString& filter,

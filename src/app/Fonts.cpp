@@ -11,8 +11,8 @@ namespace quorrel {
 void InstallFontSubstitutions()
 {
     const QString song = QString::fromLatin1(kSongFace);
-    for (const QString& name : {QStringLiteral("宋体"), QStringLiteral("新宋体"), QStringLiteral("SimSun"),
-                                QStringLiteral("NSimSun")})
+    for (const QString& name :
+         {QStringLiteral("宋体"), QStringLiteral("新宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun")})
         QFont::insertSubstitution(name, song);
 }
 

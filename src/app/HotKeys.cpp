@@ -7,10 +7,7 @@
 namespace quorrel {
 
 HotKeys::HotKeys(QWidget* window, std::function<void()> onEnter, std::function<void()> onF5)
-    : QObject(window)
-    , m_window(window)
-    , m_onEnter(std::move(onEnter))
-    , m_onF5(std::move(onF5))
+    : QObject(window), m_window(window), m_onEnter(std::move(onEnter)), m_onF5(std::move(onF5))
 {
     qApp->installEventFilter(this);
 }
@@ -25,7 +22,8 @@ bool HotKeys::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride && type != QEvent::KeyRelease)
         return QObject::eventFilter(watched, event);
-    if (QApplication::activeWindow() != m_window || QApplication::activePopupWidget() || QApplication::activeModalWidget())
+    if (QApplication::activeWindow() != m_window || QApplication::activePopupWidget() ||
+        QApplication::activeModalWidget())
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;

@@ -25,10 +25,14 @@ const QStringList& Launcher::CalculatorCandidates()
 
 const QStringList& Launcher::TextEditorCandidates()
 {
-    static const QStringList list{QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"),
-                                  QStringLiteral("kwrite"),            QStringLiteral("kate"),
-                                  QStringLiteral("mousepad"),          QStringLiteral("pluma"),
-                                  QStringLiteral("xed"),               QStringLiteral("featherpad"),
+    static const QStringList list{QStringLiteral("gnome-text-editor"),
+                                  QStringLiteral("gedit"),
+                                  QStringLiteral("kwrite"),
+                                  QStringLiteral("kate"),
+                                  QStringLiteral("mousepad"),
+                                  QStringLiteral("pluma"),
+                                  QStringLiteral("xed"),
+                                  QStringLiteral("featherpad"),
                                   QStringLiteral("leafpad")};
     return list;
 }

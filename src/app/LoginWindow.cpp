@@ -43,11 +43,8 @@ QPixmap Banner(const QSize& size)
 } // namespace
 
 LoginWindow::LoginWindow(Session& session, SingleInstance& instance, QString databasePath, QWidget* parent)
-    : QDialog(parent)
-    , m_ui(std::make_unique<Ui::LoginWindow>())
-    , m_session(session)
-    , m_instance(instance)
-    , m_databasePath(std::move(databasePath))
+    : QDialog(parent), m_ui(std::make_unique<Ui::LoginWindow>()), m_session(session), m_instance(instance),
+      m_databasePath(std::move(databasePath))
 {
     m_ui->setupUi(this);
     setFixedSize(size());

@@ -22,10 +22,11 @@ public:
     LoginWindow(Session& session, SingleInstance& instance, QString databasePath, QWidget* parent = nullptr);
     ~LoginWindow() override;
 
-    enum class StartResult {
-        EndProgram,   // a second copy, or a new copy was started instead
-        LoginShown,   // waiting for the user (also when the database could not be opened)
-        DirectLogin,  // the remembered user is logged in; the main window follows
+    enum class StartResult
+    {
+        EndProgram,  // a second copy, or a new copy was started instead
+        LoginShown,  // waiting for the user (also when the database could not be opened)
+        DirectLogin, // the remembered user is logged in; the main window follows
     };
     // The start-up handler: single-instance check, database, direct or pre-filled login.
     StartResult Start();
@@ -36,7 +37,12 @@ signals:
 
 private:
     bool CheckSingleInstance();
-    enum class DatabaseResult { Opened, Failed, Restart };
+    enum class DatabaseResult
+    {
+        Opened,
+        Failed,
+        Restart
+    };
     DatabaseResult EnsureAndOpenDatabase();
     bool DirectOrPrefilledLogin();
     void Prefill();

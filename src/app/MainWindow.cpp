@@ -7,12 +7,12 @@
 #include "app/MessageBox.h"
 #include "app/Session.h"
 #include "app/StoreAccess.h"
+#include "receipt/PreviewWindow.h"
+#include "receipt/ReceiptPrinting.h"
 #include "sales/Checkout.h"
 #include "sales/DiscountRates.h"
 #include "sales/LineItems.h"
 #include "sales/ProductLookup.h"
-#include "receipt/PreviewWindow.h"
-#include "receipt/ReceiptPrinting.h"
 #include "settings/TicketFormatWindow.h"
 #include "settings/TicketNumbers.h"
 #include "store/Clock.h"
@@ -37,9 +37,7 @@ const int kListWidths[] = {50, 210, 80, 80, 100, 95};
 } // namespace
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
-    : QMainWindow(parent)
-    , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_session(session)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_session(session)
 {
     m_ui->setupUi(this);
     m_narrowWidth = width();
@@ -91,7 +89,8 @@ void MainWindow::RunStartupRoutine()
 {
     LookUpRole();
     if (!m_hotKeys)
-        m_hotKeys = new HotKeys(this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
+        m_hotKeys = new HotKeys(
+            this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
     QCoreApplication::processEvents();
     setWindowTitle(QStringLiteral("Quorrelv1.0          收银员：") + m_session.currentUser + u'(' +
                    m_session.currentRole + u')');
@@ -124,7 +123,8 @@ void MainWindow::OpenPreview()
 
 void MainWindow::OpenTicketFormatWindow()
 {
-    TicketFormatWindow window(m_session, [this] { RunStartupRoutine(); }, nullptr, this);
+    TicketFormatWindow window(
+        m_session, [this] { RunStartupRoutine(); }, nullptr, this);
     window.exec();
 }
 

@@ -8,9 +8,23 @@ class QWidget;
 
 namespace quorrel {
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageIcon { None, Information, Error };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
+enum class MessageIcon
+{
+    None,
+    Information,
+    Error
+};
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
 
 // What a message box showed, for the test hook.
 struct ShownMessage

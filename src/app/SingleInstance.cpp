@@ -7,10 +7,8 @@
 
 namespace quorrel {
 
-SingleInstance::SingleInstance(QString lockPath)
-    : m_path(lockPath.isEmpty() ? DefaultLockPath() : std::move(lockPath))
-{
-}
+SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? DefaultLockPath() : std::move(lockPath))
+{}
 
 QString SingleInstance::DefaultLockPath()
 {

@@ -5,8 +5,7 @@
 
 namespace quorrel {
 
-BoardWidget::BoardWidget(QWidget* parent)
-    : QWidget(parent)
+BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

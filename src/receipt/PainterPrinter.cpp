@@ -95,11 +95,7 @@ bool PainterPrinter::EndDocument()
     return FinishDevice() && ended;
 }
 
-PdfPrinter::PdfPrinter(QString path, int resolution)
-    : m_path(std::move(path))
-    , m_resolution(resolution)
-{
-}
+PdfPrinter::PdfPrinter(QString path, int resolution) : m_path(std::move(path)), m_resolution(resolution) {}
 
 PdfPrinter::~PdfPrinter()
 {
@@ -137,8 +133,7 @@ bool PdfPrinter::FinishDevice()
     return true;
 }
 
-ImagePrinter::ImagePrinter(QSize size, int dotsPerInch)
-    : m_image(size, QImage::Format_RGB32)
+ImagePrinter::ImagePrinter(QSize size, int dotsPerInch) : m_image(size, QImage::Format_RGB32)
 {
     const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
     m_image.setDotsPerMeterX(dotsPerMetre);

@@ -11,10 +11,7 @@ constexpr int kDesignedLeft = 50;
 }
 
 PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, QWidget* mainWindow)
-    : QDialog(mainWindow)
-    , m_ui(std::make_unique<Ui::PreviewWindow>())
-    , m_receipts(receipts)
-    , m_mainWindow(mainWindow)
+    : QDialog(mainWindow), m_ui(std::make_unique<Ui::PreviewWindow>()), m_receipts(receipts), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
     ShowPreview();

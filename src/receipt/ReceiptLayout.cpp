@@ -36,8 +36,7 @@ QString TrimLeadingBlanks(const QString& text)
     return text.mid(start);
 }
 
-void LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
-                   ReceiptStyle style)
+void LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings, ReceiptStyle style)
 {
     const bool printed = style == ReceiptStyle::Printed;
     const int x0 = settings.printOffset != 0 ? settings.printOffset : 0;

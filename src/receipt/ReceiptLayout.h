@@ -38,13 +38,14 @@ struct ReceiptSettings
 {
     bool withUnitPrice = true; // the layout with the unit-price column
     bool printLogo = false;
-    int paperMargin = 0;       // tenths of a millimetre, the printer's left margin
-    int printOffset = 0;       // x of every text column and the start of every rule
-    int logoOffset = 0;        // widens the logo
-    QByteArray logo;           // the stored image bytes
+    int paperMargin = 0; // tenths of a millimetre, the printer's left margin
+    int printOffset = 0; // x of every text column and the start of every rule
+    int logoOffset = 0;  // widens the logo
+    QByteArray logo;     // the stored image bytes
 };
 
-enum class ReceiptStyle {
+enum class ReceiptStyle
+{
     Printed, // a print job on the printer, ASCII colons in the totals
     Preview, // drawn on the preview board: its own fonts, full-width colons, no job and no margin
 };

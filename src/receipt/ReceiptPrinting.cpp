@@ -21,12 +21,8 @@ void ReceiptPrinting::SetPrinterFactory(PrinterFactory factory)
 }
 
 ReceiptPrinting::ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* owner)
-    : QObject(owner)
-    , m_ui(ui)
-    , m_session(session)
-    , m_owner(owner)
-{
-}
+    : QObject(owner), m_ui(ui), m_session(session), m_owner(owner)
+{}
 
 ReceiptPrinting::~ReceiptPrinting() = default;
 
@@ -72,8 +68,8 @@ ReceiptSettings ReceiptPrinting::ReadSettings()
         else
             MessageBox::Error(kLogoReadFailed, MessageBox::kDefaultCaption, m_owner);
     }
-    return ReceiptSettings{print.printUnitPrice, print.printLogo, print.paperMargin, print.printOffset, m_logoOffset,
-                           m_logo};
+    return ReceiptSettings{print.printUnitPrice, print.printLogo, print.paperMargin,
+                           print.printOffset,    m_logoOffset,    m_logo};
 }
 
 void ReceiptPrinting::PrintReceipt()
@@ -83,9 +79,8 @@ void ReceiptPrinting::PrintReceipt()
         LayOutReceipt(CurrentPrinter(), ContentFromWindow(), settings, ReceiptStyle::Printed);
         if (m_session.print.showPrintFinished)
             MessageBox::Show(QStringLiteral("打印完毕"), kHint, m_owner);
-        if (!m_session.print.askPrintAgain ||
-            MessageBox::Show(QStringLiteral("打印完毕,是否再次打印！"), kHint, m_owner, MessageButtons::YesNo) !=
-                MessageAnswer::Yes)
+        if (!m_session.print.askPrintAgain || MessageBox::Show(QStringLiteral("打印完毕,是否再次打印！"), kHint,
+                                                               m_owner, MessageButtons::YesNo) != MessageAnswer::Yes)
             return;
     }
 }

@@ -10,23 +10,29 @@ namespace quorrel {
 class RecordingPrinter : public Printer
 {
 public:
-    enum class Kind { StartDocument, SetLeftMargin, SetFont, DrawLine, DrawPicture, WriteAt, SetWritePosition, WriteLines, EndDocument };
+    enum class Kind
+    {
+        StartDocument,
+        SetLeftMargin,
+        SetFont,
+        DrawLine,
+        DrawPicture,
+        WriteAt,
+        SetWritePosition,
+        WriteLines,
+        EndDocument
+    };
     struct Operation
     {
         Operation(Kind k, int ax1 = 0, int ay1 = 0, int ax2 = 0, int ay2 = 0)
-            : kind(k)
-            , x1(ax1)
-            , y1(ay1)
-            , x2(ax2)
-            , y2(ay2)
-        {
-        }
+            : kind(k), x1(ax1), y1(ay1), x2(ax2), y2(ay2)
+        {}
         Kind kind;
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0; // DrawLine; x1/y1 also for positions; x2/y2 picture size
         QString text;                       // WriteAt, WriteLines, SetFont (face)
         int points = 0;
         bool bold = false;
-        QByteArray bytes;                   // DrawPicture
+        QByteArray bytes; // DrawPicture
     };
 
     bool StartDocument() override;

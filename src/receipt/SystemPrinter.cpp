@@ -8,10 +8,7 @@
 
 namespace quorrel {
 
-SystemPrinter::SystemPrinter(QWidget* dialogOwner)
-    : m_dialogOwner(dialogOwner)
-{
-}
+SystemPrinter::SystemPrinter(QWidget* dialogOwner) : m_dialogOwner(dialogOwner) {}
 
 SystemPrinter::~SystemPrinter()
 {

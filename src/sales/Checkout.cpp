@@ -18,12 +18,7 @@
 namespace quorrel {
 
 Checkout::Checkout(Ui::MainWindow& ui, Session& session, LineItems& lines, QWidget* owner)
-    : QObject(owner)
-    , m_ui(ui)
-    , m_session(session)
-    , m_lines(lines)
-    , m_owner(owner)
-    , m_settle(new QTimer(this))
+    : QObject(owner), m_ui(ui), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMilliseconds);

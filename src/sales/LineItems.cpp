@@ -28,10 +28,7 @@ void SetCells(QTreeWidgetItem* row, const LineCells& cells)
 } // namespace
 
 LineItems::LineItems(Ui::MainWindow& ui, ProductLookup& products, QWidget* owner)
-    : QObject(owner)
-    , m_ui(ui)
-    , m_products(products)
-    , m_owner(owner)
+    : QObject(owner), m_ui(ui), m_products(products), m_owner(owner)
 {
     connect(m_ui.按钮_修改, &QPushButton::clicked, this, &LineItems::ChangeLine);
     connect(m_ui.按钮_删除, &QPushButton::clicked, this, &LineItems::DeleteLines);

@@ -16,10 +16,7 @@
 namespace quorrel {
 
 ProductLookup::ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner)
-    : QObject(owner)
-    , m_ui(ui)
-    , m_db(db)
-    , m_owner(owner)
+    : QObject(owner), m_ui(ui), m_db(db), m_owner(owner)
 {
     m_ui.编辑框_名称->installEventFilter(this);
     connect(m_ui.组合框_名称, &DropComboBox::aboutToDrop, this, &ProductLookup::FillList);
@@ -85,7 +82,8 @@ void ProductLookup::KeyUp(int key)
     Lookup(box->text());
     if (const std::optional<CompletedName> completed = CompleteName(box->text(), m_typedLength, m_lastMatch)) {
         box->setText(completed->text);
-        box->setSelection(static_cast<int>(completed->text.size()), -static_cast<int>(completed->text.size() - completed->selectFrom));
+        box->setSelection(static_cast<int>(completed->text.size()),
+                          -static_cast<int>(completed->text.size() - completed->selectFrom));
     }
 }
 

@@ -10,8 +10,8 @@ std::optional<ProductMatch> LastProductWithPrefix(Database& db, const QString& p
 {
     // The last stored match wins, as a walk over all matches in stored order would leave it; the
     // name index (NOCASE) serves the prefix.
-    auto records = db.Query(QStringLiteral("select * from 商品名称  where 名称 like ? order by ID desc limit 1"),
-                            {prefix + u'%'});
+    auto records =
+        db.Query(QStringLiteral("select * from 商品名称  where 名称 like ? order by ID desc limit 1"), {prefix + u'%'});
     if (!records)
         return std::nullopt;
     ProductMatch match;
@@ -40,7 +40,8 @@ std::optional<QList<ProductEntry>> ProductList(Database& db)
 
 bool RememberProductRow(Database& db, const QString& name, const QString& priceText)
 {
-    return db.Execute(QStringLiteral("insert into [商品名称] (名称,单价 )values (?,?)"), {name, FormatMoney(priceText)});
+    return db.Execute(QStringLiteral("insert into [商品名称] (名称,单价 )values (?,?)"),
+                      {name, FormatMoney(priceText)});
 }
 
 } // namespace quorrel

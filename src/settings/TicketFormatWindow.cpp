@@ -13,11 +13,8 @@ namespace quorrel {
 
 TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox,
                                        QWidget* parent)
-    : QDialog(parent)
-    , m_ui(std::make_unique<Ui::TicketFormatWindow>())
-    , m_session(session)
-    , m_rerunMainStartup(std::move(rerunMainStartup))
-    , m_sampleBox(sampleBox)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TicketFormatWindow>()), m_session(session),
+      m_rerunMainStartup(std::move(rerunMainStartup)), m_sampleBox(sampleBox)
 {
     m_ui->setupUi(this);
     setFixedSize(size());

@@ -6,12 +6,14 @@ namespace quorrel {
 
 QString CanonicalDateTime(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*(\d{4})[-/.](\d{1,2})[-/.](\d{1,2})(?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{4})[-/.](\d{1,2})[-/.](\d{1,2})(?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch())
         return QString();
-    auto two = [&](int group) { return m.captured(group).isEmpty() ? QStringLiteral("00") : m.captured(group).rightJustified(2, u'0'); };
+    auto two = [&](int group) {
+        return m.captured(group).isEmpty() ? QStringLiteral("00") : m.captured(group).rightJustified(2, u'0');
+    };
     return m.captured(1) + u'-' + two(2) + u'-' + two(3) + u' ' + two(4) + u':' + two(5) + u':' + two(6);
 }
 

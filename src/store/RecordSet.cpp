@@ -7,10 +7,8 @@
 namespace quorrel {
 
 RecordSet::RecordSet(sqlite3_stmt* statement)
-    : m_statement(statement)
-    , m_columnCount(statement ? sqlite3_column_count(statement) : 0)
-{
-}
+    : m_statement(statement), m_columnCount(statement ? sqlite3_column_count(statement) : 0)
+{}
 
 RecordSet::~RecordSet()
 {

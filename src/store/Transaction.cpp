@@ -4,8 +4,7 @@
 
 namespace quorrel {
 
-Transaction::Transaction(Database& db)
-    : m_db(db)
+Transaction::Transaction(Database& db) : m_db(db)
 {
     m_began = m_db.Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }

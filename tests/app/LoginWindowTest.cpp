@@ -27,8 +27,15 @@ protected:
     QComboBox* NameBox() { return Unit<QComboBox>(LoginWindowWidget(), QStringLiteral("组合框_用户名")); }
     QLineEdit* PasswordBox() { return Unit<QLineEdit>(LoginWindowWidget(), QStringLiteral("编辑框_密码")); }
     QCheckBox* DirectBox() { return Unit<QCheckBox>(LoginWindowWidget(), QStringLiteral("选择框1")); }
-    void ClickLogin() { QTest::mouseClick(Unit<QPushButton>(LoginWindowWidget(), QStringLiteral("按钮_登录")), Qt::LeftButton); QCoreApplication::processEvents(); }
-    QString Setting(const QString& column) { return shop.Scalar(QStringLiteral("select ") + column + QStringLiteral(" from 配置文件 where ID=1")); }
+    void ClickLogin()
+    {
+        QTest::mouseClick(Unit<QPushButton>(LoginWindowWidget(), QStringLiteral("按钮_登录")), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    QString Setting(const QString& column)
+    {
+        return shop.Scalar(QStringLiteral("select ") + column + QStringLiteral(" from 配置文件 where ID=1"));
+    }
 };
 
 TEST_F(LoginWindowTest, FreshStartWritesTheFactoryDatabaseAndAdminLogsInWithAnEmptyPassword)

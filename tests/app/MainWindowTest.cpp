@@ -49,8 +49,7 @@ protected:
         }
         return main;
     }
-    template <typename T>
-    T* MainUnit(const char16_t* name)
+    template <typename T> T* MainUnit(const char16_t* name)
     {
         return Unit<T>(MainWindowWidget(), QString::fromUtf16(name));
     }
@@ -84,8 +83,9 @@ TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
 
     auto* list = MainUnit<QTreeWidget>(u"超级列表框1");
     ASSERT_EQ(list->columnCount(), 6);
-    const QStringList titles{QStringLiteral("ID"),   QStringLiteral("        商品名称"), QStringLiteral("数量"),
-                             QStringLiteral("单价"), QStringLiteral("总价"),             QStringLiteral("折后")};
+    const QStringList titles{QStringLiteral("ID"),   QStringLiteral("        商品名称"),
+                             QStringLiteral("数量"), QStringLiteral("单价"),
+                             QStringLiteral("总价"), QStringLiteral("折后")};
     const int widths[] = {50, 210, 80, 80, 100, 95};
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(list->headerItem()->text(c), titles[c]);
@@ -182,7 +182,8 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
 
 TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMarginsAreCut)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 折扣='yes', 付款方式的选中='', 纸张边距='12.9', 打印偏差='-3.7' where ID=1"));
+    shop.Exec(QStringLiteral(
+        "update 配置文件 set 折扣='yes', 付款方式的选中='', 纸张边距='12.9', 打印偏差='-3.7' where ID=1"));
     MainWindow* main = OpenAs();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());

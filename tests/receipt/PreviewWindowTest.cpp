@@ -63,7 +63,8 @@ TEST_F(PreviewWindowTest, DrawsTheSaleOnTheBoardBesideTheMainWindow)
     EXPECT_EQ(preview.geometry().left(), 50);
     EXPECT_EQ(preview.geometry().top(), main->geometry().top());
     EXPECT_EQ(preview.height(), main->height());
-    EXPECT_EQ(Unit<QLabel>(&preview, QStringLiteral("标签1"))->text(), QStringLiteral("打印小票，返回主界面，点击打印即可"));
+    EXPECT_EQ(Unit<QLabel>(&preview, QStringLiteral("标签1"))->text(),
+              QStringLiteral("打印小票，返回主界面，点击打印即可"));
     auto* board = Unit<BoardWidget>(&preview, QStringLiteral("画板1"));
     ASSERT_NE(board, nullptr);
     EXPECT_EQ(board->geometry(), QRect(16, 16, 192, 610));

@@ -18,7 +18,8 @@ ReceiptContent Sale(int items)
     content.ticketNumber = QStringLiteral("1608240000001");
     content.time = QStringLiteral("2016-08-24  09:05:07");
     for (int i = 0; i < items; ++i)
-        content.items.append({QStringLiteral("糖%1").arg(i), QStringLiteral("3"), QStringLiteral("1.10"), QStringLiteral("3.30")});
+        content.items.append(
+            {QStringLiteral("糖%1").arg(i), QStringLiteral("3"), QStringLiteral("1.10"), QStringLiteral("3.30")});
     content.totalQuantity = QStringLiteral("9");
     content.totalAmount = QStringLiteral("9.90");
     content.totalDiscounted = QStringLiteral("9.90");
@@ -80,7 +81,8 @@ TEST(ReceiptLayoutTest, VerticalSummaryWithoutAndWithLogo)
                 EXPECT_EQ(pictures[0].y2, 300);
             }
             EXPECT_EQ(laid.Y(QStringLiteral("好邻居便利店")), y0 + 10);
-            EXPECT_EQ(laid.RuleYs(), (QList<int>{y0 + 60, y0 + 68, y0 + 155, y0 + r + 225, y0 + r + 410, y0 + r + 418}));
+            EXPECT_EQ(laid.RuleYs(),
+                      (QList<int>{y0 + 60, y0 + 68, y0 + 155, y0 + r + 225, y0 + r + 410, y0 + r + 418}));
             EXPECT_EQ(laid.Y(QStringLiteral("单号：1608240000001")), y0 + 80);
             EXPECT_EQ(laid.Y(QStringLiteral("时间：2016-08-24  09:05:07")), y0 + 120);
             EXPECT_EQ(laid.Y(QStringLiteral("名称")), y0 + 180);
@@ -129,10 +131,11 @@ TEST(ReceiptLayoutTest, ColumnsOfBothLayouts)
 TEST(ReceiptLayoutTest, LongNamesSplitAfterTheLayoutsByteLimit)
 {
     ReceiptContent content = Sale(0);
-    content.items = {{QStringLiteral("五个汉字呀"), QStringLiteral("1"), QStringLiteral("1.00"), QStringLiteral("1.00")},
-                     {QStringLiteral("五个汉字呀X"), QStringLiteral("2"), QStringLiteral("2.00"), QStringLiteral("4.00")},
-                     {QStringLiteral("一二三四五六七八九十甲乙丙丁戊"), QStringLiteral("3"), QStringLiteral("3.00"),
-                      QStringLiteral("9.00")}};
+    content.items = {
+        {QStringLiteral("五个汉字呀"), QStringLiteral("1"), QStringLiteral("1.00"), QStringLiteral("1.00")},
+        {QStringLiteral("五个汉字呀X"), QStringLiteral("2"), QStringLiteral("2.00"), QStringLiteral("4.00")},
+        {QStringLiteral("一二三四五六七八九十甲乙丙丁戊"), QStringLiteral("3"), QStringLiteral("3.00"),
+         QStringLiteral("9.00")}};
     ASSERT_EQ(GbkLength(content.items[2].name), 30);
     Laid laid;
     LayOutReceipt(laid.printer, content, ReceiptSettings{});
@@ -169,10 +172,13 @@ TEST(ReceiptLayoutTest, LongNamesSplitAfterTheLayoutsByteLimit)
 TEST(ReceiptLayoutTest, CutNeverFallsInsideACharacter)
 {
     // "a" and five Chinese characters: the tenth byte is the first half of the last character.
-    EXPECT_EQ(SplitName(QStringLiteral("a可口可乐汁"), 10), (QStringList{QStringLiteral("a可口可乐"), QStringLiteral("汁")}));
-    EXPECT_EQ(SplitName(QStringLiteral("ab可口可乐汁"), 10), (QStringList{QStringLiteral("ab可口可乐"), QStringLiteral("汁")}));
+    EXPECT_EQ(SplitName(QStringLiteral("a可口可乐汁"), 10),
+              (QStringList{QStringLiteral("a可口可乐"), QStringLiteral("汁")}));
+    EXPECT_EQ(SplitName(QStringLiteral("ab可口可乐汁"), 10),
+              (QStringList{QStringLiteral("ab可口可乐"), QStringLiteral("汁")}));
     EXPECT_EQ(SplitName(QStringLiteral("可口可乐"), 10), (QStringList{QStringLiteral("可口可乐"), QString()}));
-    EXPECT_EQ(SplitName(QStringLiteral("0123456789AB"), 10), (QStringList{QStringLiteral("0123456789"), QStringLiteral("AB")}));
+    EXPECT_EQ(SplitName(QStringLiteral("0123456789AB"), 10),
+              (QStringList{QStringLiteral("0123456789"), QStringLiteral("AB")}));
 }
 
 TEST(ReceiptLayoutTest, MarginOffsetAndShopNamePosition)

@@ -48,11 +48,7 @@ protected:
         }
         return main;
     }
-    template <typename T = QLineEdit>
-    T* U(const char16_t* name)
-    {
-        return Unit<T>(main, QString::fromUtf16(name));
-    }
+    template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
     void EnterLine(const QString& name, const QString& quantity, const QString& price)
     {
         U(u"编辑框_名称")->setText(name);
@@ -250,7 +246,8 @@ TEST_F(CheckoutTest, TicketFormatWindowSwitchesTheFormatAndTheMainWindowFollows)
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000005"));
 
     QLineEdit sample;
-    TicketFormatWindow window(app->CurrentSession(), [this] { main->RunStartupRoutine(); }, &sample, main);
+    TicketFormatWindow window(
+        app->CurrentSession(), [this] { main->RunStartupRoutine(); }, &sample, main);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quorrel"));
     auto* custom = Unit<QCheckBox>(&window, QStringLiteral("选择框1"));
     auto* date = Unit<QCheckBox>(&window, QStringLiteral("选择框2"));

@@ -28,8 +28,8 @@ TEST(CrashSafetyTest, SalesSurviveBeingKilledAtRandomMoments)
         QProcess saver;
         saver.start(QStringLiteral(CRASH_SAVER_PATH), {shop.DatabasePath()});
         ASSERT_TRUE(saver.waitForStarted(10000)) << saver.errorString().toStdString();
-        ASSERT_TRUE(saver.waitForReadyRead(20000)) << "the saver did not start saving: "
-                                                   << saver.readAllStandardError().toStdString();
+        ASSERT_TRUE(saver.waitForReadyRead(20000))
+            << "the saver did not start saving: " << saver.readAllStandardError().toStdString();
         QThread::msleep(random.bounded(1, 120)); // let it run into the middle of some save
         if (saver.state() == QProcess::Running)
             ++killedWhileSaving;

@@ -37,11 +37,7 @@ protected:
         }
         return main;
     }
-    template <typename T = QLineEdit>
-    T* U(const char16_t* name)
-    {
-        return Unit<T>(main, QString::fromUtf16(name));
-    }
+    template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
     QLineEdit* NameBox() { return U(u"编辑框_名称"); }
     QTreeWidget* List() { return U<QTreeWidget>(u"超级列表框1"); }
 
@@ -82,8 +78,8 @@ protected:
     void Wheel(QWidget* target, int notches)
     {
         const QPointF at(5, 5);
-        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
     }
 
@@ -197,8 +193,8 @@ TEST_F(SaleEntryTest, LinesCarryTheirAmountsAndTheTotalsFollow)
 {
     ASSERT_NE(Open(), nullptr);
     EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
-    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.10"),
-                                  QStringLiteral("3.30"), QStringLiteral("3.30")}));
+    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
+                                   QStringLiteral("1.10"), QStringLiteral("3.30"), QStringLiteral("3.30")}));
     EXPECT_EQ(Totals(), (QStringList{QStringLiteral("3"), QStringLiteral("3.30"), QStringLiteral("3.30"),
                                      QStringLiteral("3.30")}));
     // The entry is reset for the next line.
@@ -258,7 +254,7 @@ TEST_F(SaleEntryTest, ChangingALineKeepsItsOwnRoundingAndFormatting)
     U(u"编辑框_单价")->setText(QStringLiteral("1.25"));
     QTest::mouseClick(U<QPushButton>(u"按钮_修改"), Qt::LeftButton);
     EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("A02-饼干"), QStringLiteral("2.5"),
-                                  QStringLiteral("1.25"), QStringLiteral("3.12"), QStringLiteral("3.125")}));
+                                   QStringLiteral("1.25"), QStringLiteral("3.12"), QStringLiteral("3.125")}));
     EXPECT_EQ(Totals()[2], QStringLiteral("3.13"));
 
     QTest::mouseClick(U<QCheckBox>(u"选择框_折扣"), Qt::LeftButton);
@@ -282,8 +278,9 @@ TEST_F(SaleEntryTest, EmptyEntryBoxesAreRefusedWithTheirMessages)
     U(u"编辑框_数量")->setText(QStringLiteral("1"));
     U(u"编辑框_单价")->clear();
     QTest::mouseClick(U<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
-    EXPECT_EQ(hooks().MessageTexts(), (QStringList{QStringLiteral("商品名称不能为空！"), QStringLiteral("数量不能为空！"),
-                                                   QStringLiteral("价格不能为空！")}));
+    EXPECT_EQ(hooks().MessageTexts(),
+              (QStringList{QStringLiteral("商品名称不能为空！"), QStringLiteral("数量不能为空！"),
+                           QStringLiteral("价格不能为空！")}));
     for (const ShownMessage& shown : hooks().Messages()) {
         EXPECT_EQ(shown.caption, QStringLiteral("提示"));
         EXPECT_EQ(shown.icon, MessageIcon::Error);

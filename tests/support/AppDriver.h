@@ -12,8 +12,7 @@
 namespace quorrel::test {
 
 // A unit of a window by its name; fails the test when it is missing.
-template <typename T>
-T* Unit(QWidget* window, const QString& name)
+template <typename T> T* Unit(QWidget* window, const QString& name)
 {
     T* unit = window ? window->findChild<T*>(name) : nullptr;
     EXPECT_NE(unit, nullptr) << "no unit " << name.toStdString();
