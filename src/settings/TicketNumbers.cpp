@@ -60,7 +60,9 @@ QString AdvanceTicketNumber(int format, const QString& current, const QDate& tod
         return next;
     }
     if (format == kTicketFormatDatePrefix) {
-        const qint64 counter = (TextToWhole(current.right(7)) + 1) % 10000000;
+        // A signed counter typed into the box must still give seven digits: modulo, never negative.
+        constexpr qint64 kCounterRange = 10000000;
+        const qint64 counter = ((TextToWhole(current.right(7)) + 1) % kCounterRange + kCounterRange) % kCounterRange;
         return DatePrefix(today) + QString::number(counter).rightJustified(7, u'0');
     }
     return current;

@@ -42,8 +42,8 @@ bool Bind(sqlite3_stmt* statement, int index, const QVariant& value)
         return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
     default: {
         const QByteArray text = value.toString().toUtf8();
-        return sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()),
-                                 SQLITE_TRANSIENT) == SQLITE_OK;
+        return sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT) ==
+               SQLITE_OK;
     }
     }
 }
@@ -117,7 +117,8 @@ bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_s
     }
     const QByteArray text = TranslateAccessSql(sql).toUtf8();
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK) {
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &statement, &tail) != SQLITE_OK) {
         SetError(sql);
         sqlite3_finalize(statement);
         return false;
@@ -125,6 +126,14 @@ bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_s
     if (!statement) { // only blanks or a comment
         m_lastError = QStringLiteral("空语句");
         return false;
+    }
+    // One statement per call, as Access has it: text after it would otherwise be dropped unseen.
+    for (const char* end = text.constData() + text.size(); tail && tail < end; ++tail) {
+        if (*tail != ';' && *tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n') {
+            m_lastError = QStringLiteral("语句后还有文字：%1").arg(sql);
+            sqlite3_finalize(statement);
+            return false;
+        }
     }
     if (sqlite3_bind_parameter_count(statement) != params.size()) {
         m_lastError = QStringLiteral("参数个数不符：%1").arg(sql);
