@@ -83,7 +83,14 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
         pending->setEnabled(false);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The sale's helpers watch the window's units: they go before the units do.
+    delete m_checkout;
+    delete m_lines;
+    delete m_products;
+    delete m_receipts;
+}
 
 void MainWindow::RunStartupRoutine()
 {

@@ -1,1 +1,41 @@
 #pragma once
+
+#include <QByteArray>
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class LogoWindow;
+}
+
+namespace quorrel {
+
+struct Session;
+
+// Shows the stored logo and lets the user replace it, switch its printing on and off and set the
+// logo offset. Every change is written to the database at once.
+class LogoWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit LogoWindow(Session& session, QWidget* parent = nullptr);
+    ~LogoWindow() override;
+
+private:
+    void LoadLogoIntoPicture();
+    void LoadOffsetIntoBox();
+    void LoadPrintFlag();
+    void ShowLogo(const QByteArray& bytes);
+
+    void PrintLogoClicked(bool checked);
+    void ChangeLogoClicked();
+    void SaveOffsetClicked();
+
+    std::unique_ptr<Ui::LogoWindow> m_ui;
+    Session& m_session;
+    QByteArray m_logo;        // the bytes 图片框1 shows, stored again by 更改logo
+    bool m_logoKnown = false; // false until the stored logo was read or a file chosen
+};
+
+} // namespace quorrel

@@ -1,15 +1,22 @@
 #include "store/AccessSql.h"
 
+#include <QDate>
 #include <QRegularExpression>
+#include <QTime>
 
 namespace quorrel {
 
 QString CanonicalDateTime(const QString& text)
 {
     static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*(\d{4})[-/.](\d{1,2})[-/.](\d{1,2})(?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+        QStringLiteral(R"(^\s*([0-9]{4})[-/.]([0-9]{1,2})[-/.]([0-9]{1,2})(?:\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?\s*$)"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch())
+        return QString();
+    // A day or time that does not exist is no date literal.
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
         return QString();
     auto two = [&](int group) {
         return m.captured(group).isEmpty() ? QStringLiteral("00") : m.captured(group).rightJustified(2, u'0');

@@ -32,7 +32,7 @@ public:
     bool IsOpen() const { return m_db != nullptr; }
     QString Path() const { return m_path; }
 
-    // A record set positioned before its first row, or nullptr when the statement fails.
+    // A record set on its first row, or nullptr when the statement fails.
     std::unique_ptr<RecordSet> Query(const QString& sql, const QVariantList& params = {});
 
     // Runs one statement; parameters fill its "?" places in order (QString → text,

@@ -8,7 +8,8 @@ struct sqlite3_stmt;
 
 namespace quorrel {
 
-// The cursor a query yields: rows are read one at a time as the caller walks them.
+// The cursor a query yields, already on its first row (AtEnd() when there is none); rows are read
+// one at a time as the caller walks them.
 class RecordSet
 {
 public:

@@ -2,68 +2,69 @@
 
 namespace quorrel::schema {
 
+// Text columns compare without regard to ASCII letter case, as the shop's statements expect.
 const char* const kCreateTables = R"SQL(
 CREATE TABLE 配置文件 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    店名 TEXT,
-    全局单号格式 TEXT,
-    备注 TEXT,
-    客户 TEXT,
-    电话 TEXT,
-    折扣 TEXT,
-    付款方式的选中 TEXT,
-    保存销售记录 TEXT,
-    显示打印完毕 TEXT,
-    提示再次打印 TEXT,
-    打印单价 TEXT,
-    纸张边距 TEXT,
-    打印偏差 TEXT,
-    用户登录 TEXT,
-    直接登录 TEXT,
+    店名 TEXT COLLATE NOCASE,
+    全局单号格式 TEXT COLLATE NOCASE,
+    备注 TEXT COLLATE NOCASE,
+    客户 TEXT COLLATE NOCASE,
+    电话 TEXT COLLATE NOCASE,
+    折扣 TEXT COLLATE NOCASE,
+    付款方式的选中 TEXT COLLATE NOCASE,
+    保存销售记录 TEXT COLLATE NOCASE,
+    显示打印完毕 TEXT COLLATE NOCASE,
+    提示再次打印 TEXT COLLATE NOCASE,
+    打印单价 TEXT COLLATE NOCASE,
+    纸张边距 TEXT COLLATE NOCASE,
+    打印偏差 TEXT COLLATE NOCASE,
+    用户登录 TEXT COLLATE NOCASE,
+    直接登录 TEXT COLLATE NOCASE,
     logo偏差 INTEGER,
-    是否打印logo TEXT,
+    是否打印logo TEXT COLLATE NOCASE,
     logo BLOB
 );
 CREATE TABLE 用户登录 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    用户名 TEXT,
-    权限 TEXT,
-    密码 TEXT
+    用户名 TEXT COLLATE NOCASE,
+    权限 TEXT COLLATE NOCASE,
+    密码 TEXT COLLATE NOCASE
 );
 CREATE TABLE 商品名称 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    名称 TEXT,
-    单价 TEXT
+    名称 TEXT COLLATE NOCASE,
+    单价 TEXT COLLATE NOCASE
 );
 CREATE INDEX 商品名称_名称 ON 商品名称 (名称 COLLATE NOCASE);
 CREATE TABLE 付款方式 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    方式 TEXT
+    方式 TEXT COLLATE NOCASE
 );
 CREATE TABLE 客户资料 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    姓名 TEXT,
-    电话 TEXT
+    姓名 TEXT COLLATE NOCASE,
+    电话 TEXT COLLATE NOCASE
 );
 CREATE TABLE 销售记录 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    销售票号 TEXT,
-    销售时间 TEXT,
-    数量 TEXT,
-    金额 TEXT,
-    收银员 TEXT,
-    备注 TEXT
+    销售票号 TEXT COLLATE NOCASE,
+    销售时间 TEXT COLLATE NOCASE,
+    数量 TEXT COLLATE NOCASE,
+    金额 TEXT COLLATE NOCASE,
+    收银员 TEXT COLLATE NOCASE,
+    备注 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售记录_销售时间 ON 销售记录 (销售时间);
 CREATE TABLE 销售详情 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     关联 INTEGER,
-    名称 TEXT,
-    数量 TEXT,
-    单价 TEXT,
-    金额 TEXT,
-    折后 TEXT,
-    备注 TEXT
+    名称 TEXT COLLATE NOCASE,
+    数量 TEXT COLLATE NOCASE,
+    单价 TEXT COLLATE NOCASE,
+    金额 TEXT COLLATE NOCASE,
+    折后 TEXT COLLATE NOCASE,
+    备注 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售详情_关联 ON 销售详情 (关联);
 )SQL";
