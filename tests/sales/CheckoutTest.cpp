@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 namespace quorrel::test {
 namespace {
@@ -112,6 +113,29 @@ TEST_F(CheckoutTest, PickingAnAmountShowsTheChangeAtOnce)
     combo->lineEdit()->clear();
     TypeText(combo->lineEdit(), QStringLiteral("20"));
     EXPECT_EQ(U(u"编辑框_找零")->text(), QStringLiteral("7.5"));
+}
+
+TEST_F(CheckoutTest, WheelOverTheAmountComboStepsItsOwnTextOnly)
+{
+    ASSERT_NE(Open(), nullptr);
+    EnterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("5"));
+    auto* combo = U<QComboBox>(u"组合框_实收");
+    combo->setEditText(QStringLiteral("20"));
+    auto wheel = [combo](int notches) {
+        const QPointF at(5, 5);
+        QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &event);
+    };
+    wheel(-1);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("21"));
+    wheel(1);
+    wheel(1);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("19"));
+    EXPECT_EQ(U(u"编辑框_实收")->text(), QStringLiteral("5.00")) << "the amount box above is not touched";
+    combo->setEditText(QStringLiteral("0"));
+    wheel(1);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("0"));
 }
 
 TEST_F(CheckoutTest, ChangeIsWorkedOutFromTheDiscountedTotal)
