@@ -184,62 +184,58 @@ void MainWindow::FillPaymentMethods()
     m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
 }
 
+void MainWindow::ApplyFlagSetting(const QString& column, const std::function<void(bool)>& apply)
+{
+    const QString value = ui::ReadSetting(m_session.db, column, this);
+    if (value == kOff)
+        apply(false);
+    else if (value == kOn)
+        apply(true);
+}
+
 void MainWindow::ApplyPhoneSetting()
 {
-    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("电话"), this);
-    if (value == kOff) {
-        m_ui->选择框_电话->setChecked(false);
-        m_ui->编辑框_电话->setEnabled(false);
-        m_ui->组合框_电话->setEnabled(false);
-    } else if (value == kOn) {
-        m_ui->选择框_电话->setChecked(true);
-        m_ui->组合框_电话->setEnabled(true);
-        m_ui->编辑框_电话->setEnabled(true);
-        FillCustomerLists();
-        m_ui->按钮_客户栏->setChecked(true);
-    }
+    ApplyFlagSetting(QStringLiteral("电话"), [this](bool on) {
+        m_ui->选择框_电话->setChecked(on);
+        m_ui->组合框_电话->setEnabled(on);
+        m_ui->编辑框_电话->setEnabled(on);
+        if (on)
+            ShowCustomerLookups();
+    });
 }
 
 void MainWindow::ApplyCustomerSetting()
 {
-    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("客户"), this);
-    if (value == kOff) {
-        m_ui->选择框_客户->setChecked(false);
-        m_ui->编辑框_客户->setEnabled(false);
-        m_ui->组合框_客户->setEnabled(false);
-    } else if (value == kOn) {
-        m_ui->选择框_客户->setChecked(true);
-        m_ui->组合框_客户->setEnabled(true);
-        m_ui->编辑框_客户->setEnabled(false);
-        FillCustomerLists();
-        m_ui->按钮_客户栏->setChecked(true);
-    }
+    ApplyFlagSetting(QStringLiteral("客户"), [this](bool on) {
+        m_ui->选择框_客户->setChecked(on);
+        m_ui->组合框_客户->setEnabled(on);
+        m_ui->编辑框_客户->setEnabled(false); // the name is picked from the list
+        if (on)
+            ShowCustomerLookups();
+    });
 }
 
 void MainWindow::ApplyDiscountSetting()
 {
-    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("折扣"), this);
-    if (value == kOff) {
-        m_ui->选择框_折扣->setChecked(false);
-        m_ui->组合框_折扣->setEnabled(false);
-    } else if (value == kOn) {
-        m_ui->选择框_折扣->setChecked(true);
-        m_ui->组合框_折扣->setEnabled(true);
-    }
+    ApplyFlagSetting(QStringLiteral("折扣"), [this](bool on) {
+        m_ui->选择框_折扣->setChecked(on);
+        m_ui->组合框_折扣->setEnabled(on);
+    });
 }
 
 void MainWindow::ApplyPaymentMethodSetting()
 {
-    const QString value = ui::ReadSetting(m_session.db, QStringLiteral("付款方式的选中"), this);
-    if (value == kOff) {
-        m_ui->选择框_付款方式->setChecked(false);
-        m_ui->编辑框_付款方式->setEnabled(false);
-        m_ui->组合框_付款方式->setEnabled(false);
-    } else if (value == kOn) {
-        m_ui->选择框_付款方式->setChecked(true);
-        m_ui->编辑框_付款方式->setEnabled(true);
-        m_ui->组合框_付款方式->setEnabled(true);
-    }
+    ApplyFlagSetting(QStringLiteral("付款方式的选中"), [this](bool on) {
+        m_ui->选择框_付款方式->setChecked(on);
+        m_ui->编辑框_付款方式->setEnabled(on);
+        m_ui->组合框_付款方式->setEnabled(on);
+    });
+}
+
+void MainWindow::ShowCustomerLookups()
+{
+    FillCustomerLists();
+    m_ui->按钮_客户栏->setChecked(true);
 }
 
 void MainWindow::LoadPrintSettings()

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -52,6 +53,9 @@ private:
     void LoadTicketFormatSetting();
     void ShowStartupTicketNumber();
     void FillPaymentMethods();
+    // Runs `apply` with the flag's state when the settings column holds "真" or "假"; any other
+    // value leaves the units as they are.
+    void ApplyFlagSetting(const QString& column, const std::function<void(bool)>& apply);
     void ApplyPhoneSetting();
     void ApplyCustomerSetting();
     void ApplyDiscountSetting();
@@ -59,6 +63,7 @@ private:
     void LoadPrintSettings();
     void FillCashiers();
     void FillCustomerLists();
+    void ShowCustomerLookups();
 
     void ShowCustomerArea(bool show);
     void TickClock();

@@ -87,6 +87,11 @@ void PainterPrinter::WriteLines(const QString& text)
     m_writePosition.setY(qRound(y));
 }
 
+int PainterPrinter::PrintableHeight(const QPageLayout& layout)
+{
+    return static_cast<int>(layout.paintRect(QPageLayout::Millimeter).height() * 10);
+}
+
 bool PainterPrinter::EndDocument()
 {
     if (!m_painter.isActive())
@@ -122,9 +127,7 @@ bool PdfPrinter::NewPage()
 
 int PdfPrinter::PageHeight() const
 {
-    if (!m_writer)
-        return 0;
-    return static_cast<int>(m_writer->pageLayout().paintRect(QPageLayout::Millimeter).height() * 10);
+    return m_writer ? PrintableHeight(m_writer->pageLayout()) : 0;
 }
 
 bool PdfPrinter::FinishDevice()

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QPageLayout;
 class QPagedPaintDevice;
 class QPdfWriter;
 
@@ -40,6 +41,9 @@ protected:
     // Height of the printable page in tenths of a millimetre; 0 for no pages.
     virtual int PageHeight() const { return 0; }
     virtual bool FinishDevice() { return true; }
+
+    // Height of the layout's printable area in tenths of a millimetre.
+    static int PrintableHeight(const QPageLayout& layout);
 
     QPainter m_painter;
 

@@ -43,9 +43,7 @@ bool SystemPrinter::NewPage()
 
 int SystemPrinter::PageHeight() const
 {
-    if (!m_printer)
-        return 0;
-    return static_cast<int>(m_printer->pageLayout().paintRect(QPageLayout::Millimeter).height() * 10);
+    return m_printer ? PrintableHeight(m_printer->pageLayout()) : 0;
 }
 
 bool SystemPrinter::FinishDevice()

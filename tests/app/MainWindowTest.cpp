@@ -38,17 +38,6 @@ protected:
     }
 
     // Starts the program and logs admin in; the main window is then active.
-    MainWindow* OpenAs(const QString& name = QStringLiteral("admin"), const QString& password = QString())
-    {
-        EXPECT_TRUE(StartProgram());
-        EXPECT_TRUE(LogIn(name, password));
-        auto* main = qobject_cast<MainWindow*>(MainWindowWidget());
-        if (main) {
-            main->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(main));
-        }
-        return main;
-    }
     template <typename T> T* MainUnit(const char16_t* name)
     {
         return Unit<T>(MainWindowWidget(), QString::fromUtf16(name));
@@ -58,7 +47,7 @@ protected:
 TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
 {
     shop.Exec(QStringLiteral("update 配置文件 set 店名='好邻居便利店', 备注='多谢光临' where ID=1"));
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：admin(管理员)"));
     EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_店名")->text(), QStringLiteral("好邻居便利店"));
@@ -103,7 +92,7 @@ TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
 
 TEST_F(MainWindowTest, UnitsStandWhereTheLayoutPutsThem)
 {
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     struct Place
     {
@@ -141,7 +130,7 @@ TEST_F(MainWindowTest, UnitsStandWhereTheLayoutPutsThem)
 TEST_F(MainWindowTest, OrdinaryUserCannotChangeTheCashierOrSaveWithoutPrinting)
 {
     AddUser(QStringLiteral("小王"), QStringLiteral("普通用户"), QStringLiteral("1"));
-    MainWindow* main = OpenAs(QStringLiteral("小王"), QStringLiteral("1"));
+    MainWindow* main = OpenMainWindow(QStringLiteral("小王"), QStringLiteral("1"));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：小王(普通用户)"));
     for (const char16_t* unit : {u"编辑框_收银员", u"组合框_收银员", u"按钮_仅保存小票"})
@@ -155,7 +144,7 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
 {
     shop.Exec(QStringLiteral("update 配置文件 set 折扣='真', 付款方式的选中='假', 电话='真', 客户='假' where ID=1"));
     shop.Exec(QStringLiteral("insert into 客户资料 (姓名, 电话) values ('张三', '13800000001')"));
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
     EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
@@ -184,7 +173,7 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
 {
     shop.Exec(QStringLiteral(
         "update 配置文件 set 折扣='yes', 付款方式的选中='', 纸张边距='12.9', 打印偏差='-3.7' where ID=1"));
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
     EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
@@ -201,7 +190,7 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
 TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
 {
     Clock::SetFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     auto* time = MainUnit<QLineEdit>(u"编辑框_时间");
     EXPECT_EQ(time->text(), QStringLiteral("2016-08-24  09:05:07"));
@@ -212,7 +201,7 @@ TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
 
 TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
 {
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
@@ -250,7 +239,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
 
 TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
 {
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
@@ -265,7 +254,7 @@ TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
 
 TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMissing)
 {
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     QTemporaryDir bin;
     const QByteArray oldPath = qgetenv("PATH");
@@ -294,7 +283,7 @@ TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMis
 
 TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgramAndClosesTheDatabase)
 {
-    MainWindow* main = OpenAs();
+    MainWindow* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
     main->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -36,19 +36,8 @@ protected:
         AppTest::SetUp();
         shop.WriteFactory();
     }
-    MainWindow* Open()
-    {
-        EXPECT_TRUE(StartProgram());
-        EXPECT_TRUE(LogIn(QStringLiteral("admin"), QString()));
-        main = qobject_cast<MainWindow*>(MainWindowWidget());
-        return main;
-    }
-    void EnterLine(const QString& name)
-    {
-        Unit<QLineEdit>(main, QStringLiteral("编辑框_名称"))->setText(name);
-        Unit<QLineEdit>(main, QStringLiteral("编辑框_单价"))->setText(QStringLiteral("2"));
-        QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_添加商品")), Qt::LeftButton);
-    }
+    MainWindow* Open() { return main = OpenMainWindow(); }
+    void EnterLine(const QString& name) { AppTest::EnterLine(name, QStringLiteral("1"), QStringLiteral("2")); }
     MainWindow* main = nullptr;
 };
 

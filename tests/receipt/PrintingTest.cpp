@@ -61,25 +61,8 @@ protected:
         Clock::Reset();
         AppTest::TearDown();
     }
-    MainWindow* Open()
-    {
-        EXPECT_TRUE(StartProgram());
-        EXPECT_TRUE(LogIn(QStringLiteral("admin"), QString()));
-        main = qobject_cast<MainWindow*>(MainWindowWidget());
-        if (main) {
-            main->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(main));
-        }
-        return main;
-    }
+    MainWindow* Open() { return main = OpenMainWindow(); }
     QLineEdit* U(const char16_t* name) { return Unit<QLineEdit>(main, QString::fromUtf16(name)); }
-    void EnterLine(const QString& name, const QString& quantity, const QString& price)
-    {
-        U(u"编辑框_名称")->setText(name);
-        U(u"编辑框_数量")->setText(quantity);
-        U(u"编辑框_单价")->setText(price);
-        QTest::keyClick(U(u"编辑框_名称"), Qt::Key_Return);
-    }
 
     MainWindow* main = nullptr;
 };

@@ -38,25 +38,8 @@ protected:
         Clock::Reset();
         AppTest::TearDown();
     }
-    MainWindow* Open(const QString& user = QStringLiteral("admin"), const QString& password = QString())
-    {
-        EXPECT_TRUE(StartProgram());
-        EXPECT_TRUE(LogIn(user, password));
-        main = qobject_cast<MainWindow*>(MainWindowWidget());
-        if (main) {
-            main->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(main));
-        }
-        return main;
-    }
+    MainWindow* Open() { return main = OpenMainWindow(); }
     template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
-    void EnterLine(const QString& name, const QString& quantity, const QString& price)
-    {
-        U(u"编辑框_名称")->setText(name);
-        U(u"编辑框_数量")->setText(quantity);
-        U(u"编辑框_单价")->setText(price);
-        QTest::keyClick(U(u"编辑框_名称"), Qt::Key_Return);
-    }
     int Count(const QString& table) { return shop.Scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
     QStringList Columns(const QString& sql, const QVariantList& params = {})
     {
@@ -123,8 +106,8 @@ TEST_F(CheckoutTest, WheelOverTheAmountComboStepsItsOwnTextOnly)
     combo->setEditText(QStringLiteral("20"));
     auto wheel = [combo](int notches) {
         const QPointF at(5, 5);
-        QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(combo, &event);
     };
     wheel(-1);

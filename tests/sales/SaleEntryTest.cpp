@@ -26,17 +26,7 @@ protected:
         shop.WriteFactory();
     }
 
-    MainWindow* Open()
-    {
-        EXPECT_TRUE(StartProgram());
-        EXPECT_TRUE(LogIn(QStringLiteral("admin"), QString()));
-        main = qobject_cast<MainWindow*>(MainWindowWidget());
-        if (main) {
-            main->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(main));
-        }
-        return main;
-    }
+    MainWindow* Open() { return main = OpenMainWindow(); }
     template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
     QLineEdit* NameBox() { return U(u"编辑框_名称"); }
     QTreeWidget* List() { return U<QTreeWidget>(u"超级列表框1"); }
@@ -49,14 +39,6 @@ protected:
             ASSERT_LT(c.unicode(), 0x80) << "TypeName takes ASCII; Chinese comes through the input method";
             QTest::keyClick(NameBox(), char(c.unicode()));
         }
-    }
-    // Fills the entry boxes and presses Enter.
-    void EnterLine(const QString& name, const QString& quantity, const QString& price)
-    {
-        NameBox()->setText(name);
-        U(u"编辑框_数量")->setText(quantity);
-        U(u"编辑框_单价")->setText(price);
-        QTest::keyClick(NameBox(), Qt::Key_Return);
     }
     QStringList Row(int index)
     {

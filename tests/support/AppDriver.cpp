@@ -57,6 +57,28 @@ bool AppTest::LogIn(const QString& name, const QString& password)
     return MainWindowWidget() != nullptr;
 }
 
+MainWindow* AppTest::OpenMainWindow(const QString& name, const QString& password)
+{
+    EXPECT_TRUE(StartProgram());
+    EXPECT_TRUE(LogIn(name, password));
+    auto* main = qobject_cast<MainWindow*>(MainWindowWidget());
+    if (main) {
+        main->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(main));
+    }
+    return main;
+}
+
+void AppTest::EnterLine(const QString& name, const QString& quantity, const QString& price)
+{
+    QWidget* main = MainWindowWidget();
+    auto* nameBox = Unit<QLineEdit>(main, QStringLiteral("编辑框_名称"));
+    nameBox->setText(name);
+    Unit<QLineEdit>(main, QStringLiteral("编辑框_数量"))->setText(quantity);
+    Unit<QLineEdit>(main, QStringLiteral("编辑框_单价"))->setText(price);
+    QTest::keyClick(nameBox, Qt::Key_Return);
+}
+
 void AppTest::AddUser(const QString& name, const QString& role, const QString& password)
 {
     shop.Exec(QStringLiteral("insert into [用户登录] (用户名,权限,密码 )values (?,?,?)"),

@@ -9,6 +9,10 @@
 
 #include <memory>
 
+namespace quorrel {
+class MainWindow;
+}
+
 namespace quorrel::test {
 
 // A unit of a window by its name; fails the test when it is missing.
@@ -35,6 +39,12 @@ protected:
 
     // Logs in through the login window; true when the main window opened.
     bool LogIn(const QString& name, const QString& password);
+
+    // Starts the program and logs in; the main window is then the active window.
+    MainWindow* OpenMainWindow(const QString& name = QStringLiteral("admin"), const QString& password = QString());
+
+    // Fills the entry boxes of the main window and presses Enter.
+    void EnterLine(const QString& name, const QString& quantity, const QString& price);
 
     // Adds a user with the given role and password.
     void AddUser(const QString& name, const QString& role, const QString& password);
