@@ -1,0 +1,491 @@
+#include "support/CupsServer.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTest>
+#include <QThread>
+
+#include <algorithm>
+
+#include <cups/cups.h>
+#include <signal.h>
+#include <sys/prctl.h>
+
+namespace quorrel::test {
+
+namespace {
+
+// Where Debian keeps CUPS's helper programs; cupsd starts every backend through daemon/cups-exec.
+const QString kSystemServerBin = QStringLiteral("/usr/lib/cups");
+
+// The variables the server changes while it runs, restored by Stop().
+const char* const kClientVariables[] = {"CUPS_SERVER", "CUPS_SERVERROOT", "HOME",
+                                        "LPDEST",      "PRINTER",         "XDG_CONFIG_HOME"};
+
+// Keeps each job's data (the file in argv[6], else standard input) and title (argv[3]) in the
+// directory its device URI names. Files appear under their final names only when complete.
+const char kCaptureBackend[] = R"(#!/bin/sh
+if [ $# -eq 0 ]; then
+    echo 'direct capture "Unknown" "Quorrel test capture"'
+    exit 0
+fi
+dir="${DEVICE_URI#capture:}"
+part="$dir/.job-$1"
+if [ $# -ge 6 ]; then
+    cat "$6" > "$part.data" || exit 1
+else
+    cat > "$part.data" || exit 1
+fi
+printf '%s' "$3" > "$part.title" || exit 1
+mv "$part.title" "$dir/job-$1.title" || exit 1
+mv "$part.data" "$dir/job-$1.data" || exit 1
+exit 0
+)";
+
+QString Tool(const QString& name)
+{
+    return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                                 QStringLiteral("/sbin"), QStringLiteral("/bin")});
+}
+
+// The client directories are one pair per process: libcups keeps the ones it saw first in each thread,
+// so every server of this process must hand out the same ones.
+const QTemporaryDir& ClientDirectory()
+{
+    static const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/quorrel-cups-client-XXXXXX"));
+    return dir;
+}
+
+QString ClientServerRoot()
+{
+    return ClientDirectory().filePath(QStringLiteral("serverroot"));
+}
+
+QString ClientHome()
+{
+    return ClientDirectory().filePath(QStringLiteral("home"));
+}
+
+// Where libcups looks for client.conf and lpoptions: the server root and ~/.cups.
+QStringList ClientConfigDirectories()
+{
+    return {ClientServerRoot(), ClientHome() + QStringLiteral("/.cups")};
+}
+
+bool WriteFile(const QString& path, const QByteArray& content, QFileDevice::Permissions permissions)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    if (file.write(content) != content.size())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError && file.setPermissions(permissions);
+}
+
+bool RemoveIfPresent(const QString& path)
+{
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+constexpr QFileDevice::Permissions kOwnerAll = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions kReadable =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr QFileDevice::Permissions kDirectory =
+    kReadable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+
+} // namespace
+
+CupsServer::~CupsServer()
+{
+    Stop();
+}
+
+bool CupsServer::Available(QString* whyNot)
+{
+    QStringList missing;
+    for (const QString& tool :
+         {QStringLiteral("cupsd"), QStringLiteral("lpadmin"), QStringLiteral("lpstat"), QStringLiteral("lpoptions")}) {
+        if (Tool(tool).isEmpty())
+            missing << tool;
+    }
+    const QString exec = kSystemServerBin + QStringLiteral("/daemon/cups-exec");
+    if (!QFileInfo(exec).isExecutable())
+        missing << exec;
+    if (!ClientDirectory().isValid())
+        missing << QStringLiteral("a temporary directory (%1)").arg(ClientDirectory().errorString());
+    if (missing.isEmpty())
+        return true;
+    if (whyNot)
+        *whyNot = QStringLiteral("missing ") + missing.join(QStringLiteral(", "));
+    return false;
+}
+
+bool CupsServer::MustRun()
+{
+    const QString ci = qEnvironmentVariable("CI").trimmed().toLower();
+    return !ci.isEmpty() && ci != QStringLiteral("0") && ci != QStringLiteral("false") && ci != QStringLiteral("no");
+}
+
+QString CupsServer::Path(const QString& relative) const
+{
+    return m_dir ? m_dir->filePath(relative) : QString();
+}
+
+QString CupsServer::SocketPath() const
+{
+    return Path(QStringLiteral("cups.sock"));
+}
+
+QString CupsServer::DeadSocketPath() const
+{
+    return Path(QStringLiteral("nobody.sock"));
+}
+
+bool CupsServer::Fail(const QString& why)
+{
+    m_lastError = why;
+    const QString log = ErrorLogTail();
+    if (!log.isEmpty())
+        m_lastError += QStringLiteral("\ncupsd's log ends:\n") + log;
+    return false;
+}
+
+QString CupsServer::ErrorLogTail() const
+{
+    QString tail;
+    for (const QString& name : {QStringLiteral("log/cupsd.out"), QStringLiteral("log/error_log")}) {
+        QFile file(Path(name));
+        if (!m_dir || !file.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        tail += lines.mid(std::max<qsizetype>(0, lines.size() - 15)).join(u'\n') + u'\n';
+    }
+    return tail.trimmed();
+}
+
+bool CupsServer::Start()
+{
+    if (m_running)
+        return true;
+    QString whyNot;
+    if (!Available(&whyNot))
+        return Fail(whyNot);
+    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quorrel-cupsd-XXXXXX"));
+    if (!m_dir->isValid())
+        return Fail(QStringLiteral("no temporary directory: ") + m_dir->errorString());
+    if (m_dir->path().contains(u' '))
+        return Fail(QStringLiteral("the temporary directory's path has a blank: ") + m_dir->path());
+    if (SocketPath().toLocal8Bit().size() >= 100)
+        return Fail(QStringLiteral("the socket path is too long for a Unix socket: ") + SocketPath());
+    if (!WriteServerFiles())
+        return false;
+    if (!UseClientDirectories()) {
+        const QString why = m_lastError;
+        RestoreEnvironment();
+        m_lastError = why;
+        return false;
+    }
+
+    m_cupsd = std::make_unique<QProcess>();
+    m_cupsd->setProgram(Tool(QStringLiteral("cupsd")));
+    m_cupsd->setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Path(QStringLiteral("conf/cupsd.conf")),
+                           QStringLiteral("-s"), Path(QStringLiteral("conf/cups-files.conf"))});
+    m_cupsd->setProcessChannelMode(QProcess::MergedChannels);
+    m_cupsd->setStandardOutputFile(Path(QStringLiteral("log/cupsd.out")));
+    // cupsd goes with this process (strictly: with this thread) even when Stop() never runs.
+    m_cupsd->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_cupsd->start();
+    const bool started = m_cupsd->waitForStarted(10000);
+    if (!started)
+        Fail(QStringLiteral("cupsd did not start: ") + m_cupsd->errorString());
+    if (!started || !WaitUntilAnswering()) {
+        const QString why = m_lastError;
+        Stop();
+        m_lastError = why;
+        return false;
+    }
+    m_running = true;
+    return true;
+}
+
+bool CupsServer::WriteServerFiles()
+{
+    for (const QString& dir :
+         {QStringLiteral("conf"), QStringLiteral("bin/backend"), QStringLiteral("cache"), QStringLiteral("state"),
+          QStringLiteral("spool/tmp"), QStringLiteral("log"), QStringLiteral("ssl"), QStringLiteral("capture")}) {
+        if (!QDir().mkpath(Path(dir)))
+            return Fail(QStringLiteral("cannot make ") + Path(dir));
+    }
+    // cupsd runs a backend as root only from directories no one else can write to.
+    if (!QFile::setPermissions(Path(QStringLiteral("bin")), kDirectory) ||
+        !QFile::setPermissions(Path(QStringLiteral("bin/backend")), kDirectory))
+        return Fail(QStringLiteral("cannot set the permissions of ") + Path(QStringLiteral("bin")));
+    if (!QFile::link(kSystemServerBin + QStringLiteral("/daemon"), Path(QStringLiteral("bin/daemon"))))
+        return Fail(QStringLiteral("cannot link ") + Path(QStringLiteral("bin/daemon")));
+    // Mode 0700: cupsd runs the backend as root then, so it can write into this root-owned directory.
+    if (!WriteFile(Path(QStringLiteral("bin/backend/capture")), kCaptureBackend, kOwnerAll))
+        return Fail(QStringLiteral("cannot write the capture backend"));
+
+    const QByteArray cupsdConf = QStringLiteral("# A private server for tests: one Unix socket, no sharing, no "
+                                                "authentication.\n"
+                                                "Listen %1\n"
+                                                "LogLevel info\n"
+                                                "Browsing No\n"
+                                                "DefaultShared No\n"
+                                                "WebInterface No\n"
+                                                "DefaultAuthType None\n"
+                                                "<Location />\n"
+                                                "  Order allow,deny\n"
+                                                "  Allow all\n"
+                                                "</Location>\n"
+                                                "<Policy default>\n"
+                                                "  <Limit All>\n"
+                                                "    Order deny,allow\n"
+                                                "  </Limit>\n"
+                                                "</Policy>\n")
+                                     .arg(SocketPath())
+                                     .toUtf8();
+    // No User line: cupsd refuses "User root" and keeps its own unprivileged user for filters.
+    const QByteArray filesConf = QStringLiteral("ServerRoot %1/conf\n"
+                                                "ServerBin %1/bin\n"
+                                                "CacheDir %1/cache\n"
+                                                "StateDir %1/state\n"
+                                                "RequestRoot %1/spool\n"
+                                                "TempDir %1/spool/tmp\n"
+                                                "ErrorLog %1/log/error_log\n"
+                                                "AccessLog %1/log/access_log\n"
+                                                "PageLog %1/log/page_log\n"
+                                                "Printcap %1/printcap\n"
+                                                "ServerKeychain %1/ssl\n")
+                                     .arg(m_dir->path())
+                                     .toUtf8();
+    if (!WriteFile(Path(QStringLiteral("conf/cupsd.conf")), cupsdConf, kReadable) ||
+        !WriteFile(Path(QStringLiteral("conf/cups-files.conf")), filesConf, kReadable))
+        return Fail(QStringLiteral("cannot write the server's configuration"));
+    return true;
+}
+
+bool CupsServer::UseClientDirectories()
+{
+    if (!ClientDirectory().isValid())
+        return Fail(QStringLiteral("no client directory: ") + ClientDirectory().errorString());
+    if (m_savedEnvironment.isEmpty()) {
+        for (const char* name : kClientVariables) {
+            std::optional<QByteArray> value;
+            if (qEnvironmentVariableIsSet(name))
+                value = qgetenv(name);
+            m_savedEnvironment.append({QByteArray(name), value});
+        }
+    }
+    const QByteArray clientConf = QStringLiteral("ServerName %1\n").arg(SocketPath()).toUtf8();
+    for (const QString& dir : ClientConfigDirectories()) {
+        if (!QDir().mkpath(dir) || !RemoveIfPresent(dir + QStringLiteral("/lpoptions")) ||
+            !WriteFile(dir + QStringLiteral("/client.conf"), clientConf, kReadable))
+            return Fail(QStringLiteral("cannot prepare the client directory ") + dir);
+    }
+    qputenv("CUPS_SERVERROOT", QFile::encodeName(ClientServerRoot()));
+    qputenv("HOME", QFile::encodeName(ClientHome()));
+    for (const char* name : {"LPDEST", "PRINTER", "XDG_CONFIG_HOME", "CUPS_SERVER"})
+        qunsetenv(name);
+
+    // With CUPS_SERVER unset libcups takes the server from client.conf; if it does not find ours, it
+    // reads (and would write lpoptions to) directories it picked before this set-up.
+    cupsSetServer(nullptr);
+    const QString seen = QString::fromUtf8(cupsServer());
+    if (seen != SocketPath()) {
+        return Fail(QStringLiteral("libcups was used in this thread before the private server was set up "
+                                   "(it asks %1): its settings would go to the real configuration. Start the "
+                                   "server before any printing, or run the test in a process of its own.")
+                        .arg(seen));
+    }
+    qputenv("CUPS_SERVER", QFile::encodeName(SocketPath()));
+    cupsSetServer(nullptr);
+    return true;
+}
+
+void CupsServer::PointClientsAt(const QString& server)
+{
+    qputenv("CUPS_SERVER", QFile::encodeName(server));
+    cupsSetServer(nullptr);
+}
+
+void CupsServer::RestoreEnvironment()
+{
+    if (m_savedEnvironment.isEmpty())
+        return;
+    // Leave nothing behind that a later server of this process, or a later test, would read.
+    for (const QString& dir : ClientConfigDirectories()) {
+        for (const QString& file : {QStringLiteral("/client.conf"), QStringLiteral("/lpoptions")}) {
+            if (!RemoveIfPresent(dir + file))
+                ADD_FAILURE() << "cannot remove " << (dir + file).toStdString();
+        }
+    }
+    for (const auto& [name, value] : m_savedEnvironment) {
+        if (value)
+            qputenv(name.constData(), *value);
+        else
+            qunsetenv(name.constData());
+    }
+    m_savedEnvironment.clear();
+    cupsSetServer(nullptr);
+}
+
+bool CupsServer::WaitUntilAnswering()
+{
+    const QDeadlineTimer deadline(15000);
+    QString answer;
+    while (!deadline.hasExpired()) {
+        if (m_cupsd->state() == QProcess::NotRunning)
+            return Fail(QStringLiteral("cupsd ended at once (exit code %1)").arg(m_cupsd->exitCode()));
+        if (Run(Tool(QStringLiteral("lpstat")), {QStringLiteral("-r")}, &answer) &&
+            answer.trimmed() == QStringLiteral("scheduler is running"))
+            return true;
+        QThread::msleep(20);
+    }
+    return Fail(QStringLiteral("cupsd does not answer on ") + SocketPath());
+}
+
+bool CupsServer::Run(const QString& program, const QStringList& arguments, QString* output)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The tools always talk to this server, whatever the test points its own clients at.
+    environment.insert(QStringLiteral("CUPS_SERVER"), SocketPath());
+    environment.insert(QStringLiteral("CUPS_SERVERROOT"), ClientServerRoot());
+    environment.insert(QStringLiteral("HOME"), ClientHome());
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    for (const QString& name : {QStringLiteral("LPDEST"), QStringLiteral("PRINTER"), QStringLiteral("XDG_CONFIG_HOME")})
+        environment.remove(name);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const QString command = (QStringList{QFileInfo(program).fileName()} + arguments).join(u' ');
+    if (!process.waitForStarted(10000))
+        return Fail(command + QStringLiteral(" did not start: ") + process.errorString());
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return Fail(command + QStringLiteral(" did not finish"));
+    }
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    if (output)
+        *output = out;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return Fail(QStringLiteral("%1 failed (exit code %2): %3")
+                        .arg(command)
+                        .arg(process.exitCode())
+                        .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed()));
+    }
+    return true;
+}
+
+bool CupsServer::AddQueue(const QString& name)
+{
+    if (!m_running)
+        return Fail(QStringLiteral("the server is not running"));
+    const QString capture = Path(QStringLiteral("capture/") + name);
+    if (!QDir().mkpath(capture))
+        return Fail(QStringLiteral("cannot make ") + capture);
+    // No model: a raw queue, the document goes to the backend as it is.
+    if (!Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-p"), name, QStringLiteral("-v"),
+                                               QStringLiteral("capture:") + capture, QStringLiteral("-E")}))
+        return false;
+    m_queues << name;
+    return true;
+}
+
+bool CupsServer::RemoveQueue(const QString& name)
+{
+    if (!Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-x"), name}))
+        return false;
+    m_queues.removeAll(name);
+    return true;
+}
+
+bool CupsServer::SetServerDefault(const QString& name)
+{
+    return Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-d"), name});
+}
+
+bool CupsServer::SetUserDefault(const QString& name)
+{
+    return Run(Tool(QStringLiteral("lpoptions")), {QStringLiteral("-d"), name});
+}
+
+bool CupsServer::SetUserOption(const QString& destination, const QString& option)
+{
+    return Run(Tool(QStringLiteral("lpoptions")), {QStringLiteral("-p"), destination, QStringLiteral("-o"), option});
+}
+
+QList<CapturedJob> CupsServer::CapturedJobs(const QString& queue) const
+{
+    const QDir dir(Path(QStringLiteral("capture/") + queue));
+    QList<std::pair<int, QString>> numbered;
+    for (const QString& file : dir.entryList({QStringLiteral("job-*.data")}, QDir::Files)) {
+        bool ok = false;
+        const int id = file.mid(4, file.size() - 9).toInt(&ok);
+        if (ok)
+            numbered.append({id, file.chopped(5)});
+    }
+    std::sort(numbered.begin(), numbered.end());
+    QList<CapturedJob> jobs;
+    for (const auto& [id, stem] : numbered) {
+        QFile data(dir.filePath(stem + QStringLiteral(".data")));
+        QFile title(dir.filePath(stem + QStringLiteral(".title")));
+        if (!data.open(QIODevice::ReadOnly) || !title.open(QIODevice::ReadOnly)) {
+            ADD_FAILURE() << "cannot read the captured job " << dir.filePath(stem).toStdString();
+            continue;
+        }
+        jobs.append({QString::fromUtf8(title.readAll()), data.readAll()});
+    }
+    return jobs;
+}
+
+QList<CapturedJob> CupsServer::WaitForJobs(const QString& queue, int count, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        QList<CapturedJob> jobs = CapturedJobs(queue);
+        QString pending;
+        // Once the queue is idle every job sent to it so far has been captured.
+        const bool idle =
+            Run(Tool(QStringLiteral("lpstat")), {QStringLiteral("-o"), queue}, &pending) && pending.trimmed().isEmpty();
+        if ((jobs.size() >= count && idle) || deadline.hasExpired())
+            return jobs;
+        QTest::qWait(20);
+    }
+}
+
+void CupsServer::Stop()
+{
+    if (m_running && m_cupsd && m_cupsd->state() == QProcess::NotRunning) {
+        Fail(QStringLiteral("cupsd ended while the test ran (exit code %1)").arg(m_cupsd->exitCode()));
+        ADD_FAILURE() << m_lastError.toStdString();
+    }
+    if (m_cupsd && m_cupsd->state() != QProcess::NotRunning) {
+        // Queues go before the server, so that it stops at once and leaves nothing to restore.
+        for (const QString& queue : QStringList(m_queues)) {
+            if (!RemoveQueue(queue))
+                ADD_FAILURE() << m_lastError.toStdString();
+        }
+        m_cupsd->terminate();
+        if (!m_cupsd->waitForFinished(10000)) {
+            ADD_FAILURE() << "cupsd did not stop on SIGTERM";
+            m_cupsd->kill();
+            m_cupsd->waitForFinished(5000);
+        } else if (m_running && (m_cupsd->exitStatus() != QProcess::NormalExit || m_cupsd->exitCode() != 0)) {
+            Fail(QStringLiteral("cupsd stopped with exit code %1").arg(m_cupsd->exitCode()));
+            ADD_FAILURE() << m_lastError.toStdString();
+        }
+    }
+    m_cupsd.reset();
+    m_queues.clear();
+    RestoreEnvironment();
+    m_running = false;
+}
+
+} // namespace quorrel::test
