@@ -5,9 +5,13 @@
 
 #include "app/MainWindow.h"
 #include "receipt/PainterPrinter.h"
+#include "receipt/PrinterSelectWindow.h"
 #include "receipt/ReceiptPrinting.h"
+#include "receipt/SystemPrinter.h"
 #include "store/Clock.h"
+#include "support/CupsServer.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -174,6 +178,59 @@ TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
     const QString text = PdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("备注第1行")));
     EXPECT_TRUE(text.contains(QStringLiteral("备注第120行"))) << "nothing of the remark is lost";
+}
+
+// F5 on a real CUPS server: the job reaches the default queue, and after the printer window makes
+// another queue the default the next receipt goes there.
+TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
+{
+    QString whyNot;
+    if (!CupsServer::Available(&whyNot)) {
+        if (CupsServer::MustRun())
+            FAIL() << whyNot.toStdString();
+        GTEST_SKIP() << whyNot.toStdString();
+    }
+    CupsServer cups;
+    ASSERT_TRUE(cups.Start()) << cups.LastError().toStdString();
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("P")));
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("P2")));
+    ASSERT_TRUE(cups.SetServerDefault(QStringLiteral("P")));
+    hooks().UseSystemPrinter(true);
+    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
+
+    ASSERT_NE(Open(), nullptr);
+    EnterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    const QList<CapturedJob> jobs = cups.WaitForJobs(QStringLiteral("P"), 1, 30000);
+    ASSERT_EQ(jobs.size(), 1) << cups.LastError().toStdString();
+    EXPECT_EQ(jobs[0].title, SystemPrinter::kJobName);
+    EXPECT_TRUE(jobs[0].data.startsWith("%PDF")) << "the queue receives the receipt as a document";
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("job.pdf"));
+    {
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(jobs[0].data);
+    }
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("1608240000001"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("可口可乐"))) << text.toStdString();
+    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+    EXPECT_TRUE(cups.CapturedJobs(QStringLiteral("P2")).isEmpty());
+
+    // The printer window makes P2 the default: the next receipt goes there.
+    {
+        PrinterSelectWindow window(main);
+        auto* printers = Unit<QComboBox>(&window, QStringLiteral("组合框_打印机名称"));
+        ASSERT_EQ(printers->currentText(), QStringLiteral("P"));
+        printers->setCurrentIndex(printers->findText(QStringLiteral("P2")));
+        QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮_保存")), Qt::LeftButton);
+    }
+    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EnterLine(QStringLiteral("雪碧"), QStringLiteral("1"), QStringLiteral("3"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    EXPECT_EQ(cups.WaitForJobs(QStringLiteral("P2"), 1, 30000).size(), 1);
+    EXPECT_EQ(cups.CapturedJobs(QStringLiteral("P")).size(), 1);
 }
 
 } // namespace
