@@ -7,6 +7,7 @@
 #include "app/MessageBox.h"
 #include "app/Session.h"
 #include "app/StoreAccess.h"
+#include "receipt/LogoStore.h"
 #include "receipt/PreviewWindow.h"
 #include "receipt/ReceiptPrinting.h"
 #include "sales/Checkout.h"
@@ -251,9 +252,19 @@ void MainWindow::LoadPrintSettings()
     print.askPrintAgain = flag(u"提示再次打印");
     print.printUnitPrice = flag(u"打印单价");
     print.saveSalesRecords = flag(u"保存销售记录");
-    print.printLogo = flag(u"是否打印logo");
+    print.printLogo = ReadPrintLogoFlagOrReport() == kOn;
     print.paperMargin = whole(u"纸张边距");
     print.printOffset = whole(u"打印偏差");
+}
+
+QString MainWindow::ReadPrintLogoFlagOrReport()
+{
+    const std::optional<QString> value = ReadPrintLogoFlag(m_session.db);
+    if (!value) {
+        MessageBox::Error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, this);
+        return QString();
+    }
+    return *value;
 }
 
 void MainWindow::FillCashiers()

@@ -61,6 +61,7 @@ private:
     void ApplyDiscountSetting();
     void ApplyPaymentMethodSetting();
     void LoadPrintSettings();
+    QString ReadPrintLogoFlagOrReport();
     void FillCashiers();
     void FillCustomerLists();
     void ShowCustomerLookups();
