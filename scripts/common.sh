@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by scripts/run and scripts/test: the Debian packages the program needs, their
 # installation, and the CMake configure and build steps. Source it; do not run it.
 
@@ -111,7 +112,8 @@ quorrel_configure() {
         if ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; then
             quorrel_say "$build_dir was configured with another generator; configuring it afresh with Ninja"
             fresh=(--fresh)
-        elif quorrel_cache_matches "$cache" "$@"; then
+        elif [[ -f "$build_dir/build.ninja" ]] && quorrel_cache_matches "$cache" "$@"; then
+            # (A configure step that failed half-way leaves a cache but no build.ninja.)
             return 0
         fi
     fi

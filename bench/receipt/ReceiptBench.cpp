@@ -1,0 +1,75 @@
+// Laying out and rendering one 30-line receipt: to a PDF file, and on the preview's board as the
+// screen shows it.
+
+#include "app/Fonts.h"
+#include "receipt/PainterPrinter.h"
+#include "receipt/ReceiptLayout.h"
+#include "support/RatioReport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+quorrel::ReceiptContent ThirtyLines()
+{
+    quorrel::ReceiptContent content;
+    content.shopName = QStringLiteral("好邻居便利店");
+    content.ticketNumber = QStringLiteral("1612070000042");
+    content.time = QStringLiteral("2026-12-07  09:05:07");
+    for (int i = 0; i < 30; ++i)
+        content.items.append({i % 4 == 0 ? QStringLiteral("大包装的薯片原味%1").arg(i) : QStringLiteral("矿泉水%1").arg(i),
+                              QStringLiteral("2"), QStringLiteral("1.50"), QStringLiteral("3.00")});
+    content.totalQuantity = QStringLiteral("60");
+    content.totalAmount = QStringLiteral("90.00");
+    content.totalDiscounted = QStringLiteral("90.00");
+    content.received = QStringLiteral("100");
+    content.change = QStringLiteral("10.00");
+    content.cashier = QStringLiteral("admin");
+    content.paymentMethod = QStringLiteral("现金");
+    content.remark = QStringLiteral("谢谢惠顾\n欢迎再次光临！");
+    return content;
+}
+
+void ReceiptToPdf(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("receipt.pdf"));
+    const quorrel::ReceiptContent content = ThirtyLines();
+    const quorrel::ReceiptSettings settings;
+    for (auto _ : state) {
+        quorrel::PdfPrinter printer(path);
+        quorrel::LayOutReceipt(printer, content, settings);
+    }
+    if (QFile(path).size() == 0)
+        state.SkipWithError("no PDF was written");
+}
+BENCHMARK(ReceiptToPdf)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void PreviewBoard(benchmark::State& state)
+{
+    const quorrel::ReceiptContent content = ThirtyLines();
+    const quorrel::ReceiptSettings settings;
+    for (auto _ : state) {
+        quorrel::ImagePrinter board(QSize(192, 610), 96);
+        board.ClearBoard();
+        board.StartDocument();
+        quorrel::LayOutReceipt(board, content, settings, quorrel::ReceiptStyle::Preview);
+        board.EndDocument();
+        benchmark::DoNotOptimize(board.Image().constBits());
+    }
+}
+BENCHMARK(PreviewBoard)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    quorrel::InstallLookAndLanguage(app);
+    return quorrel::bench::RunWithRatios(argc, argv, {});
+}

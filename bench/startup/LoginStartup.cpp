@@ -1,0 +1,36 @@
+// The program's start-up up to the login window on screen, then an orderly end.
+// Usage: quorrel_startup_login SHOP_DIRECTORY (a directory that holds the factory ZoZ.mdb)
+
+#include "app/AppController.h"
+#include "app/Fonts.h"
+#include "app/LoginWindow.h"
+#include "startup/ShownWatcher.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s SHOP_DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    const QDir shop(QString::fromLocal8Bit(argv[1]));
+
+    // As the program's main() does, with the shop directory in place of the program directory.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    quorrel::InstallLookAndLanguage(app);
+
+    quorrel::AppController controller(shop.filePath(QStringLiteral("ZoZ.mdb")),
+                                      shop.filePath(QStringLiteral("quorrel.lock")));
+    QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+    quorrel::bench::ShownWatcher watcher([&controller]() -> QWidget* { return controller.Login(); });
+    app.installEventFilter(&watcher);
+    if (!controller.Start())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,312 @@
+// Walking a 10,000-row "select *" through RecordSet, compared with the same walk in plain
+// SQLCipher calls on a connection of its own to the same encrypted file.
+
+#include "store/Database.h"
+#include "store/FactoryDatabase.h"
+#include "store/RecordSet.h"
+#include "store/Schema.h"
+#include "store/Transaction.h"
+#include "support/RatioReport.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 10000;
+constexpr int kColumns = 8; // ID, 关联, 名称, 数量, 单价, 金额, 折后, 备注
+constexpr const char* kSelect = "select * from 销售详情";
+
+[[noreturn]] void Fail(const char* what, const QString& detail = QString())
+{
+    std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
+    std::exit(1);
+}
+
+// A shop database in a temporary directory: the factory file with 10,000 sale lines added.
+class Shop
+{
+public:
+    Shop()
+    {
+        if (!m_dir.isValid())
+            Fail("no temporary directory");
+        m_path = m_dir.filePath(QStringLiteral("ZoZ.mdb"));
+        QString error;
+        if (!quorrel::WriteFactoryDatabase(m_path, &error))
+            Fail("factory database not written:", error);
+        if (!m_db.Open(m_path, QByteArray(quorrel::schema::kDatabaseKey)))
+            Fail("database not opened:", m_db.LastError());
+        Fill();
+        OpenPlain();
+    }
+
+    ~Shop() { sqlite3_close_v2(m_plain); }
+
+    quorrel::Database& Db() { return m_db; }
+    sqlite3* Plain() { return m_plain; }
+
+private:
+    void Fill()
+    {
+        quorrel::Transaction transaction(m_db);
+        const QString insert = QStringLiteral(
+            "insert into 销售详情 (关联, 名称, 数量, 单价, 金额, 折后, 备注) values (?, ?, ?, ?, ?, ?, ?)");
+        for (int i = 0; i < kRows; ++i) {
+            const int quantity = 1 + i % 5;
+            const double price = 3.5 + (i % 40) * 1.25;
+            const QVariantList values{qlonglong(1 + i / 4),
+                                      QStringLiteral("商品%1号 规格%2").arg(i % 500).arg(i % 7),
+                                      QString::number(quantity),
+                                      QString::number(price, 'f', 2),
+                                      QString::number(quantity * price, 'f', 2),
+                                      QString::number(quantity * price * 0.9, 'f', 2),
+                                      i % 3 == 0 ? QStringLiteral("会员价") : QString()};
+            if (!m_db.Execute(insert, values))
+                Fail("sale line not stored:", m_db.LastError());
+        }
+        if (!transaction.Commit())
+            Fail("sale lines not committed:", m_db.LastError());
+    }
+
+    // Opened as Database::Open does: the key, then one statement to prove it.
+    void OpenPlain()
+    {
+        const QByteArray path = m_path.toUtf8();
+        const char* key = quorrel::schema::kDatabaseKey;
+        if (sqlite3_open_v2(path.constData(), &m_plain, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+            sqlite3_key(m_plain, key, static_cast<int>(std::strlen(key))) != SQLITE_OK ||
+            sqlite3_exec(m_plain, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
+            Fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    quorrel::Database m_db;
+    sqlite3* m_plain = nullptr;
+};
+
+Shop& TheShop()
+{
+    static Shop shop;
+    return shop;
+}
+
+void CheckRows(benchmark::State& state, int rows)
+{
+    if (rows != kRows)
+        state.SkipWithError("the walk did not see every row");
+}
+
+void Count(benchmark::State& state)
+{
+    state.SetItemsProcessed(state.iterations() * kRows);
+    state.counters["rows"] = kRows;
+}
+
+// --- RecordSet ---------------------------------------------------------------------------------
+
+// Every column read by name as text, the way the windows read their rows.
+void RecordSetTextByName(benchmark::State& state)
+{
+    quorrel::Database& db = TheShop().Db();
+    for (auto _ : state) {
+        auto records = db.Query(QString::fromUtf8(kSelect));
+        int rows = 0;
+        qsizetype characters = 0;
+        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
+            characters += records->Text(QStringLiteral("ID")).size();
+            characters += records->Text(QStringLiteral("关联")).size();
+            characters += records->Text(QStringLiteral("名称")).size();
+            characters += records->Text(QStringLiteral("数量")).size();
+            characters += records->Text(QStringLiteral("单价")).size();
+            characters += records->Text(QStringLiteral("金额")).size();
+            characters += records->Text(QStringLiteral("折后")).size();
+            characters += records->Text(QStringLiteral("备注")).size();
+            ++rows;
+        }
+        records->Close();
+        benchmark::DoNotOptimize(characters);
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(RecordSetTextByName)->Unit(benchmark::kMillisecond);
+
+// Every column read by name as a typed value.
+void RecordSetReadFieldByName(benchmark::State& state)
+{
+    quorrel::Database& db = TheShop().Db();
+    for (auto _ : state) {
+        auto records = db.Query(QString::fromUtf8(kSelect));
+        int rows = 0;
+        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
+            QVariant id = records->ReadField(QStringLiteral("ID"));
+            QVariant sale = records->ReadField(QStringLiteral("关联"));
+            QVariant name = records->ReadField(QStringLiteral("名称"));
+            QVariant quantity = records->ReadField(QStringLiteral("数量"));
+            QVariant price = records->ReadField(QStringLiteral("单价"));
+            QVariant amount = records->ReadField(QStringLiteral("金额"));
+            QVariant discounted = records->ReadField(QStringLiteral("折后"));
+            QVariant remark = records->ReadField(QStringLiteral("备注"));
+            benchmark::DoNotOptimize(id);
+            benchmark::DoNotOptimize(sale);
+            benchmark::DoNotOptimize(name);
+            benchmark::DoNotOptimize(quantity);
+            benchmark::DoNotOptimize(price);
+            benchmark::DoNotOptimize(amount);
+            benchmark::DoNotOptimize(discounted);
+            benchmark::DoNotOptimize(remark);
+            ++rows;
+        }
+        records->Close();
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(RecordSetReadFieldByName)->Unit(benchmark::kMillisecond);
+
+// Every column read by position as text: the walk without the name look-ups.
+void RecordSetTextByPosition(benchmark::State& state)
+{
+    quorrel::Database& db = TheShop().Db();
+    for (auto _ : state) {
+        auto records = db.Query(QString::fromUtf8(kSelect));
+        int rows = 0;
+        qsizetype characters = 0;
+        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
+            for (int column = 1; column <= kColumns; ++column)
+                characters += records->Text(column).size();
+            ++rows;
+        }
+        records->Close();
+        benchmark::DoNotOptimize(characters);
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(RecordSetTextByPosition)->Unit(benchmark::kMillisecond);
+
+// --- Plain SQLCipher ---------------------------------------------------------------------------
+
+sqlite3_stmt* PrepareSelect(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, kSelect, -1, &statement, nullptr) != SQLITE_OK)
+        Fail("select not prepared:", QString::fromUtf8(sqlite3_errmsg(db)));
+    return statement;
+}
+
+QString ColumnText(sqlite3_stmt* statement, int index)
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+    return QString::fromUtf8(data, sqlite3_column_bytes(statement, index));
+}
+
+// Every column as text made into a QString: the same work as RecordSetTextByName.
+void PlainTextAsQString(benchmark::State& state)
+{
+    sqlite3* db = TheShop().Plain();
+    for (auto _ : state) {
+        sqlite3_stmt* statement = PrepareSelect(db);
+        int rows = 0;
+        qsizetype characters = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 0; column < kColumns; ++column)
+                characters += ColumnText(statement, column).size();
+            ++rows;
+        }
+        sqlite3_finalize(statement);
+        benchmark::DoNotOptimize(characters);
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(PlainTextAsQString)->Unit(benchmark::kMillisecond);
+
+// Every column as a typed QVariant: the same work as RecordSetReadFieldByName.
+void PlainTyped(benchmark::State& state)
+{
+    sqlite3* db = TheShop().Plain();
+    for (auto _ : state) {
+        sqlite3_stmt* statement = PrepareSelect(db);
+        int rows = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 0; column < kColumns; ++column) {
+                QVariant value;
+                switch (sqlite3_column_type(statement, column)) {
+                case SQLITE_INTEGER:
+                    value = qlonglong(sqlite3_column_int64(statement, column));
+                    break;
+                case SQLITE_FLOAT:
+                    value = sqlite3_column_double(statement, column);
+                    break;
+                case SQLITE_TEXT:
+                    value = ColumnText(statement, column);
+                    break;
+                default:
+                    value = QString();
+                    break;
+                }
+                benchmark::DoNotOptimize(value);
+            }
+            ++rows;
+        }
+        sqlite3_finalize(statement);
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(PlainTyped)->Unit(benchmark::kMillisecond);
+
+// Every column's bytes touched, no QString at all: the floor set by SQLCipher itself.
+void PlainRawBytes(benchmark::State& state)
+{
+    sqlite3* db = TheShop().Plain();
+    for (auto _ : state) {
+        sqlite3_stmt* statement = PrepareSelect(db);
+        int rows = 0;
+        long bytes = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 0; column < kColumns; ++column) {
+                const unsigned char* data = sqlite3_column_text(statement, column);
+                bytes += sqlite3_column_bytes(statement, column) + (data ? data[0] : 0);
+            }
+            ++rows;
+        }
+        sqlite3_finalize(statement);
+        benchmark::DoNotOptimize(bytes);
+        CheckRows(state, rows);
+    }
+    Count(state);
+}
+BENCHMARK(PlainRawBytes)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TheShop(); // made before any timing starts
+    const bool withCpuTime = true;
+    return quorrel::bench::RunWithRatios(
+        argc, argv,
+        {
+            {"RecordSet Text by name / plain C text as QString", "RecordSetTextByName", "PlainTextAsQString", 1.3,
+             withCpuTime},
+            {"RecordSet ReadField by name / plain C typed QVariant", "RecordSetReadFieldByName", "PlainTyped", 1.3,
+             withCpuTime},
+            {"RecordSet Text by position / plain C text as QString", "RecordSetTextByPosition", "PlainTextAsQString", 0,
+             withCpuTime},
+            {"RecordSet Text by name / plain C raw bytes", "RecordSetTextByName", "PlainRawBytes", 0, withCpuTime},
+        });
+}
