@@ -3,6 +3,7 @@
 #include "store/AccessSql.h"
 #include "store/Clock.h"
 #include "store/DateTexts.h"
+#include "store/FactoryDatabase.h"
 #include "store/RecordSet.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -74,9 +75,12 @@ bool Database::Open(const QString& path, const QByteArray& key)
     }
     const QByteArray nativePath = path.toUtf8();
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One connection serves one thread: no mutex on every call.
+    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const QByteArray rawKey = KnownRawKey(path, key);
+    const QByteArray& pageKey = rawKey.isEmpty() ? key : rawKey;
     if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, key.constData(), static_cast<int>(key.size()));
+        rc = sqlite3_key(db, pageKey.constData(), static_cast<int>(pageKey.size()));
     // A wrong key shows only when the first page is read: read the schema now.
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);

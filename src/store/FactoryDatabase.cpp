@@ -1,5 +1,8 @@
 #include "store/FactoryDatabase.h"
 
+#include "store/Schema.h"
+
+#include <QFile>
 #include <QSaveFile>
 
 #include <cstddef>
@@ -7,6 +10,7 @@
 namespace quorrel::factory {
 extern const unsigned char kImage[];
 extern const std::size_t kImageSize;
+extern const char kDerivedKey[];
 } // namespace quorrel::factory
 
 namespace quorrel {
@@ -15,6 +19,20 @@ QByteArray FactoryDatabaseImage()
 {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(factory::kImage),
                                    static_cast<qsizetype>(factory::kImageSize));
+}
+
+QByteArray KnownRawKey(const QString& path, const QByteArray& password)
+{
+    constexpr qsizetype kSaltSize = 16;
+    if (password != QByteArray(schema::kDatabaseKey))
+        return QByteArray();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray salt = file.read(kSaltSize);
+    if (salt.size() != kSaltSize || salt != FactoryDatabaseImage().left(kSaltSize))
+        return QByteArray();
+    return "x'" + QByteArray(factory::kDerivedKey) + "'";
 }
 
 bool WriteFactoryDatabase(const QString& path, QString* error)

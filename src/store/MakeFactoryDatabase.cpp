@@ -6,6 +6,10 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QPasswordDigestor>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -46,6 +50,17 @@ bool MakeDatabase(const std::string& path)
     return ok;
 }
 
+// SQLCipher derives the page key from the password and the file's 16-byte salt (its first bytes)
+// with PBKDF2-HMAC-SHA1, 64,000 rounds, 32 bytes. Every file written from the factory image has the
+// image's salt, so its key can be derived once here instead of at every start.
+std::string DerivedKeyHex(const std::vector<unsigned char>& bytes)
+{
+    const QByteArray salt(reinterpret_cast<const char*>(bytes.data()), 16);
+    const QByteArray key = QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1,
+                                                              QByteArray(quorrel::schema::kDatabaseKey), salt, 64000, 32);
+    return key.toHex().toStdString();
+}
+
 bool WriteSource(const std::vector<unsigned char>& bytes, const std::string& out)
 {
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
@@ -60,7 +75,9 @@ bool WriteSource(const std::vector<unsigned char>& bytes, const std::string& out
         std::snprintf(cell, sizeof cell, "%u,", bytes[i]);
         file << cell << ((i % 24 == 23) ? "\n" : "");
     }
-    file << "\n};\nconst std::size_t kImageSize = " << bytes.size() << ";\n} // namespace quorrel::factory\n";
+    file << "\n};\nconst std::size_t kImageSize = " << bytes.size() << ";\n";
+    file << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << DerivedKeyHex(bytes) << "\";\n";
+    file << "} // namespace quorrel::factory\n";
     file.close();
     return static_cast<bool>(file);
 }

@@ -62,11 +62,27 @@ void RecordSet::MoveNext()
 
 int RecordSet::IndexOf(const QString& column) const
 {
-    if (m_columns.isEmpty() && m_statement) {
-        for (int i = m_columnCount - 1; i >= 0; --i) // the first of equal names wins
-            m_columns.insert(QString::fromUtf8(sqlite3_column_name(m_statement, i)).toCaseFolded(), i);
+    if (m_names.isEmpty() && m_statement) {
+        m_names.reserve(m_columnCount);
+        for (int i = 0; i < m_columnCount; ++i)
+            m_names.append(QString::fromUtf8(sqlite3_column_name(m_statement, i)));
     }
-    return m_columns.value(column.toCaseFolded(), -1);
+    const int count = static_cast<int>(m_names.size());
+    if (count == 0)
+        return -1;
+    const int next = (m_lastFound + 1) % count;
+    if (m_names[next] == column)
+        return m_lastFound = next;
+    for (int i = 0; i < count; ++i) {
+        if (m_names[i] == column)
+            return m_lastFound = i;
+    }
+    // Names compare as Access compares them, without regard to letter case; the first wins.
+    for (int i = 0; i < count; ++i) {
+        if (m_names[i].compare(column, Qt::CaseInsensitive) == 0)
+            return m_lastFound = i;
+    }
+    return -1;
 }
 
 QVariant RecordSet::Value(int index) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -47,7 +47,10 @@ private:
     bool m_started = false;
     bool m_failed = false;
     bool m_firstRowCurrent = false;
-    mutable QHash<QString, int> m_columns; // filled on the first read by name
+    // Column names, read on the first lookup by name. Rows are usually read column after column in
+    // the same order, so the lookup tries the column after the last one found first.
+    mutable QList<QString> m_names;
+    mutable int m_lastFound = -1;
 };
 
 } // namespace quorrel

@@ -193,6 +193,24 @@ TEST_F(DatabaseRefusedFileTest, ShopFileEncryptedWithAnotherKey)
     EXPECT_TRUE(db.Open(path, "12345678")) << db.LastError().toStdString();
 }
 
+// Files written from the factory image open with a key derived at build time; any other file with
+// the program's key (its own salt) still opens through the password.
+TEST(DatabaseFactory, AFileWithTheProgramsKeyButItsOwnSaltOpensToo)
+{
+    TempShop shop;
+    const QString path = shop.FilePath(u"own-salt.mdb"_s);
+    MakeEngineFile(path, kKey);
+    ASSERT_NE(ReadBytes(path).left(16), FactoryDatabaseImage().left(16));
+    EXPECT_TRUE(KnownRawKey(path, kKey).isEmpty());
+    Database db;
+    ASSERT_TRUE(db.Open(path, kKey)) << db.LastError().toStdString();
+    EXPECT_NE(db.Query(u"select * from 配置文件"_s), nullptr);
+
+    shop.WriteFactory();
+    EXPECT_FALSE(KnownRawKey(shop.DatabasePath(), kKey).isEmpty());
+    EXPECT_TRUE(KnownRawKey(shop.DatabasePath(), "19970606").isEmpty());
+}
+
 TEST_F(DatabaseRefusedFileTest, PlainUnencryptedSqliteFile)
 {
     const QString path = shop.FilePath(u"plain.mdb"_s);
