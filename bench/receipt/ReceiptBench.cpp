@@ -21,8 +21,9 @@ quorrel::ReceiptContent ThirtyLines()
     content.ticketNumber = QStringLiteral("1612070000042");
     content.time = QStringLiteral("2026-12-07  09:05:07");
     for (int i = 0; i < 30; ++i)
-        content.items.append({i % 4 == 0 ? QStringLiteral("大包装的薯片原味%1").arg(i) : QStringLiteral("矿泉水%1").arg(i),
-                              QStringLiteral("2"), QStringLiteral("1.50"), QStringLiteral("3.00")});
+        content.items.append(
+            {i % 4 == 0 ? QStringLiteral("大包装的薯片原味%1").arg(i) : QStringLiteral("矿泉水%1").arg(i),
+             QStringLiteral("2"), QStringLiteral("1.50"), QStringLiteral("3.00")});
     content.totalQuantity = QStringLiteral("60");
     content.totalAmount = QStringLiteral("90.00");
     content.totalDiscounted = QStringLiteral("90.00");

@@ -2,13 +2,63 @@
 
 #include <cups/cups.h>
 
+#include <QLibrary>
+
 namespace quorrel {
 
 namespace {
 
+// libcups (and the TLS, Kerberos and Avahi libraries it pulls in) is loaded the first time the
+// printer list is needed, not at every start of the program: the receipt itself goes through Qt's
+// own CUPS support, which loads it only when printing too.
+struct CupsApi
+{
+    decltype(&::cupsGetDests2) getDests2 = nullptr;
+    decltype(&::cupsFreeDests) freeDests = nullptr;
+    decltype(&::cupsGetDest) getDest = nullptr;
+    decltype(&::cupsGetOption) getOption = nullptr;
+    decltype(&::cupsLastError) lastError = nullptr;
+    decltype(&::cupsLastErrorString) lastErrorString = nullptr;
+    decltype(&::cupsServer) server = nullptr;
+    decltype(&::cupsSetDefaultDest) setDefaultDest = nullptr;
+    decltype(&::cupsSetDests2) setDests2 = nullptr;
+
+    bool Loaded() const
+    {
+        return getDests2 && freeDests && getDest && getOption && lastError && lastErrorString && server &&
+               setDefaultDest && setDests2;
+    }
+};
+
+const CupsApi& Cups()
+{
+    static const CupsApi api = [] {
+        CupsApi loaded;
+        QLibrary library(QStringLiteral("cups"), 2);
+        if (!library.load())
+            return loaded;
+        auto resolve = [&library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        resolve(loaded.getDests2, "cupsGetDests2");
+        resolve(loaded.freeDests, "cupsFreeDests");
+        resolve(loaded.getDest, "cupsGetDest");
+        resolve(loaded.getOption, "cupsGetOption");
+        resolve(loaded.lastError, "cupsLastError");
+        resolve(loaded.lastErrorString, "cupsLastErrorString");
+        resolve(loaded.server, "cupsServer");
+        resolve(loaded.setDefaultDest, "cupsSetDefaultDest");
+        resolve(loaded.setDests2, "cupsSetDests2");
+        return loaded; // the library stays loaded for the rest of the run
+    }();
+    return api;
+}
+
+const QString kNoCups = QStringLiteral("the CUPS library (libcups.so.2) could not be loaded");
+
 QString LastCupsError()
 {
-    return QString::fromUtf8(cupsLastErrorString());
+    return QString::fromUtf8(Cups().lastErrorString());
 }
 
 void SetError(QString* error, const QString& text)
@@ -24,16 +74,25 @@ class Destinations
 public:
     Destinations()
     {
-        m_count = cupsGetDests2(CUPS_HTTP_DEFAULT, &m_dests);
+        if (!Cups().Loaded()) {
+            m_failed = true;
+            m_error = kNoCups;
+            return;
+        }
+        m_count = Cups().getDests2(CUPS_HTTP_DEFAULT, &m_dests);
         // An empty list is "no printers" when the server answered "not found", a failure otherwise.
-        const ipp_status_t status = cupsLastError();
+        const ipp_status_t status = Cups().lastError();
         m_failed = m_count == 0 && status >= IPP_STATUS_REDIRECTION_OTHER_SITE && status != IPP_STATUS_ERROR_NOT_FOUND;
         if (m_failed) {
             const QString reason = LastCupsError();
-            m_error = QStringLiteral("CUPS server %1: %2").arg(QString::fromUtf8(cupsServer()), reason);
+            m_error = QStringLiteral("CUPS server %1: %2").arg(QString::fromUtf8(Cups().server()), reason);
         }
     }
-    ~Destinations() { cupsFreeDests(m_count, m_dests); }
+    ~Destinations()
+    {
+        if (m_dests)
+            Cups().freeDests(m_count, m_dests);
+    }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
 
@@ -42,10 +101,10 @@ public:
     int Count() const { return m_count; }
     cups_dest_t* Dests() const { return m_dests; }
     cups_dest_t* At(int i) const { return m_dests + i; }
-    cups_dest_t* Default() const { return cupsGetDest(nullptr, nullptr, m_count, m_dests); }
+    cups_dest_t* Default() const { return Cups().getDest(nullptr, nullptr, m_count, m_dests); }
     cups_dest_t* Queue(const QByteArray& name) const
     {
-        return cupsGetDest(name.constData(), nullptr, m_count, m_dests);
+        return Cups().getDest(name.constData(), nullptr, m_count, m_dests);
     }
 
 private:
@@ -61,7 +120,7 @@ bool IsServerQueue(const cups_dest_t& dest)
 {
     if (dest.instance)
         return false;
-    const char* type = cupsGetOption("printer-type", dest.num_options, dest.options);
+    const char* type = Cups().getOption("printer-type", dest.num_options, dest.options);
     if (!type)
         return true;
     bool ok = false;
@@ -114,8 +173,8 @@ bool SetUserDefaultPrinter(const QString& name, QString* error)
         return false;
     }
     const QString queueName = QString::fromUtf8(queue->name);
-    cupsSetDefaultDest(queue->name, nullptr, dests.Count(), dests.Dests());
-    if (cupsSetDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Dests()) != 0) {
+    Cups().setDefaultDest(queue->name, nullptr, dests.Count(), dests.Dests());
+    if (Cups().setDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Dests()) != 0) {
         SetError(error, QStringLiteral("cannot save the default printer: %1").arg(LastCupsError()));
         return false;
     }

@@ -6,16 +6,29 @@
 
 namespace quorrel {
 
+QString PrefixUpperBound(const QString& prefix)
+{
+    // Greater than the prefix followed by any character, under the names' NOCASE order.
+    return prefix + QString::fromUcs4(U"\U0010FFFF");
+}
+
 std::optional<ProductMatch> LastProductWithPrefix(Database& db, const QString& prefix)
 {
-    // The last stored match wins, as a walk over all matches in stored order would leave it; the
-    // name index (NOCASE) serves the prefix.
-    auto records =
-        db.Query(QStringLiteral("select * from 商品名称  where 名称 like ? order by ID desc limit 1"), {prefix + u'%'});
-    if (!records)
+    // The last stored product whose name begins with the prefix, letters compared without regard
+    // to case. A range over the name index (NOCASE, like the column) finds the matches without
+    // reading the table; LIKE with a bound pattern would read every row.
+    auto last = db.Query(QStringLiteral("select max(ID) from 商品名称 where 名称 >= ? and 名称 < ?"),
+                         {prefix, PrefixUpperBound(prefix)});
+    if (!last)
         return std::nullopt;
     ProductMatch match;
-    records->MoveFirst();
+    const QVariant id = last->ReadField(1);
+    last->Close();
+    if (id.typeId() != QMetaType::LongLong)
+        return match; // no product begins with it
+    auto records = db.Query(QStringLiteral("select * from 商品名称 where ID = ?"), {id});
+    if (!records)
+        return std::nullopt;
     if (!records->AtEnd()) {
         match.name = records->Text(QStringLiteral("名称"));
         match.price = records->Text(QStringLiteral("单价"));

@@ -19,6 +19,9 @@ struct ProductMatch
 // regard to case); an empty name when none does; nullopt when the query failed.
 std::optional<ProductMatch> LastProductWithPrefix(Database& db, const QString& prefix);
 
+// The bound above every name that begins with `prefix`, for range searches on the name index.
+QString PrefixUpperBound(const QString& prefix);
+
 // An entry of the product drop-down list: 代码 followed by 名称, and the whole part of the price.
 struct ProductEntry
 {
