@@ -237,6 +237,27 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     EXPECT_EQ(print.count(), 2);
 }
 
+TEST_F(MainWindowTest, TabWalksTheEntryBoxesInTheOrderACashierFillsThem)
+{
+    MainWindow* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    auto* name = MainUnit<QLineEdit>(u"编辑框_名称");
+    name->setFocus();
+    const char16_t* order[] = {u"编辑框_数量", u"编辑框_单价", u"选择框_折扣"};
+    for (const char16_t* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromUtf16(next));
+    }
+    // The combo boxes under the name, cashier and payment boxes take no focus of their own.
+    EXPECT_EQ(MainUnit<QWidget>(u"组合框_名称")->focusPolicy(), Qt::NoFocus);
+    auto* received = MainUnit<QLineEdit>(u"编辑框_实收");
+    received->setFocus();
+    QTest::keyClick(received, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), MainUnit<QComboBox>(u"组合框_实收"))
+        << "the amount combo's own field is reached with the keyboard";
+}
+
 TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
 {
     MainWindow* main = OpenMainWindow();
