@@ -171,6 +171,7 @@ void LineItems::ResetEntry()
     m_ui.编辑框_名称->clear();
     m_ui.编辑框_数量->setText(QStringLiteral("1"));
     m_ui.编辑框_单价->setText(QStringLiteral("0.00"));
+    m_ui.编辑框_名称->setFocus(); // the next product is typed at once
 }
 
 void LineItems::RenumberRows()

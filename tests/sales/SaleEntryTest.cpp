@@ -174,12 +174,14 @@ TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
 TEST_F(SaleEntryTest, LinesCarryTheirAmountsAndTheTotalsFollow)
 {
     ASSERT_NE(Open(), nullptr);
+    U(u"编辑框_单价")->setFocus();
     EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
                                    QStringLiteral("1.10"), QStringLiteral("3.30"), QStringLiteral("3.30")}));
     EXPECT_EQ(Totals(), (QStringList{QStringLiteral("3"), QStringLiteral("3.30"), QStringLiteral("3.30"),
                                      QStringLiteral("3.30")}));
-    // The entry is reset for the next line.
+    // The entry is reset for the next line, and the next product can be typed at once.
+    EXPECT_TRUE(NameBox()->hasFocus());
     EXPECT_EQ(NameBox()->text(), QString());
     EXPECT_EQ(U(u"编辑框_数量")->text(), QStringLiteral("1"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("0.00"));
