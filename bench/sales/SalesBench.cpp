@@ -10,6 +10,7 @@
 #include "store/Gbk.h"
 #include "store/Schema.h"
 #include "store/Transaction.h"
+#include "support/BenchShop.h"
 #include "support/RatioReport.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -29,61 +30,29 @@ constexpr int kProducts = 100000;
 constexpr int kLines = 50;
 const char* const kPrefixes[] = {"c", "co", "ke", "可口", "zq7", "A01-"};
 
-[[noreturn]] void Fail(const char* what, const QString& detail = QString())
-{
-    std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
-    std::exit(1);
-}
+using quorrel::bench::Fail;
 
-class Shop
+// 100,000 remembered products: names a shop would have, some Latin, some Chinese, some with a
+// code in front.
+class Shop : public quorrel::bench::BenchShop
 {
 public:
     Shop()
     {
-        if (!m_dir.isValid())
-            Fail("no temporary directory");
-        m_path = m_dir.filePath(QStringLiteral("ZoZ.mdb"));
-        QString error;
-        if (!quorrel::WriteFactoryDatabase(m_path, &error))
-            Fail("factory database not written:", error);
-        if (!m_db.Open(m_path, QByteArray(quorrel::schema::kDatabaseKey)))
-            Fail("database not opened:", m_db.LastError());
-        FillProducts();
-        const QByteArray path = m_path.toUtf8();
-        const char* key = quorrel::schema::kDatabaseKey;
-        if (sqlite3_open_v2(path.constData(), &m_plain, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-            sqlite3_key(m_plain, key, static_cast<int>(std::strlen(key))) != SQLITE_OK ||
-            sqlite3_exec(m_plain, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
-            Fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
-    }
-    ~Shop() { sqlite3_close_v2(m_plain); }
-
-    quorrel::Database& Db() { return m_db; }
-    sqlite3* Plain() { return m_plain; }
-
-private:
-    // Names a shop would have: some Latin, some Chinese, some with a code in front.
-    void FillProducts()
-    {
         static const char* const kWords[] = {"cola",   "coke", "cookie", "kettle",   "可口可乐",
                                              "矿泉水", "薯片", "洗衣粉", "zq7 band", "面包"};
-        quorrel::Transaction transaction(m_db);
+        quorrel::Transaction transaction(Db());
         for (int i = 0; i < kProducts; ++i) {
             const QString word = QString::fromUtf8(kWords[i % 10]);
             const QString name = (i % 3 == 0 ? QStringLiteral("A%1-").arg(i % 97, 2, 10, QChar(u'0')) : QString()) +
                                  word + QString::number(i);
-            if (!m_db.Execute(QStringLiteral("insert into 商品名称 (名称, 单价) values (?, ?)"),
+            if (!Db().Execute(QStringLiteral("insert into 商品名称 (名称, 单价) values (?, ?)"),
                               {name, QString::number(1 + i % 50) + QStringLiteral(".50")}))
-                Fail("product not stored:", m_db.LastError());
+                Fail("product not stored:", Db().LastError());
         }
         if (!transaction.Commit())
-            Fail("products not committed:", m_db.LastError());
+            Fail("products not committed:", Db().LastError());
     }
-
-    QTemporaryDir m_dir;
-    QString m_path;
-    quorrel::Database m_db;
-    sqlite3* m_plain = nullptr;
 };
 
 Shop& TheShop()

@@ -6,6 +6,7 @@
 #include "store/RecordSet.h"
 #include "store/Schema.h"
 #include "store/Transaction.h"
+#include "support/BenchShop.h"
 #include "support/RatioReport.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -27,39 +28,18 @@ constexpr int kRows = 10000;
 constexpr int kColumns = 8; // ID, 关联, 名称, 数量, 单价, 金额, 折后, 备注
 constexpr const char* kSelect = "select * from 销售详情";
 
-[[noreturn]] void Fail(const char* what, const QString& detail = QString())
-{
-    std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
-    std::exit(1);
-}
+using quorrel::bench::Fail;
 
 // A shop database in a temporary directory: the factory file with 10,000 sale lines added.
-class Shop
+class Shop : public quorrel::bench::BenchShop
 {
 public:
-    Shop()
-    {
-        if (!m_dir.isValid())
-            Fail("no temporary directory");
-        m_path = m_dir.filePath(QStringLiteral("ZoZ.mdb"));
-        QString error;
-        if (!quorrel::WriteFactoryDatabase(m_path, &error))
-            Fail("factory database not written:", error);
-        if (!m_db.Open(m_path, QByteArray(quorrel::schema::kDatabaseKey)))
-            Fail("database not opened:", m_db.LastError());
-        Fill();
-        OpenPlain();
-    }
-
-    ~Shop() { sqlite3_close_v2(m_plain); }
-
-    quorrel::Database& Db() { return m_db; }
-    sqlite3* Plain() { return m_plain; }
+    Shop() { Fill(); }
 
 private:
     void Fill()
     {
-        quorrel::Transaction transaction(m_db);
+        quorrel::Transaction transaction(Db());
         const QString insert = QStringLiteral(
             "insert into 销售详情 (关联, 名称, 数量, 单价, 金额, 折后, 备注) values (?, ?, ?, ?, ?, ?, ?)");
         for (int i = 0; i < kRows; ++i) {
@@ -72,28 +52,12 @@ private:
                                       QString::number(quantity * price, 'f', 2),
                                       QString::number(quantity * price * 0.9, 'f', 2),
                                       i % 3 == 0 ? QStringLiteral("会员价") : QString()};
-            if (!m_db.Execute(insert, values))
-                Fail("sale line not stored:", m_db.LastError());
+            if (!Db().Execute(insert, values))
+                Fail("sale line not stored:", Db().LastError());
         }
         if (!transaction.Commit())
-            Fail("sale lines not committed:", m_db.LastError());
+            Fail("sale lines not committed:", Db().LastError());
     }
-
-    // Opened as Database::Open does: the key, then one statement to prove it.
-    void OpenPlain()
-    {
-        const QByteArray path = m_path.toUtf8();
-        const char* key = quorrel::schema::kDatabaseKey;
-        if (sqlite3_open_v2(path.constData(), &m_plain, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-            sqlite3_key(m_plain, key, static_cast<int>(std::strlen(key))) != SQLITE_OK ||
-            sqlite3_exec(m_plain, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
-            Fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
-    }
-
-    QTemporaryDir m_dir;
-    QString m_path;
-    quorrel::Database m_db;
-    sqlite3* m_plain = nullptr;
 };
 
 Shop& TheShop()

@@ -122,23 +122,7 @@ protected:
             << db.LastError().toStdString();
     }
 
-    // The given column of every row, in the order returned; fails the test when the query fails.
-    QStringList Walk(const QString& sql, const QString& column)
-    {
-        QStringList values;
-        auto records = db.Query(sql);
-        if (!records) {
-            ADD_FAILURE() << sql.toStdString() << ": " << db.LastError().toStdString();
-            return values;
-        }
-        records->MoveFirst();
-        while (!records->AtEnd()) {
-            values << records->Text(column);
-            records->MoveNext();
-        }
-        records->Close();
-        return values;
-    }
+    QStringList Walk(const QString& sql, const QString& column) { return ColumnValues(db, sql, column); }
 
     TempShop shop;
     Database db;

@@ -69,19 +69,7 @@ void MakeEngineFile(const QString& path, const char* key)
 // All values of one column, walking the whole record set.
 QStringList Column(Database& db, const QString& sql, const QString& column, const QVariantList& params = {})
 {
-    QStringList values;
-    auto records = db.Query(sql, params);
-    if (!records) {
-        ADD_FAILURE() << sql.toStdString() << ": " << db.LastError().toStdString();
-        return values;
-    }
-    records->MoveFirst();
-    while (!records->AtEnd()) {
-        values << records->Text(column);
-        records->MoveNext();
-    }
-    records->Close();
-    return values;
+    return ColumnValues(db, sql, column, params);
 }
 
 class DatabaseTest : public ::testing::Test

@@ -12,6 +12,20 @@
 
 namespace quorrel::test {
 
+QStringList ColumnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params)
+{
+    QStringList values;
+    auto records = db.Query(sql, params);
+    if (!records) {
+        ADD_FAILURE() << sql.toStdString() << ": " << db.LastError().toStdString();
+        return values;
+    }
+    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
+        values << records->Text(column);
+    records->Close();
+    return values;
+}
+
 TempShop::TempShop()
 {
     EXPECT_TRUE(m_dir.isValid());

@@ -3,10 +3,15 @@
 #include "store/Database.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
 namespace quorrel::test {
+
+// The given column of every row of the query, in the order returned; fails the test when the query
+// fails.
+QStringList ColumnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params = {});
 
 // A shop directory of its own for one test: the database file path and the single-instance lock.
 class TempShop

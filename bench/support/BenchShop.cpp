@@ -1,0 +1,45 @@
+#include "support/BenchShop.h"
+
+#include "store/FactoryDatabase.h"
+#include "store/Schema.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace quorrel::bench {
+
+void Fail(const char* what, const QString& detail)
+{
+    std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
+    std::exit(1);
+}
+
+BenchShop::BenchShop()
+{
+    if (!m_dir.isValid())
+        Fail("no temporary directory");
+    m_path = m_dir.filePath(QStringLiteral("ZoZ.mdb"));
+    QString error;
+    if (!WriteFactoryDatabase(m_path, &error))
+        Fail("factory database not written:", error);
+    if (!m_db.Open(m_path, QByteArray(schema::kDatabaseKey)))
+        Fail("database not opened:", m_db.LastError());
+    // Opened as Database::Open does (one thread, no mutex): the key, then one statement to prove it.
+    const QByteArray path = m_path.toUtf8();
+    const char* key = schema::kDatabaseKey;
+    if (sqlite3_open_v2(path.constData(), &m_plain, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_key(m_plain, key, static_cast<int>(std::strlen(key))) != SQLITE_OK ||
+        sqlite3_exec(m_plain, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
+}
+
+BenchShop::~BenchShop()
+{
+    sqlite3_close_v2(m_plain);
+}
+
+} // namespace quorrel::bench

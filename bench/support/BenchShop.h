@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/Database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+struct sqlite3;
+
+namespace quorrel::bench {
+
+// Ends the benchmark program with a message: a benchmark whose set-up failed measures nothing.
+[[noreturn]] void Fail(const char* what, const QString& detail = QString());
+
+// A shop for a benchmark: the factory database written to a temporary directory, opened through
+// Database and, for the yardstick, through a plain SQLCipher connection of its own with the same key.
+class BenchShop
+{
+public:
+    BenchShop();
+    ~BenchShop();
+    BenchShop(const BenchShop&) = delete;
+    BenchShop& operator=(const BenchShop&) = delete;
+
+    Database& Db() { return m_db; }
+    sqlite3* Plain() { return m_plain; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    Database m_db;
+    sqlite3* m_plain = nullptr;
+};
+
+} // namespace quorrel::bench
