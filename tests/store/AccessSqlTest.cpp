@@ -30,6 +30,16 @@ using namespace Qt::StringLiterals;
 
 // ---- translation ----------------------------------------------------------------------------------
 
+TEST(AccessSqlCanonicalDateTime, DaysAndTimesThatDoNotExistAreNoDates)
+{
+    EXPECT_EQ(CanonicalDateTime(u"2016-13-45"_s), QString());
+    EXPECT_EQ(CanonicalDateTime(u"2016-2-30"_s), QString());
+    EXPECT_EQ(CanonicalDateTime(u"2016-8-24 24:00:00"_s), QString());
+    EXPECT_EQ(CanonicalDateTime(u"２０１６-8-24"_s), QString()) << "full-width digits are no date literal";
+    // Such a literal is left for the database to judge, so the statement fails instead of comparing wrongly.
+    EXPECT_TRUE(TranslateAccessSql(u"select 1 where #2016-13-45#"_s).contains(u'#'));
+}
+
 TEST(AccessSqlCanonicalDateTime, PadsEveryPartAndUsesOneBlank)
 {
     EXPECT_EQ(CanonicalDateTime(u"2016-8-24  00:00:00"_s), u"2016-08-24 00:00:00"_s);
