@@ -190,6 +190,12 @@ const std::string& EmptyWindowProgram()
     return path;
 }
 
+const std::string& TextWindowProgram()
+{
+    static const std::string path = (BenchDirectory() / "quorrel_startup_text_window").string();
+    return path;
+}
+
 void Measure(benchmark::State& state, const std::string& program, const std::vector<std::string>& arguments)
 {
     double childCpuSeconds = 0;
@@ -219,6 +225,12 @@ void EmptyWindowStartup(benchmark::State& state)
     Measure(state, EmptyWindowProgram(), {});
 }
 BENCHMARK(EmptyWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void TextWindowStartup(benchmark::State& state)
+{
+    Measure(state, TextWindowProgram(), {});
+}
+BENCHMARK(TextWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Opening the shop's database in this process, as the login window's start-up does: the part of
 // the start-up that is SQLCipher deriving the page key from the password.
@@ -254,7 +266,8 @@ int main(int argc, char** argv)
     // One start each, untimed, so the timed ones find the files in the page cache; it also shows
     // at once when a program cannot start at all.
     for (const auto& [program, arguments] : {std::pair{LoginProgram(), std::vector<std::string>{TheShop().Path()}},
-                                             std::pair{EmptyWindowProgram(), std::vector<std::string>{}}}) {
+                                             std::pair{EmptyWindowProgram(), std::vector<std::string>{}},
+                                             std::pair{TextWindowProgram(), std::vector<std::string>{}}}) {
         std::string error;
         if (TimeToShown(program, arguments, &error) < 0) {
             std::fprintf(stderr, "%s\n", error.c_str());
@@ -277,6 +290,10 @@ int main(int argc, char** argv)
     return quorrel::bench::RunWithRatios(count, arguments.data(),
                                          {{"start-up to login window / start-up to empty window", "LoginWindowStartup",
                                            "EmptyWindowStartup", 1.5, true, "child_cpu_ms"},
+                                          {"start-up to login window / window with Chinese text", "LoginWindowStartup",
+                                           "TextWindowStartup", 0, true, "child_cpu_ms"},
+                                          {"window with Chinese text / empty window", "TextWindowStartup",
+                                           "EmptyWindowStartup", 0, true, "child_cpu_ms"},
                                           {"database open (in process) / start-up to empty window", "DatabaseOpen",
                                            "EmptyWindowStartup", 0, false, ""}});
 }
