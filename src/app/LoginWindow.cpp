@@ -86,6 +86,7 @@ LoginWindow::DatabaseResult LoginWindow::EnsureAndOpenDatabase()
 {
     if (!QFileInfo::exists(m_databasePath)) {
         if (!MessageBox::Ask(QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
+            m_instance.Release(); // the new copy must not find this one still running
             if (!Launcher::StartNewCopy())
                 qWarning() << "could not start a new copy of the program";
             return DatabaseResult::Restart;

@@ -30,3 +30,14 @@ bool SingleInstance::Acquire()
 }
 
 } // namespace quorrel
+
+namespace quorrel {
+
+void SingleInstance::Release()
+{
+    if (m_lock)
+        m_lock->unlock();
+    m_lock.reset();
+}
+
+} // namespace quorrel

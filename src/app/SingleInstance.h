@@ -17,6 +17,8 @@ public:
 
     // False when another running copy holds the lock.
     bool Acquire();
+    // Lets another copy start, as when this one hands over to a new copy of itself.
+    void Release();
     QString LockPath() const { return m_path; }
 
     static QString DefaultLockPath();

@@ -73,6 +73,8 @@ TEST_F(LoginWindowTest, AnsweringNoStartsANewCopyAndEndsThisOne)
     ASSERT_EQ(hooks().Started().size(), 1);
     EXPECT_EQ(hooks().Started()[0].first(), QCoreApplication::applicationFilePath());
     EXPECT_FALSE(QFile::exists(shop.DatabasePath())) << "nothing is written without a Yes";
+    SingleInstance next(shop.LockPath());
+    EXPECT_TRUE(next.Acquire()) << "the new copy is not refused as a second one";
 }
 
 TEST_F(LoginWindowTest, WrongPasswordIsRefusedAndTheWindowStaysWithTheName)
