@@ -89,18 +89,19 @@ QVariant RecordSet::Value(int index) const
 {
     if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
         return QString();
-    switch (sqlite3_column_type(m_statement, index)) {
+    sqlite3_value* value = sqlite3_column_value(m_statement, index);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-        return qlonglong(sqlite3_column_int64(m_statement, index));
+        return qlonglong(sqlite3_value_int64(value));
     case SQLITE_FLOAT:
-        return sqlite3_column_double(m_statement, index);
+        return sqlite3_value_double(value);
     case SQLITE_BLOB: {
-        const void* data = sqlite3_column_blob(m_statement, index);
-        return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_statement, index));
+        const void* data = sqlite3_value_blob(value);
+        return QByteArray(static_cast<const char*>(data), sqlite3_value_bytes(value));
     }
     case SQLITE_TEXT: {
-        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, index));
-        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, index));
+        const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return QString::fromUtf8(data, sqlite3_value_bytes(value));
     }
     default:
         return QString();
@@ -127,14 +128,16 @@ QString RecordSet::Text(int position) const
     const int index = position - 1;
     if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
         return QString();
-    switch (sqlite3_column_type(m_statement, index)) {
+    // One call into the statement, then the value's own accessors (they take no lock).
+    sqlite3_value* value = sqlite3_column_value(m_statement, index);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
         return QString();
     case SQLITE_FLOAT:
-        return DoubleToText(sqlite3_column_double(m_statement, index));
+        return DoubleToText(sqlite3_value_double(value));
     default: {
-        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, index));
-        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, index));
+        const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return QString::fromUtf8(data, sqlite3_value_bytes(value));
     }
     }
 }
