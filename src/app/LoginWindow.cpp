@@ -33,8 +33,7 @@ QPixmap Banner(const QSize& size)
     painter.fillRect(pixmap.rect(), gradient);
     painter.setPen(Qt::white);
     QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(22);
-    font.setBold(true);
+    font.setPixelSize(22); // regular weight: the bold face is a second large font file to load at start
     painter.setFont(font);
     painter.drawText(pixmap.rect().adjusted(0, 8, 0, 0), Qt::AlignCenter, QStringLiteral("Quorrel 收银系统"));
     return pixmap;
