@@ -141,7 +141,15 @@ bool ProductLookup::RememberProduct()
 {
     if (!m_lastMatch.isEmpty() || m_productChosen)
         return true;
-    if (!RememberProductRow(m_db, m_ui.编辑框_名称->text(), m_ui.编辑框_单价->text())) {
+    // A name that reached the box without typing (a row of the list picked again) may be stored
+    // already: it is not stored twice.
+    const QString name = m_ui.编辑框_名称->text();
+    const std::optional<bool> known = ProductExists(m_db, name);
+    if (known.value_or(false)) {
+        m_productChosen = true;
+        return true;
+    }
+    if (!known || !RememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
         MessageBox::Inform(QStringLiteral("添加失败！"), m_owner);
         return false;
     }

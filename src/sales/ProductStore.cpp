@@ -51,6 +51,14 @@ std::optional<QList<ProductEntry>> ProductList(Database& db)
     return entries;
 }
 
+std::optional<bool> ProductExists(Database& db, const QString& name)
+{
+    auto records = db.Query(QStringLiteral("select count(*) from 商品名称 where 名称 = ?"), {name});
+    if (!records)
+        return std::nullopt;
+    return records->ReadField(1).toLongLong() > 0;
+}
+
 bool RememberProductRow(Database& db, const QString& name, const QString& priceText)
 {
     return db.Execute(QStringLiteral("insert into [商品名称] (名称,单价 )values (?,?)"),

@@ -30,6 +30,10 @@ struct ProductEntry
 };
 std::optional<QList<ProductEntry>> ProductList(Database& db);
 
+// Whether a product of that name (letters compared without case) is stored; nullopt when the query
+// failed.
+std::optional<bool> ProductExists(Database& db, const QString& name);
+
 // Remembers a product the cashier typed: its full name and the price with two decimals.
 bool RememberProductRow(Database& db, const QString& name, const QString& priceText);
 

@@ -137,6 +137,16 @@ TEST_F(SaleEntryTest, EveryNewProductTypedIsRememberedOnceAndFoundOnesAreNot)
     EXPECT_EQ(ProductCount(QStringLiteral("cola")), 1);
     EXPECT_EQ(shop.Scalar(QStringLiteral("select 单价 from 商品名称 where 名称='tea'")), QStringLiteral("4.50"));
     EXPECT_EQ(Row(2)[3], QStringLiteral("4.50")) << "the remembered price is completed the next time";
+
+    // A line's name taken again from the list (no typing, no lookup) is not stored a second time.
+    TypeName(QStringLiteral("juice"));
+    QTest::keyClick(NameBox(), Qt::Key_Return);
+    EXPECT_EQ(ProductCount(QStringLiteral("juice")), 1);
+    List()->topLevelItem(1)->setSelected(true);
+    ASSERT_EQ(NameBox()->text(), QStringLiteral("milk"));
+    QTest::keyClick(NameBox(), Qt::Key_Return);
+    EXPECT_EQ(List()->topLevelItemCount(), 6);
+    EXPECT_EQ(ProductCount(QStringLiteral("milk")), 1);
 }
 
 TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
