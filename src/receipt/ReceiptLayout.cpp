@@ -36,7 +36,7 @@ QString TrimLeadingBlanks(const QString& text)
     return text.mid(start);
 }
 
-void LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings, ReceiptStyle style)
+bool LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings, ReceiptStyle style)
 {
     const bool printed = style == ReceiptStyle::Printed;
     const int x0 = settings.printOffset != 0 ? settings.printOffset : 0;
@@ -44,8 +44,7 @@ void LayOutReceipt(Printer& printer, const ReceiptContent& content, const Receip
 
     if (printed && settings.paperMargin != 0)
         printer.SetLeftMargin(settings.paperMargin);
-    if (printed)
-        printer.StartDocument();
+    const bool started = printed ? printer.StartDocument() : true;
     if (settings.printLogo) {
         printer.DrawPicture(settings.logo, 0, 5, x0 + settings.logoOffset + 400, 300);
         y0 = 220;
@@ -115,8 +114,8 @@ void LayOutReceipt(Printer& printer, const ReceiptContent& content, const Receip
     printer.DrawLine(x0, y0 + r + 418, kRuleEnd, y0 + r + 418);
     printer.SetWritePosition(x0, y0 + r + 440);
     printer.WriteLines(content.remark);
-    if (printed)
-        printer.EndDocument();
+    const bool ended = printed ? printer.EndDocument() : true;
+    return started && ended;
 }
 
 } // namespace quorrel

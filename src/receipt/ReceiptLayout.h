@@ -55,8 +55,9 @@ inline constexpr int kNameBytesWithPrice = 10;
 inline constexpr int kNameBytesWithoutPrice = 18;
 
 // Lays out one receipt on `printer`. In the printed style this is one whole job: StartDocument to
-// EndDocument, with the margin set first. The positions are in tenths of a millimetre.
-void LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
+// EndDocument, with the margin set first; false when the job could not be started or finished.
+// The positions are in tenths of a millimetre.
+bool LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
                    ReceiptStyle style = ReceiptStyle::Printed);
 
 // A name's two printed lines: the first at most `limit` GBK bytes, never cutting a character in

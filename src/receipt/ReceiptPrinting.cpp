@@ -76,8 +76,11 @@ void ReceiptPrinting::PrintReceipt()
 {
     for (;;) {
         const ReceiptSettings settings = ReadSettings();
-        LayOutReceipt(CurrentPrinter(), ContentFromWindow(), settings, ReceiptStyle::Printed);
-        if (m_session.print.showPrintFinished)
+        const bool printed = LayOutReceipt(CurrentPrinter(), ContentFromWindow(), settings, ReceiptStyle::Printed);
+        if (!printed) // never report a receipt that did not reach the printer as printed
+            MessageBox::Error(QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint,
+                              m_owner);
+        else if (m_session.print.showPrintFinished)
             MessageBox::Show(QStringLiteral("打印完毕"), kHint, m_owner);
         if (!m_session.print.askPrintAgain || MessageBox::Show(QStringLiteral("打印完毕,是否再次打印！"), kHint,
                                                                m_owner, MessageButtons::YesNo) != MessageAnswer::Yes)

@@ -24,8 +24,8 @@ public:
     ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* owner);
     ~ReceiptPrinting() override;
 
-    // One job per run; after "打印完毕" and the question to print again as configured, repeats
-    // until the user declines. Never fails towards the caller.
+    // One job per run; after "打印完毕" (or the news that nothing was printed) and the question to
+    // print again as configured, repeats until the user declines. Never fails towards the caller.
     void PrintReceipt();
 
     // The receipt as the window shows it now.

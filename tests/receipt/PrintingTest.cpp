@@ -118,6 +118,38 @@ TEST_F(PrintingTest, FinishedNoticeThenTheQuestionAndYesTwicePrintsThreeReceipts
     EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
 }
 
+// A printer that refuses every job, as when there is no printer and the dialog is cancelled.
+class RefusingPrinter : public RecordingPrinter
+{
+public:
+    bool StartDocument() override
+    {
+        RecordingPrinter::StartDocument();
+        return false;
+    }
+    bool EndDocument() override
+    {
+        RecordingPrinter::EndDocument();
+        return false;
+    }
+};
+
+TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSaleIsKept)
+{
+    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='真' where ID=1"));
+    ReceiptPrinting::SetPrinterFactory([] { return std::make_unique<RefusingPrinter>(); });
+    ASSERT_NE(Open(), nullptr);
+    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    hooks().AnswerNext(MessageAnswer::No);
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    ASSERT_EQ(hooks().Messages().size(), 2);
+    EXPECT_TRUE(hooks().Messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
+    EXPECT_EQ(hooks().Messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(hooks().Messages()[1].text, QStringLiteral("打印完毕,是否再次打印！"));
+    EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"))
+        << "the cash was taken: the sale is stored all the same";
+}
+
 TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
 {
     shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 是否打印logo='真', 纸张边距='30', 打印偏差='30', "
