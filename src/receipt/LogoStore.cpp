@@ -3,6 +3,7 @@
 #include "store/Conversions.h"
 #include "store/Database.h"
 #include "store/RecordSet.h"
+#include "store/Settings.h"
 
 #include <QRegularExpression>
 #include <QVariant>
@@ -35,13 +36,7 @@ int WholeInt(double value)
 // The first settings row's column as it is stored; nullopt when the query failed.
 std::optional<QVariant> ReadSettingsField(Database& db, const QString& column)
 {
-    auto records = db.Query(kSettingsRow);
-    if (!records)
-        return std::nullopt;
-    records->MoveFirst();
-    QVariant value = records->ReadField(column);
-    records->Close();
-    return value;
+    return ReadFirstRowField(db, kSettingsRow, column);
 }
 
 // The whole-number offset a text stands for, as the column would take it: the whole text must be

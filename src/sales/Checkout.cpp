@@ -77,7 +77,7 @@ void Checkout::WheelOverReceivedCombo(int step)
 bool Checkout::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_ui.组合框_实收 && event->type() == QEvent::Wheel) {
-        const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / 120;
+        const int notches = WheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
         if (notches != 0)
             WheelOverReceivedCombo(WheelStep(notches));
         return true; // the combo's own wheel would pick entries

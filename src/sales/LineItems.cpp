@@ -197,7 +197,7 @@ bool LineItems::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
-        const int notches = wheel->angleDelta().y() / 120;
+        const int notches = WheelNotches(wheel->angleDelta().y());
         if (notches == 0)
             return true; // a partial notch from a fine-grained wheel: wait for a whole one
         if (watched == m_ui.编辑框_数量) {

@@ -40,6 +40,13 @@ QString ShownName(const QString& name);
 // Sum of a column's cells, each taken through single precision, rounded to two decimals.
 QString SumColumn(const QStringList& cells);
 
+// Whole notches of a wheel roll from its angle in eighths of a degree (120 a notch, away from the
+// user positive); 0 for part of a notch, as a fine-grained wheel reports.
+inline int WheelNotches(int angleDelta)
+{
+    return angleDelta / 120;
+}
+
 // The wheel's step for a roll reported in notches: exactly one notch away from the user steps −1,
 // anything else +1.
 int WheelStep(int notches);

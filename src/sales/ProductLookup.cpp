@@ -48,7 +48,7 @@ bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
             QTimer::singleShot(0, this, [this] { KeyUp(0); });
         break;
     case QEvent::Wheel: {
-        const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y() / 120;
+        const int notches = WheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
         if (notches != 0)
             WheelOverName(WheelStep(notches));
         return true;

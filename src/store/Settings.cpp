@@ -1,19 +1,31 @@
 #include "store/Settings.h"
 
+#include "store/Conversions.h"
 #include "store/Database.h"
 #include "store/RecordSet.h"
 
 namespace quorrel {
 
-std::optional<QString> ReadSetting(Database& db, const QString& column)
+std::optional<QVariant> ReadFirstRowField(Database& db, const QString& sql, const QString& column)
 {
-    auto records = db.Query(QStringLiteral("select * from 配置文件 where 1"));
+    auto records = db.Query(sql);
     if (!records)
         return std::nullopt;
     records->MoveFirst();
-    QString value = records->Text(column);
+    QVariant value = records->ReadField(column);
     records->Close();
     return value;
+}
+
+std::optional<QString> ReadSetting(Database& db, const QString& column)
+{
+    const std::optional<QVariant> value =
+        ReadFirstRowField(db, QStringLiteral("select * from 配置文件 where 1"), column);
+    if (!value)
+        return std::nullopt;
+    if (value->typeId() == QMetaType::Double)
+        return DoubleToText(value->toDouble()); // as RecordSet::Text writes numbers
+    return value->toString();
 }
 
 } // namespace quorrel

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
 namespace quorrel {
 
 class Database;
+
+// The named column of the first row `sql` returns, as stored (empty text for no row, a NULL or a
+// missing column); nullopt when the query failed.
+std::optional<QVariant> ReadFirstRowField(Database& db, const QString& sql, const QString& column);
 
 // The named column of the first settings row as text: empty when NULL or when the column does not
 // exist; nullopt when the query itself failed (the caller reports it).

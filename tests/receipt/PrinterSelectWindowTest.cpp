@@ -314,12 +314,7 @@ TEST(FindPrinterByPrefix, FindsNothingForAnUnknownOrEmptyName)
 // lpoptions writes reach the machine's own configuration, so it must refuse to start.
 TEST(CupsServerFixture, RefusesAThreadWhereLibcupsRanBefore)
 {
-    QString whyNot;
-    if (!CupsServer::Available(&whyNot)) {
-        if (CupsServer::MustRun())
-            FAIL() << whyNot.toStdString();
-        GTEST_SKIP() << whyNot.toStdString();
-    }
+    QUORREL_REQUIRE_CUPS();
     bool started = true;
     QString error;
     std::thread thread([&] {

@@ -216,14 +216,8 @@ TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
 // another queue the default the next receipt goes there.
 TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
 {
-    QString whyNot;
-    if (!CupsServer::Available(&whyNot)) {
-        if (CupsServer::MustRun())
-            FAIL() << whyNot.toStdString();
-        GTEST_SKIP() << whyNot.toStdString();
-    }
     CupsServer cups;
-    ASSERT_TRUE(cups.Start()) << cups.LastError().toStdString();
+    QUORREL_START_CUPS_SERVER(cups);
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("P")));
     ASSERT_TRUE(cups.AddQueue(QStringLiteral("P2")));
     ASSERT_TRUE(cups.SetServerDefault(QStringLiteral("P")));

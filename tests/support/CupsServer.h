@@ -96,10 +96,9 @@ private:
 
 } // namespace quorrel::test
 
-// Starts `server` for the current test. When this machine cannot run CUPS the test is skipped with
-// the reason, except under CI, where it fails so that a broken set-up never passes silently. A
-// server that should run but does not start fails the test. For SetUp() or a test body.
-#define QUORREL_START_CUPS_SERVER(server)                                                                              \
+// Skips the current test when this machine cannot run CUPS, with the reason, except under CI, where
+// it fails so that a broken set-up never passes silently. For SetUp() or a test body.
+#define QUORREL_REQUIRE_CUPS()                                                                                         \
     do {                                                                                                               \
         QString whyNot_;                                                                                               \
         if (!::quorrel::test::CupsServer::Available(&whyNot_)) {                                                       \
@@ -107,5 +106,12 @@ private:
                 FAIL() << "CUPS is needed under CI: " << whyNot_.toStdString();                                        \
             GTEST_SKIP() << "no CUPS here: " << whyNot_.toStdString();                                                 \
         }                                                                                                              \
+    } while (false)
+
+// Starts `server` for the current test, after QUORREL_REQUIRE_CUPS(). A server that should run but
+// does not start fails the test. For SetUp() or a test body.
+#define QUORREL_START_CUPS_SERVER(server)                                                                              \
+    do {                                                                                                               \
+        QUORREL_REQUIRE_CUPS();                                                                                        \
         ASSERT_TRUE((server).Start()) << (server).LastError().toStdString();                                           \
     } while (false)
