@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "app/StoreAccess.h"
 #include "receipt/LogoStore.h"
+#include "receipt/LogoWindow.h"
 #include "receipt/PreviewWindow.h"
 #include "receipt/ReceiptPrinting.h"
 #include "sales/Checkout.h"
@@ -104,7 +105,7 @@ void MainWindow::RunStartupRoutine()
                    m_session.currentRole + u')');
     m_ui->编辑框_收银员->setText(m_session.currentUser);
     ApplyRoleToCashierUnits();
-    LoadTicketFormatSetting();
+    LoadTicketFormatInto(m_session, this);
     FillPaymentMethods();
     m_ui->编辑框_备注->setPlainText(ui::ReadSetting(m_session.db, QStringLiteral("备注"), this));
     m_ui->编辑框_店名->setText(ui::ReadSetting(m_session.db, QStringLiteral("店名"), this));
@@ -154,14 +155,6 @@ void MainWindow::ApplyRoleToCashierUnits()
     m_ui->编辑框_收银员->setEnabled(administrator);
     m_ui->组合框_收银员->setEnabled(administrator);
     m_ui->按钮_仅保存小票->setEnabled(administrator);
-}
-
-void MainWindow::LoadTicketFormatSetting()
-{
-    if (const std::optional<int> format = LoadTicketFormat(m_session.db))
-        m_session.ticketFormat = *format;
-    else
-        MessageBox::Inform(ui::kQueryFailed, this);
 }
 
 void MainWindow::ShowStartupTicketNumber()
@@ -261,7 +254,7 @@ QString MainWindow::ReadPrintLogoFlagOrReport()
 {
     const std::optional<QString> value = ReadPrintLogoFlag(m_session.db);
     if (!value) {
-        MessageBox::Error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, this);
+        ReportLogoReadFailed(m_session.db, this);
         return QString();
     }
     return *value;

@@ -50,7 +50,6 @@ signals:
 private:
     void LookUpRole();
     void ApplyRoleToCashierUnits();
-    void LoadTicketFormatSetting();
     void ShowStartupTicketNumber();
     void FillPaymentMethods();
     // Runs `apply` with the flag's state when the settings column holds "真" or "假"; any other

@@ -17,7 +17,6 @@ namespace quorrel {
 
 namespace {
 
-const QString kReadFailed = QStringLiteral("logo数据打开失败！");
 const QString kFlagFailed = QStringLiteral("数据修改失败");
 const QString kStoreFailed = QStringLiteral("数据添加失败！");
 const QString kStored = QStringLiteral("数据添加成功！");
@@ -40,6 +39,12 @@ std::optional<QByteArray> ReadWholeFile(const QString& path)
 
 } // namespace
 
+void ReportLogoReadFailed(Database& db, QWidget* owner)
+{
+    qWarning().noquote() << "logo read failed:" << db.LastError();
+    MessageBox::Error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, owner);
+}
+
 LogoWindow::LogoWindow(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::LogoWindow>()), m_session(session)
 {
@@ -61,8 +66,7 @@ void LogoWindow::LoadLogoIntoPicture()
 {
     const std::optional<QByteArray> logo = LoadLogoImage(m_session.db);
     if (!logo) {
-        qWarning().noquote() << "logo read failed:" << m_session.db.LastError();
-        MessageBox::Error(kReadFailed, MessageBox::kDefaultCaption, this);
+        ReportLogoReadFailed(m_session.db, this);
         return;
     }
     ShowLogo(*logo);
@@ -72,8 +76,7 @@ void LogoWindow::LoadOffsetIntoBox()
 {
     const std::optional<int> offset = LoadLogoOffset(m_session.db);
     if (!offset) {
-        qWarning().noquote() << "logo offset read failed:" << m_session.db.LastError();
-        MessageBox::Error(kReadFailed, MessageBox::kDefaultCaption, this);
+        ReportLogoReadFailed(m_session.db, this);
         return;
     }
     m_ui->编辑框1->setText(QString::number(*offset));
@@ -83,8 +86,7 @@ void LogoWindow::LoadPrintFlag()
 {
     const std::optional<QString> flag = ReadPrintLogoFlag(m_session.db);
     if (!flag) {
-        qWarning().noquote() << "logo flag read failed:" << m_session.db.LastError();
-        MessageBox::Error(kReadFailed, MessageBox::kDefaultCaption, this);
+        ReportLogoReadFailed(m_session.db, this);
     }
     const bool on = flag.value_or(QString()) == kOn;
     m_ui->选择框1->setChecked(on);

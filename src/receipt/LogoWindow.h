@@ -11,6 +11,12 @@ class LogoWindow;
 
 namespace quorrel {
 
+class Database;
+
+// Tells the user that the logo or its settings could not be read ("logo数据打开失败！"), wherever
+// they are read: the logo window, the receipt, the main window's start-up.
+void ReportLogoReadFailed(Database& db, QWidget* owner);
+
 struct Session;
 
 // Shows the stored logo and lets the user replace it, switch its printing on and off and set the

@@ -5,13 +5,13 @@
 #include "app/MessageBox.h"
 #include "app/Session.h"
 #include "receipt/LogoStore.h"
+#include "receipt/LogoWindow.h"
 #include "receipt/SystemPrinter.h"
 
 namespace quorrel {
 
 namespace {
 ReceiptPrinting::PrinterFactory g_factory;
-const QString kLogoReadFailed = QStringLiteral("logo数据打开失败！");
 const QString kHint = QStringLiteral("提示:");
 } // namespace
 
@@ -60,13 +60,13 @@ ReceiptSettings ReceiptPrinting::ReadSettings()
     if (const std::optional<int> offset = LoadLogoOffset(m_session.db))
         m_logoOffset = *offset;
     else
-        MessageBox::Error(kLogoReadFailed, MessageBox::kDefaultCaption, m_owner);
+        ReportLogoReadFailed(m_session.db, m_owner);
     const PrintSettings& print = m_session.print;
     if (print.printLogo) {
         if (const std::optional<QByteArray> logo = LoadLogoImage(m_session.db))
             m_logo = *logo;
         else
-            MessageBox::Error(kLogoReadFailed, MessageBox::kDefaultCaption, m_owner);
+            ReportLogoReadFailed(m_session.db, m_owner);
     }
     return ReceiptSettings{print.printUnitPrice, print.printLogo, print.paperMargin,
                            print.printOffset,    m_logoOffset,    m_logo};

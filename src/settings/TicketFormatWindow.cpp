@@ -11,6 +11,14 @@
 
 namespace quorrel {
 
+void LoadTicketFormatInto(Session& session, QWidget* owner)
+{
+    if (const std::optional<int> format = LoadTicketFormat(session.db))
+        session.ticketFormat = *format;
+    else
+        MessageBox::Inform(ui::kQueryFailed, owner);
+}
+
 TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox,
                                        QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TicketFormatWindow>()), m_session(session),
@@ -32,10 +40,7 @@ TicketFormatWindow::~TicketFormatWindow() = default;
 
 void TicketFormatWindow::LoadFormatIntoUnits()
 {
-    if (const std::optional<int> format = LoadTicketFormat(m_session.db))
-        m_session.ticketFormat = *format;
-    else
-        MessageBox::Inform(ui::kQueryFailed, this);
+    LoadTicketFormatInto(m_session, this);
     const bool custom = m_session.ticketFormat == kTicketFormatCustomPrefix;
     m_ui->选择框1->setChecked(custom);
     m_ui->选择框2->setChecked(!custom);
@@ -62,10 +67,7 @@ void TicketFormatWindow::ConfirmClicked()
     const bool custom = m_ui->选择框1->isChecked();
     const int format = custom ? kTicketFormatCustomPrefix : kTicketFormatDatePrefix;
     if (StoreTicketFormat(m_session.db, format)) {
-        if (const std::optional<int> loaded = LoadTicketFormat(m_session.db))
-            m_session.ticketFormat = *loaded;
-        else
-            MessageBox::Inform(ui::kQueryFailed, this);
+        LoadTicketFormatInto(m_session, this);
     } else {
         MessageBox::Inform(QStringLiteral("数据添加失败"), this);
     }

@@ -15,6 +15,10 @@ namespace quorrel {
 
 struct Session;
 
+// Load format: the stored ticket-number format into the session's copy, which every reader of
+// the format uses; "查询失败！" and the copy unchanged when the read fails.
+void LoadTicketFormatInto(Session& session, QWidget* owner);
+
 // Chooses the ticket-number format: a fixed prefix of zeros, or the date.
 class TicketFormatWindow : public QDialog
 {
