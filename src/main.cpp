@@ -1,6 +1,6 @@
-#include "app/AppController.h"
-#include "app/AppPaths.h"
-#include "app/Fonts.h"
+#include "gui/app/AppController.h"
+#include "gui/app/AppPaths.h"
+#include "gui/widgets/Fonts.h"
 
 #include <QApplication>
 

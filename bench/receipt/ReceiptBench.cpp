@@ -1,9 +1,9 @@
 // Laying out and rendering one 30-line receipt: to a PDF file, and on the preview's board as the
 // screen shows it.
 
-#include "app/Fonts.h"
-#include "receipt/PainterPrinter.h"
-#include "receipt/ReceiptLayout.h"
+#include "gui/widgets/Fonts.h"
+#include "core/receipt/PainterPrinter.h"
+#include "core/receipt/ReceiptLayout.h"
 #include "support/RatioReport.h"
 
 #include <QApplication>

@@ -2,14 +2,14 @@
 // 100,000 remembered products, and storing a sale of 50 lines. Each is compared with the same work
 // in plain SQLCipher calls on a connection of its own to the same encrypted file.
 
-#include "sales/NameCompletion.h"
-#include "sales/ProductStore.h"
-#include "sales/SaleStore.h"
-#include "store/Database.h"
-#include "store/FactoryDatabase.h"
-#include "store/Gbk.h"
-#include "store/Schema.h"
-#include "store/Transaction.h"
+#include "core/sales/NameCompletion.h"
+#include "core/sales/ProductStore.h"
+#include "core/sales/SaleStore.h"
+#include "core/store/Database.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/Gbk.h"
+#include "core/store/Schema.h"
+#include "core/store/Transaction.h"
 #include "support/BenchShop.h"
 #include "support/RatioReport.h"
 

@@ -1,9 +1,9 @@
 // The program's start-up up to the login window on screen, then an orderly end.
 // Usage: quorrel_startup_login SHOP_DIRECTORY (a directory that holds the factory ZoZ.mdb)
 
-#include "app/AppController.h"
-#include "app/Fonts.h"
-#include "app/LoginWindow.h"
+#include "gui/app/AppController.h"
+#include "gui/widgets/Fonts.h"
+#include "gui/app/LoginWindow.h"
 #include "startup/ShownWatcher.h"
 
 #include <QApplication>

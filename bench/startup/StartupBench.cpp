@@ -2,9 +2,9 @@
 // Each measurement starts the program as a child process on the offscreen platform and takes the
 // wall time from the start of the process until the child reports its window shown.
 
-#include "store/Database.h"
-#include "store/FactoryDatabase.h"
-#include "store/Schema.h"
+#include "core/store/Database.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/Schema.h"
 #include "support/RatioReport.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 // text in the Song face the program uses, then ends. Beside the empty window it shows what loading
 // the fonts alone costs.
 
-#include "app/Fonts.h"
+#include "gui/widgets/Fonts.h"
 #include "startup/ShownWatcher.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // Walking a 10,000-row "select *" through RecordSet, compared with the same walk in plain
 // SQLCipher calls on a connection of its own to the same encrypted file.
 
-#include "store/Database.h"
-#include "store/FactoryDatabase.h"
-#include "store/RecordSet.h"
-#include "store/Schema.h"
-#include "store/Transaction.h"
+#include "core/store/Database.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/RecordSet.h"
+#include "core/store/Schema.h"
+#include "core/store/Transaction.h"
 #include "support/BenchShop.h"
 #include "support/RatioReport.h"
 

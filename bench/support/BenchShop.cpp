@@ -1,7 +1,7 @@
 #include "support/BenchShop.h"
 
-#include "store/FactoryDatabase.h"
-#include "store/Schema.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/Schema.h"
 
 #include <sqlcipher/sqlite3.h>
 

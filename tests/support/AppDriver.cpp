@@ -1,8 +1,8 @@
 #include "support/AppDriver.h"
 
-#include "app/LoginWindow.h"
-#include "app/MainWindow.h"
-#include "store/Gbk.h"
+#include "gui/app/LoginWindow.h"
+#include "gui/app/MainWindow.h"
+#include "core/store/Gbk.h"
 
 #include <QApplication>
 #include <QComboBox>

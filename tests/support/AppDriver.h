@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppController.h"
+#include "gui/app/AppController.h"
 #include "support/Hooks.h"
 #include "support/TestDatabase.h"
 

@@ -1,8 +1,8 @@
 #include "support/Hooks.h"
 
-#include "app/FileDialog.h"
-#include "app/Launcher.h"
-#include "receipt/ReceiptPrinting.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/app/Launcher.h"
+#include "gui/receipt/ReceiptPrinting.h"
 
 namespace quorrel::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MessageBox.h"
-#include "receipt/RecordingPrinter.h"
+#include "gui/widgets/MessageBox.h"
+#include "mock/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "support/TestDatabase.h"
 
-#include "store/FactoryDatabase.h"
-#include "store/RecordSet.h"
-#include "store/Schema.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/RecordSet.h"
+#include "core/store/Schema.h"
 
 #include <gtest/gtest.h>
 

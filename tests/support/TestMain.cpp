@@ -1,6 +1,6 @@
 // Test main: a QApplication on the offscreen platform with the program's look and language.
 
-#include "app/Fonts.h"
+#include "gui/widgets/Fonts.h"
 #include "support/Hooks.h"
 
 #include <QApplication>

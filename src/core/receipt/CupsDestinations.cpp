@@ -1,0 +1,204 @@
+#include "core/receipt/CupsDestinations.h"
+
+#include <cups/cups.h>
+
+#include <QLibrary>
+
+namespace quorrel {
+
+namespace {
+
+// libcups (and the TLS, Kerberos and Avahi libraries it pulls in) is loaded the first time the
+// printer list is needed, not at every start of the program: the receipt itself goes through Qt's
+// own CUPS support, which loads it only when printing too.
+struct CupsApi
+{
+    decltype(&::cupsGetDests2) getDests2 = nullptr;
+    decltype(&::cupsFreeDests) freeDests = nullptr;
+    decltype(&::cupsGetDest) getDest = nullptr;
+    decltype(&::cupsGetOption) getOption = nullptr;
+    decltype(&::cupsLastError) lastError = nullptr;
+    decltype(&::cupsLastErrorString) lastErrorString = nullptr;
+    decltype(&::cupsServer) server = nullptr;
+    decltype(&::cupsSetDefaultDest) setDefaultDest = nullptr;
+    decltype(&::cupsSetDests2) setDests2 = nullptr;
+
+    bool Loaded() const
+    {
+        return getDests2 && freeDests && getDest && getOption && lastError && lastErrorString && server &&
+               setDefaultDest && setDests2;
+    }
+};
+
+const CupsApi& Cups()
+{
+    static const CupsApi api = [] {
+        CupsApi loaded;
+        QLibrary library(QStringLiteral("cups"), 2);
+        if (!library.load())
+            return loaded;
+        auto resolve = [&library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        resolve(loaded.getDests2, "cupsGetDests2");
+        resolve(loaded.freeDests, "cupsFreeDests");
+        resolve(loaded.getDest, "cupsGetDest");
+        resolve(loaded.getOption, "cupsGetOption");
+        resolve(loaded.lastError, "cupsLastError");
+        resolve(loaded.lastErrorString, "cupsLastErrorString");
+        resolve(loaded.server, "cupsServer");
+        resolve(loaded.setDefaultDest, "cupsSetDefaultDest");
+        resolve(loaded.setDests2, "cupsSetDests2");
+        return loaded; // the library stays loaded for the rest of the run
+    }();
+    return api;
+}
+
+const QString kNoCups = QStringLiteral("the CUPS library (libcups.so.2) could not be loaded");
+
+QString LastCupsError()
+{
+    return QString::fromUtf8(Cups().lastErrorString());
+}
+
+void SetError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+// The destinations as libcups lists them for the default server: the server's printers with the
+// user's lpoptions merged in and the default marked. Freed when it goes.
+class Destinations
+{
+public:
+    Destinations()
+    {
+        if (!Cups().Loaded()) {
+            m_failed = true;
+            m_error = kNoCups;
+            return;
+        }
+        m_count = Cups().getDests2(CUPS_HTTP_DEFAULT, &m_dests);
+        // An empty list is "no printers" when the server answered "not found", a failure otherwise.
+        const ipp_status_t status = Cups().lastError();
+        m_failed = m_count == 0 && status >= IPP_STATUS_REDIRECTION_OTHER_SITE && status != IPP_STATUS_ERROR_NOT_FOUND;
+        if (m_failed) {
+            const QString reason = LastCupsError();
+            m_error = QStringLiteral("CUPS server %1: %2").arg(QString::fromUtf8(Cups().server()), reason);
+        }
+    }
+    ~Destinations()
+    {
+        if (m_dests)
+            Cups().freeDests(m_count, m_dests);
+    }
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+
+    bool Failed() const { return m_failed; }
+    const QString& Error() const { return m_error; }
+    int Count() const { return m_count; }
+    cups_dest_t* Dests() const { return m_dests; }
+    cups_dest_t* At(int i) const { return m_dests + i; }
+    cups_dest_t* Default() const { return Cups().getDest(nullptr, nullptr, m_count, m_dests); }
+    cups_dest_t* Queue(const QByteArray& name) const
+    {
+        return Cups().getDest(name.constData(), nullptr, m_count, m_dests);
+    }
+
+private:
+    cups_dest_t* m_dests = nullptr;
+    int m_count = 0;
+    bool m_failed = false;
+    QString m_error;
+};
+
+// A queue of the server itself, not an instance and not a printer that libcups only found on the
+// network (those carry the "discovered" bit in their printer type).
+bool IsServerQueue(const cups_dest_t& dest)
+{
+    if (dest.instance)
+        return false;
+    const char* type = Cups().getOption("printer-type", dest.num_options, dest.options);
+    if (!type)
+        return true;
+    bool ok = false;
+    const uint bits = QByteArray(type).toUInt(&ok, 0);
+    return !ok || (bits & CUPS_PRINTER_DISCOVERED) == 0;
+}
+
+} // namespace
+
+std::optional<QStringList> LocalPrinterNames(QString* error)
+{
+    const Destinations dests;
+    if (dests.Failed()) {
+        SetError(error, dests.Error());
+        return std::nullopt;
+    }
+    QStringList names;
+    for (int i = 0; i < dests.Count(); ++i) {
+        if (IsServerQueue(*dests.At(i)))
+            names << QString::fromUtf8(dests.At(i)->name);
+    }
+    return names;
+}
+
+QString UserDefaultPrinter(QString* error)
+{
+    const Destinations dests;
+    if (dests.Failed()) {
+        SetError(error, dests.Error());
+        return QString();
+    }
+    const cups_dest_t* dest = dests.Default();
+    return dest ? QString::fromUtf8(dest->name) : QString();
+}
+
+bool SetUserDefaultPrinter(const QString& name, QString* error)
+{
+    if (name.isEmpty()) {
+        SetError(error, QStringLiteral("no printer named"));
+        return false;
+    }
+    const Destinations dests;
+    if (dests.Failed()) {
+        SetError(error, dests.Error());
+        return false;
+    }
+    const cups_dest_t* queue = dests.Queue(name.toUtf8());
+    if (!queue || !IsServerQueue(*queue)) {
+        SetError(error, QStringLiteral("no printer %1").arg(name));
+        return false;
+    }
+    const QString queueName = QString::fromUtf8(queue->name);
+    Cups().setDefaultDest(queue->name, nullptr, dests.Count(), dests.Dests());
+    if (Cups().setDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Dests()) != 0) {
+        SetError(error, QStringLiteral("cannot save the default printer: %1").arg(LastCupsError()));
+        return false;
+    }
+    // Read it back: LPDEST or PRINTER in the environment win over the saved choice.
+    QString readError;
+    const QString now = UserDefaultPrinter(&readError);
+    if (now.compare(queueName, Qt::CaseInsensitive) != 0) {
+        SetError(error, readError.isEmpty()
+                            ? QStringLiteral("the default printer is still %1 (LPDEST or PRINTER set?)").arg(now)
+                            : readError);
+        return false;
+    }
+    return true;
+}
+
+int FindPrinterByPrefix(const QStringList& names, const QString& prefix)
+{
+    if (prefix.isEmpty())
+        return -1;
+    for (int i = 0; i < names.size(); ++i) {
+        if (names.at(i).startsWith(prefix, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace quorrel

@@ -1,0 +1,155 @@
+#include "core/receipt/PainterPrinter.h"
+
+#include "core/receipt/LogoImage.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+
+namespace quorrel {
+
+namespace {
+constexpr double kTenthsPerInch = 254.0;
+}
+
+bool PainterPrinter::StartDocument()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    QPaintDevice* device = BeginDevice();
+    if (!device || !m_painter.begin(device))
+        return false;
+    const double scaleX = device->logicalDpiX() / kTenthsPerInch;
+    const double scaleY = device->logicalDpiY() / kTenthsPerInch;
+    m_painter.scale(scaleX, scaleY);
+    m_unitsPerPixel = 1.0 / scaleY;
+    QPen pen(Qt::black, 0, Qt::DotLine); // width 0: one device pixel
+    pen.setCosmetic(true);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.setBackgroundMode(Qt::TransparentMode);
+    m_painter.setRenderHint(QPainter::TextAntialiasing);
+    m_painter.setFont(m_font);
+    m_writePosition = QPoint(0, 0);
+    return true;
+}
+
+void PainterPrinter::SetFont(const QString& face, int points, bool bold)
+{
+    m_font = QFont(face);
+    m_font.setPixelSize(FontHeight(points));
+    m_font.setBold(bold);
+    m_font.setStyleStrategy(QFont::PreferAntialias);
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+void PainterPrinter::DrawLine(int x1, int y1, int x2, int y2)
+{
+    if (m_painter.isActive())
+        m_painter.drawLine(x1 + m_leftMargin, y1, x2 + m_leftMargin, y2);
+}
+
+void PainterPrinter::DrawPicture(const QByteArray& image, int x, int y, int width, int height)
+{
+    if (!m_painter.isActive() || image.isEmpty())
+        return;
+    const QImage picture = DecodeLogo(image);
+    if (!picture.isNull())
+        m_painter.drawImage(QRect(x + m_leftMargin, y, width, height), picture);
+}
+
+void PainterPrinter::WriteAt(int x, int y, const QString& text)
+{
+    if (!m_painter.isActive())
+        return;
+    const QFontMetricsF metrics(m_font);
+    m_painter.drawText(QPointF(x + m_leftMargin, y + metrics.ascent()), text);
+}
+
+void PainterPrinter::WriteLines(const QString& text)
+{
+    if (!m_painter.isActive())
+        return;
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QFontMetricsF metrics(m_font);
+    const int pageHeight = PageHeight();
+    double y = m_writePosition.y();
+    for (const QString& line : text.split(lineBreak)) {
+        const double height = metrics.height(); // an empty line is as high as a "W"
+        if (pageHeight > 0 && y > 0 && y + height > pageHeight && NewPage())
+            y = 0;
+        m_painter.drawText(QPointF(m_writePosition.x() + m_leftMargin, y + metrics.ascent()), line);
+        y += height + 2 * m_unitsPerPixel;
+    }
+    m_writePosition.setY(qRound(y));
+}
+
+int PainterPrinter::PrintableHeight(const QPageLayout& layout)
+{
+    return static_cast<int>(layout.paintRect(QPageLayout::Millimeter).height() * 10);
+}
+
+bool PainterPrinter::EndDocument()
+{
+    if (!m_painter.isActive())
+        return false;
+    const bool ended = m_painter.end();
+    return FinishDevice() && ended;
+}
+
+PdfPrinter::PdfPrinter(QString path, int resolution) : m_path(std::move(path)), m_resolution(resolution) {}
+
+PdfPrinter::~PdfPrinter()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+QPaintDevice* PdfPrinter::BeginDevice()
+{
+    m_writer = std::make_unique<QPdfWriter>(m_path);
+    m_writer->setResolution(m_resolution);
+    m_writer->setTitle(QStringLiteral("未命名打印作业"));
+    m_writer->setCreator(QStringLiteral("Quorrel"));
+    // A receipt roll: 58 mm wide with the usual 4 mm on each side, and a long page.
+    m_writer->setPageLayout(QPageLayout(QPageSize(QSizeF(58, 297), QPageSize::Millimeter), QPageLayout::Portrait,
+                                        QMarginsF(4, 4, 4, 4), QPageLayout::Millimeter));
+    return m_writer.get();
+}
+
+bool PdfPrinter::NewPage()
+{
+    return m_writer && m_writer->newPage();
+}
+
+int PdfPrinter::PageHeight() const
+{
+    return m_writer ? PrintableHeight(m_writer->pageLayout()) : 0;
+}
+
+bool PdfPrinter::FinishDevice()
+{
+    m_writer.reset(); // writes the file
+    return true;
+}
+
+ImagePrinter::ImagePrinter(QSize size, int dotsPerInch) : m_image(size, QImage::Format_RGB32)
+{
+    const int dotsPerMetre = qRound(dotsPerInch / 0.0254);
+    m_image.setDotsPerMeterX(dotsPerMetre);
+    m_image.setDotsPerMeterY(dotsPerMetre);
+    m_image.fill(Qt::white);
+}
+
+void ImagePrinter::ClearBoard()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    m_image.fill(Qt::white);
+    SetWritePosition(0, 0);
+}
+
+} // namespace quorrel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/store/Database.h"
+
+#include <QString>
+
+namespace quorrel {
+
+inline const QString kAdministratorRole = QStringLiteral("管理员");
+inline const QString kOrdinaryRole = QStringLiteral("普通用户");
+
+// Print settings, loaded when the main window opens and updated by the settings windows.
+struct PrintSettings
+{
+    bool showPrintFinished = false; // 显示打印完毕
+    bool askPrintAgain = false;     // 提示再次打印
+    bool printUnitPrice = false;    // 打印单价
+    bool saveSalesRecords = false;  // 保存销售记录 (read, consulted by nothing)
+    bool printLogo = false;         // 是否打印logo
+    int paperMargin = 0;            // 纸张边距
+    int printOffset = 0;            // 打印偏差
+};
+
+// What the running program holds for its whole life: the connection, who is logged in, the print
+// settings and the ticket-number format.
+struct Session
+{
+    Database db;
+    QString currentUser;
+    QString currentRole;
+    PrintSettings print;
+    int ticketFormat = 0;
+
+    bool IsAdministrator() const { return currentRole == kAdministratorRole; }
+};
+
+} // namespace quorrel

@@ -1,0 +1,95 @@
+#include "core/store/AccessSql.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QTime>
+
+namespace quorrel {
+
+QString CanonicalDateTime(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*([0-9]{4})[-/.]([0-9]{1,2})[-/.]([0-9]{1,2})(?:\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?\s*$)"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return QString();
+    // A day or time that does not exist is no date literal.
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return QString();
+    auto two = [&](int group) {
+        return m.captured(group).isEmpty() ? QStringLiteral("00") : m.captured(group).rightJustified(2, u'0');
+    };
+    return m.captured(1) + u'-' + two(2) + u'-' + two(3) + u' ' + two(4) + u':' + two(5) + u':' + two(6);
+}
+
+namespace {
+
+// Index just past a quoted run starting at `start` (quote char doubled inside means itself).
+qsizetype SkipQuoted(const QString& sql, qsizetype start, QChar close)
+{
+    qsizetype i = start + 1;
+    while (i < sql.size()) {
+        if (sql[i] == close) {
+            if (close != u']' && i + 1 < sql.size() && sql[i + 1] == close) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return sql.size();
+}
+
+QString ReplaceDateLiterals(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size() + 8);
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"' || c == u'[') {
+            const qsizetype end = SkipQuoted(sql, i, c == u'[' ? QChar(u']') : c);
+            out += QStringView(sql).mid(i, end - i);
+            i = end;
+        } else if (c == u'#') {
+            const qsizetype close = sql.indexOf(u'#', i + 1);
+            const QString canonical = close > i ? CanonicalDateTime(sql.mid(i + 1, close - i - 1)) : QString();
+            if (canonical.isEmpty()) {
+                out += c; // not a date literal: leave it for SQLite to judge
+                ++i;
+            } else {
+                out += u'\'' + canonical + u'\'';
+                i = close + 1;
+            }
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString TranslateAccessSql(const QString& sql)
+{
+    QString out = sql.contains(u'#') ? ReplaceDateLiterals(sql) : sql;
+
+    // select [distinct] top N … → select [distinct] … limit N
+    static const QRegularExpression top(QStringLiteral(R"(^(\s*select\s+(?:distinct\s+)?)top\s+(\d+)\s+)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = top.match(out);
+    if (m.hasMatch()) {
+        const QString count = m.captured(2);
+        out = m.captured(1) + out.mid(m.capturedEnd(0));
+        while (!out.isEmpty() && (out.back().isSpace() || out.back() == u';'))
+            out.chop(1);
+        out += QStringLiteral(" limit ") + count;
+    }
+    return out;
+}
+
+} // namespace quorrel

@@ -1,0 +1,195 @@
+#include "core/store/Database.h"
+
+#include "core/store/AccessSql.h"
+#include "core/store/Clock.h"
+#include "core/store/DateTexts.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/RecordSet.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QFileInfo>
+
+namespace quorrel {
+
+namespace {
+
+// now(): the moment of the statement in the canonical stored form, from the program's clock
+// so that tests can fix it.
+void NowFunction(sqlite3_context* context, int, sqlite3_value**)
+{
+    const QByteArray text = CanonicalDateTimeText(Clock::Now()).toUtf8();
+    sqlite3_result_text(context, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+bool Bind(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
+                                 SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT) ==
+               SQLITE_OK;
+    }
+    }
+}
+
+} // namespace
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    Close();
+}
+
+bool Database::Open(const QString& path, const QByteArray& key)
+{
+    Close();
+    m_lastError.clear();
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_lastError = QStringLiteral("文件不存在：%1").arg(path);
+        return false;
+    }
+    // SQLite takes an empty file for a new database and would quietly start one in it;
+    // an empty shop file is a damaged one.
+    if (file.size() == 0) {
+        m_lastError = QStringLiteral("文件是空的：%1").arg(path);
+        return false;
+    }
+    const QByteArray nativePath = path.toUtf8();
+    sqlite3* db = nullptr;
+    // One connection serves one thread: no mutex on every call.
+    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const QByteArray rawKey = KnownRawKey(path, key);
+    const QByteArray& pageKey = rawKey.isEmpty() ? key : rawKey;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, pageKey.constData(), static_cast<int>(pageKey.size()));
+    // A wrong key shows only when the first page is read: read the schema now.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, &NowFunction, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_busy_timeout(db, 5000);
+    if (rc != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        return false;
+    }
+    m_db = db;
+    m_path = path;
+    return true;
+}
+
+void Database::Close()
+{
+    if (!m_db)
+        return;
+    // Statements are finalised by their record sets; sqlite3_close_v2 defers until they are.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void Database::SetError(const QString& where)
+{
+    m_lastError = where + QStringLiteral(": ") + (m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString());
+}
+
+bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out)
+{
+    *out = nullptr;
+    if (!m_db) {
+        m_lastError = QStringLiteral("数据库未打开");
+        return false;
+    }
+    const QByteArray text = TranslateAccessSql(sql).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &statement, &tail) != SQLITE_OK) {
+        SetError(sql);
+        sqlite3_finalize(statement);
+        return false;
+    }
+    if (!statement) { // only blanks or a comment
+        m_lastError = QStringLiteral("空语句");
+        return false;
+    }
+    // One statement per call, as Access has it: text after it would otherwise be dropped unseen.
+    for (const char* end = text.constData() + text.size(); tail && tail < end; ++tail) {
+        if (*tail != ';' && *tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n') {
+            m_lastError = QStringLiteral("语句后还有文字：%1").arg(sql);
+            sqlite3_finalize(statement);
+            return false;
+        }
+    }
+    if (sqlite3_bind_parameter_count(statement) != params.size()) {
+        m_lastError = QStringLiteral("参数个数不符：%1").arg(sql);
+        sqlite3_finalize(statement);
+        return false;
+    }
+    for (int i = 0; i < params.size(); ++i) {
+        if (!Bind(statement, i + 1, params.at(i))) {
+            SetError(sql);
+            sqlite3_finalize(statement);
+            return false;
+        }
+    }
+    *out = statement;
+    return true;
+}
+
+std::unique_ptr<RecordSet> Database::Query(const QString& sql, const QVariantList& params)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (!Prepare(sql, params, &statement))
+        return nullptr;
+    auto records = std::make_unique<RecordSet>(statement);
+    // Step once so that a failing statement is reported here rather than read as an empty result.
+    records->MoveFirst();
+    if (records->Failed()) {
+        SetError(sql);
+        return nullptr;
+    }
+    return records;
+}
+
+bool Database::Execute(const QString& sql, const QVariantList& params)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (!Prepare(sql, params, &statement))
+        return false;
+    int rc;
+    do {
+        rc = sqlite3_step(statement);
+    } while (rc == SQLITE_ROW);
+    if (rc != SQLITE_DONE) {
+        SetError(sql);
+        sqlite3_finalize(statement);
+        return false;
+    }
+    return sqlite3_finalize(statement) == SQLITE_OK;
+}
+
+qint64 Database::LastInsertId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+} // namespace quorrel

@@ -1,0 +1,50 @@
+#include "core/store/FactoryDatabase.h"
+
+#include "core/store/Schema.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstddef>
+
+namespace quorrel::factory {
+extern const unsigned char kImage[];
+extern const std::size_t kImageSize;
+extern const char kDerivedKey[];
+} // namespace quorrel::factory
+
+namespace quorrel {
+
+QByteArray FactoryDatabaseImage()
+{
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(factory::kImage),
+                                   static_cast<qsizetype>(factory::kImageSize));
+}
+
+QByteArray KnownRawKey(const QString& path, const QByteArray& password)
+{
+    constexpr qsizetype kSaltSize = 16;
+    if (password != QByteArray(schema::kDatabaseKey))
+        return QByteArray();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray salt = file.read(kSaltSize);
+    if (salt.size() != kSaltSize || salt != FactoryDatabaseImage().left(kSaltSize))
+        return QByteArray();
+    return "x'" + QByteArray(factory::kDerivedKey) + "'";
+}
+
+bool WriteFactoryDatabase(const QString& path, QString* error)
+{
+    const QByteArray image = FactoryDatabaseImage();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace quorrel

@@ -1,0 +1,200 @@
+#include "gui/app/LoginWindow.h"
+
+#include "ui_LoginWindow.h"
+
+#include "gui/app/Launcher.h"
+#include "gui/widgets/MessageBox.h"
+#include "core/shop/Session.h"
+#include "gui/app/SingleInstance.h"
+#include "gui/widgets/StoreAccess.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/Gbk.h"
+#include "core/store/Schema.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace quorrel {
+
+namespace {
+
+const QString kExecuteFailed = QStringLiteral("数据执行失败！！");
+
+// The banner across the top of the window.
+QPixmap Banner(const QSize& size)
+{
+    QPixmap pixmap(size);
+    QPainter painter(&pixmap);
+    QLinearGradient gradient(0, 0, size.width(), 0);
+    gradient.setColorAt(0, QColor(0x1f, 0x5f, 0x9f));
+    gradient.setColorAt(1, QColor(0x4a, 0x9a, 0xd8));
+    painter.fillRect(pixmap.rect(), gradient);
+    painter.setPen(Qt::white);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(22); // regular weight: the bold face is a second large font file to load at start
+    painter.setFont(font);
+    painter.drawText(pixmap.rect().adjusted(0, 8, 0, 0), Qt::AlignCenter, QStringLiteral("Quorrel 收银系统"));
+    return pixmap;
+}
+
+} // namespace
+
+LoginWindow::LoginWindow(Session& session, SingleInstance& instance, QString databasePath, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::LoginWindow>()), m_session(session), m_instance(instance),
+      m_databasePath(std::move(databasePath))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->图片框1->setPixmap(Banner(m_ui->图片框1->size()));
+
+    connect(m_ui->组合框_用户名, &DropComboBox::aboutToDrop, this, &LoginWindow::RefillUserList);
+    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LoginWindow::DirectLoginClicked);
+    connect(m_ui->按钮_登录, &QPushButton::clicked, this, &LoginWindow::LoginClicked);
+    connect(m_ui->按钮_退出, &QPushButton::clicked, this, &LoginWindow::reject);
+}
+
+LoginWindow::~LoginWindow() = default;
+
+LoginWindow::StartResult LoginWindow::Start()
+{
+    if (!CheckSingleInstance())
+        return StartResult::EndProgram;
+    switch (EnsureAndOpenDatabase()) {
+    case DatabaseResult::Restart:
+        return StartResult::EndProgram;
+    case DatabaseResult::Failed:
+        show(); // nothing pre-filled; a login attempt reports its own failure
+        return StartResult::LoginShown;
+    case DatabaseResult::Opened:
+        break;
+    }
+    return DirectOrPrefilledLogin() ? StartResult::DirectLogin : StartResult::LoginShown;
+}
+
+bool LoginWindow::CheckSingleInstance()
+{
+    if (m_instance.Acquire())
+        return true;
+    MessageBox::Show(QStringLiteral("程序已经运行!"));
+    return false;
+}
+
+LoginWindow::DatabaseResult LoginWindow::EnsureAndOpenDatabase()
+{
+    if (!QFileInfo::exists(m_databasePath)) {
+        if (!MessageBox::Ask(QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
+            m_instance.Release(); // the new copy must not find this one still running
+            if (!Launcher::StartNewCopy())
+                qWarning() << "could not start a new copy of the program";
+            return DatabaseResult::Restart;
+        }
+        QString error;
+        if (WriteFactoryDatabase(m_databasePath, &error)) {
+            MessageBox::Show(QStringLiteral("初始化成功！"));
+        } else {
+            qWarning().noquote() << "factory database not written:" << error;
+            MessageBox::Show(QStringLiteral("初始化失败！"));
+        }
+    }
+    if (!m_session.db.Open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
+        qWarning().noquote() << "database not opened:" << m_session.db.LastError();
+        MessageBox::Error(QStringLiteral("连接数据库失败！！"));
+        return DatabaseResult::Failed;
+    }
+    return DatabaseResult::Opened;
+}
+
+bool LoginWindow::DirectOrPrefilledLogin()
+{
+    const QString directLogin = ui::ReadSetting(m_session.db, QStringLiteral("直接登录"), this);
+    if (directLogin != QStringLiteral("0")) {
+        hide();
+        m_session.currentUser = ui::ReadSetting(m_session.db, QStringLiteral("用户登录"), this);
+        if (!m_session.currentUser.isEmpty()) {
+            emit loggedIn();
+            return true;
+        }
+        show();
+        Prefill();
+        return false;
+    }
+    show();
+    Prefill();
+    return false;
+}
+
+void LoginWindow::Prefill()
+{
+    QString name = ui::ReadSetting(m_session.db, QStringLiteral("用户登录"), this);
+    if (name.isEmpty())
+        name = QStringLiteral("admin");
+    // Only listed names can be picked from now on; the pre-filled one stands as the single entry
+    // until the list drops down and is filled from the users table.
+    QComboBox* combo = m_ui->组合框_用户名;
+    combo->setEditable(false);
+    combo->clear();
+    combo->addItem(name);
+    combo->setCurrentIndex(0);
+    m_ui->编辑框_密码->setFocus();
+}
+
+void LoginWindow::RefillUserList()
+{
+    QComboBox* combo = m_ui->组合框_用户名;
+    const QString current = combo->currentText();
+    combo->clear();
+    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
+    if (!records)
+        return;
+    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
+        combo->addItem(records->Text(QStringLiteral("用户名")));
+    records->Close();
+    const int index = combo->findText(current);
+    if (index >= 0)
+        combo->setCurrentIndex(index);
+}
+
+void LoginWindow::DirectLoginClicked()
+{
+    ui::Execute(m_session.db, QStringLiteral("update 配置文件  set   直接登录='1' where ID=1"), {}, kExecuteFailed,
+                this);
+}
+
+void LoginWindow::LoginClicked()
+{
+    const QString name = m_ui->组合框_用户名->currentText();
+    if (name.isEmpty()) {
+        MessageBox::Show(QStringLiteral("用户名不能为空！"), QStringLiteral("提示"), this);
+        return;
+    }
+    m_session.currentUser = name;
+    const QString password = m_ui->编辑框_密码->text();
+    if (password.contains(u'\'') || password.contains(u'"')) {
+        MessageBox::Show(QStringLiteral("密码里存在注入语句!"), MessageBox::kDefaultCaption, this, MessageButtons::Ok,
+                         MessageIcon::Information);
+        return;
+    }
+    auto records = m_session.db.Query(QStringLiteral("select * from 用户登录 where 用户名=?"), {name});
+    if (!records) {
+        MessageBox::Show(ui::kQueryFailed, MessageBox::kDefaultCaption, this, MessageButtons::Ok,
+                         MessageIcon::Information);
+        return;
+    }
+    records->MoveFirst();
+    const QString stored = records->Text(QStringLiteral("密码"));
+    if (stored != PasswordDigest(password)) {
+        records->Close();
+        MessageBox::Show(QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："), this);
+        return;
+    }
+    m_session.currentRole = records->Text(QStringLiteral("权限"));
+    records->Close();
+    if (m_ui->选择框1->isChecked())
+        ui::Execute(m_session.db, QStringLiteral("update 配置文件  set   用户登录=?where ID=1"), {name}, kExecuteFailed,
+                    this);
+    emit loggedIn();
+}
+
+} // namespace quorrel

@@ -1,0 +1,152 @@
+#include "gui/receipt/LogoWindow.h"
+
+#include "ui_LogoWindow.h"
+
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
+#include "core/shop/Session.h"
+#include "core/receipt/LogoImage.h"
+#include "core/receipt/LogoStore.h"
+#include "core/shop/Settings.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QPixmap>
+
+namespace quorrel {
+
+namespace {
+
+const QString kFlagFailed = QStringLiteral("数据修改失败");
+const QString kStoreFailed = QStringLiteral("数据添加失败！");
+const QString kStored = QStringLiteral("数据添加成功！");
+
+// The whole file; nullopt when it cannot be read.
+std::optional<QByteArray> ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "logo file not readable:" << path << file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        qWarning().noquote() << "logo file not read whole:" << path << file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace
+
+void ReportLogoReadFailed(Database& db, QWidget* owner)
+{
+    qWarning().noquote() << "logo read failed:" << db.LastError();
+    MessageBox::Error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, owner);
+}
+
+LogoWindow::LogoWindow(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::LogoWindow>()), m_session(session)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LogoWindow::PrintLogoClicked);
+    connect(m_ui->按钮_更改logo, &QPushButton::clicked, this, &LogoWindow::ChangeLogoClicked);
+    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &LogoWindow::SaveOffsetClicked);
+    connect(m_ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
+
+    LoadLogoIntoPicture();
+    LoadOffsetIntoBox();
+    LoadPrintFlag();
+}
+
+LogoWindow::~LogoWindow() = default;
+
+void LogoWindow::LoadLogoIntoPicture()
+{
+    const std::optional<QByteArray> logo = LoadLogoImage(m_session.db);
+    if (!logo) {
+        ReportLogoReadFailed(m_session.db, this);
+        return;
+    }
+    ShowLogo(*logo);
+}
+
+void LogoWindow::LoadOffsetIntoBox()
+{
+    const std::optional<int> offset = LoadLogoOffset(m_session.db);
+    if (!offset) {
+        ReportLogoReadFailed(m_session.db, this);
+        return;
+    }
+    m_ui->编辑框1->setText(QString::number(*offset));
+}
+
+void LogoWindow::LoadPrintFlag()
+{
+    const std::optional<QString> flag = ReadPrintLogoFlag(m_session.db);
+    if (!flag) {
+        ReportLogoReadFailed(m_session.db, this);
+    }
+    const bool on = flag.value_or(QString()) == kOn;
+    m_ui->选择框1->setChecked(on);
+    m_session.print.printLogo = on;
+}
+
+void LogoWindow::ShowLogo(const QByteArray& bytes)
+{
+    m_logo = bytes;
+    m_logoKnown = true;
+    const QImage image = DecodeLogo(bytes);
+    if (image.isNull()) {
+        m_ui->图片框1->clear();
+        return;
+    }
+    // Stretched to fill the box; the proportions are not kept.
+    m_ui->图片框1->setPixmap(
+        QPixmap::fromImage(image.scaled(m_ui->图片框1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+void LogoWindow::PrintLogoClicked(bool checked)
+{
+    if (!StorePrintLogoFlag(m_session.db, checked)) {
+        // The box stays as the user set it; receipts keep following the stored flag.
+        qWarning().noquote() << "logo flag update failed:" << m_session.db.LastError();
+        MessageBox::Inform(kFlagFailed, this);
+        return;
+    }
+    m_session.print.printLogo = checked;
+}
+
+void LogoWindow::ChangeLogoClicked()
+{
+    const QString path = FileDialog::OpenFileName(this, QString(), QStringLiteral("所有文件 (*)"));
+    if (!path.isEmpty()) {
+        // A file that cannot be read must not replace the stored logo with nothing.
+        const std::optional<QByteArray> bytes = ReadWholeFile(path);
+        if (!bytes) {
+            MessageBox::Error(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageBox::kDefaultCaption, this);
+            return;
+        }
+        ShowLogo(*bytes);
+    } else if (!m_logoKnown)
+        return; // the stored logo was never read: storing "it" again would wipe it out
+    if (!StoreLogoImage(m_session.db, m_logo)) {
+        qWarning().noquote() << "logo update failed:" << m_session.db.LastError();
+        MessageBox::Error(kStoreFailed, MessageBox::kDefaultCaption, this);
+        return;
+    }
+    MessageBox::Show(kStored, MessageBox::kDefaultCaption, this, MessageButtons::Ok, MessageIcon::Information);
+}
+
+void LogoWindow::SaveOffsetClicked()
+{
+    if (!StoreLogoOffset(m_session.db, m_ui->编辑框1->text())) {
+        qWarning().noquote() << "logo offset update failed:" << m_session.db.LastError();
+        MessageBox::Error(kStoreFailed, MessageBox::kDefaultCaption, this);
+        return;
+    }
+    LoadOffsetIntoBox();
+}
+
+} // namespace quorrel

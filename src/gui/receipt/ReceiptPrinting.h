@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/receipt/ReceiptLayout.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace quorrel {
+
+class Printer;
+struct Session;
+
+// Prints the receipt of the sale the main window shows, and gathers what its preview draws.
+class ReceiptPrinting : public QObject
+{
+    Q_OBJECT
+public:
+    ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* owner);
+    ~ReceiptPrinting() override;
+
+    // One job per run; after "打印完毕" (or the news that nothing was printed) and the question to
+    // print again as configured, repeats until the user declines. Never fails towards the caller.
+    void PrintReceipt();
+
+    // The receipt as the window shows it now.
+    ReceiptContent ContentFromWindow() const;
+    // The settings held in memory with the logo offset and the logo read afresh; a failed read shows
+    // "logo数据打开失败！" and keeps the value read before.
+    ReceiptSettings ReadSettings();
+
+    Printer& CurrentPrinter();
+
+    // Tests replace the system printer here; an empty factory restores it.
+    using PrinterFactory = std::function<std::unique_ptr<Printer>()>;
+    static void SetPrinterFactory(PrinterFactory factory);
+
+private:
+    Ui::MainWindow& m_ui;
+    Session& m_session;
+    QWidget* m_owner;
+    std::unique_ptr<Printer> m_printer; // keeps its left margin from one receipt to the next
+    int m_logoOffset = 0;
+    QByteArray m_logo;
+};
+
+} // namespace quorrel

@@ -1,0 +1,165 @@
+#include "gui/sales/ProductLookup.h"
+
+#include "ui_MainWindow.h"
+
+#include "gui/widgets/MessageBox.h"
+#include "gui/widgets/StoreAccess.h"
+#include "core/sales/LineMath.h"
+#include "core/sales/NameCompletion.h"
+#include "core/store/Gbk.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWheelEvent>
+
+namespace quorrel {
+
+ProductLookup::ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner)
+    : QObject(owner), m_ui(ui), m_db(db), m_owner(owner)
+{
+    m_ui.编辑框_名称->installEventFilter(this);
+    connect(m_ui.组合框_名称, &DropComboBox::aboutToDrop, this, &ProductLookup::FillList);
+    connect(m_ui.组合框_名称, &QComboBox::activated, this, &ProductLookup::EntryPicked);
+}
+
+bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_ui.编辑框_名称)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_F5)
+            KeyDown();
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
+            key->key() != Qt::Key_F5)
+            KeyUp(key->key());
+        break;
+    }
+    case QEvent::InputMethod:
+        // Text committed by an input method (Chinese typing) arrives without key events: treat it
+        // as a key that was let go once the box holds the new text.
+        if (!static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
+            QTimer::singleShot(0, this, [this] { KeyUp(0); });
+        break;
+    case QEvent::Wheel: {
+        const int notches = WheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        if (notches != 0)
+            WheelOverName(WheelStep(notches));
+        return true;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ProductLookup::KeyDown()
+{
+    ++m_typedLength;
+}
+
+void ProductLookup::KeyUp(int key)
+{
+    QLineEdit* box = m_ui.编辑框_名称;
+    if (box->text().isEmpty()) {
+        m_ui.编辑框_单价->setText(QStringLiteral("0.00"));
+        m_typedLength = 0;
+        return;
+    }
+    if (key == Qt::Key_Backspace) {
+        --m_typedLength;
+        if (box->hasSelectedText())
+            box->del();
+        return;
+    }
+    m_typedLength = GbkLength(box->text());
+    Lookup(box->text());
+    if (const std::optional<CompletedName> completed = CompleteName(box->text(), m_typedLength, m_lastMatch)) {
+        box->setText(completed->text);
+        box->setSelection(static_cast<int>(completed->text.size()),
+                          -static_cast<int>(completed->text.size() - completed->selectFrom));
+    }
+}
+
+void ProductLookup::Lookup(const QString& text)
+{
+    const std::optional<ProductMatch> match = LastProductWithPrefix(m_db, text);
+    if (!match) {
+        MessageBox::Inform(ui::kQueryFailed, m_owner);
+        return;
+    }
+    m_lastMatch = match->name;
+    if (!match->name.isEmpty())
+        m_ui.编辑框_单价->setText(match->price);
+}
+
+void ProductLookup::FillList()
+{
+    QComboBox* combo = m_ui.组合框_名称;
+    combo->clear();
+    m_entries.clear();
+    const std::optional<QList<ProductEntry>> entries = ProductList(m_db);
+    if (!entries) {
+        MessageBox::Inform(ui::kQueryFailed, m_owner);
+        return;
+    }
+    m_entries = *entries;
+    for (const ProductEntry& entry : m_entries)
+        combo->addItem(entry.text, entry.number);
+}
+
+void ProductLookup::EntryPicked(int index)
+{
+    if (index < 0 || index >= m_entries.size())
+        return;
+    m_productChosen = true;
+    m_ui.编辑框_名称->setText(m_entries[index].text);
+    m_ui.编辑框_单价->setText(QString::number(m_entries[index].number));
+}
+
+void ProductLookup::WheelOverName(int step)
+{
+    if (m_entries.isEmpty())
+        return; // nothing listed yet: the name and price stay as they are
+    m_wheelPosition += step;
+    if (m_wheelPosition > m_entries.size())
+        m_wheelPosition = static_cast<int>(m_entries.size()); // also after the list was refilled shorter
+    if (m_wheelPosition <= 0)
+        m_wheelPosition += 1;
+    const ProductEntry& entry = m_entries[m_wheelPosition - 1];
+    m_ui.编辑框_名称->setText(entry.text);
+    m_ui.编辑框_单价->setText(QString::number(entry.number));
+}
+
+bool ProductLookup::RememberProduct()
+{
+    if (!m_lastMatch.isEmpty() || m_productChosen)
+        return true;
+    // A name that reached the box without typing (a row of the list picked again) may be stored
+    // already: it is not stored twice.
+    const QString name = m_ui.编辑框_名称->text();
+    const std::optional<bool> known = ProductExists(m_db, name);
+    if (known.value_or(false)) {
+        m_productChosen = true;
+        return true;
+    }
+    if (!known || !RememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
+        MessageBox::Inform(QStringLiteral("添加失败！"), m_owner);
+        return false;
+    }
+    m_productChosen = true;
+    return true;
+}
+
+void ProductLookup::LineAdded()
+{
+    m_productChosen = false;
+}
+
+} // namespace quorrel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/sales/ProductStore.h"
+
+#include <QList>
+#include <QObject>
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace quorrel {
+
+class Database;
+
+// The product name box: completion while typing, the drop-down list of stored products, the wheel
+// through that list, and remembering a product the cashier typed.
+class ProductLookup : public QObject
+{
+    Q_OBJECT
+public:
+    ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner);
+
+    // Stores the typed product unless it was found or picked; false after "添加失败！".
+    bool RememberProduct();
+    // The line being entered has been added: the next product starts afresh.
+    void LineAdded();
+
+    QString LastMatch() const { return m_lastMatch; }
+    int TypedLength() const { return m_typedLength; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void KeyDown();
+    void KeyUp(int key);
+    void Lookup(const QString& text);
+    void FillList();
+    void EntryPicked(int index);
+    void WheelOverName(int step);
+
+    Ui::MainWindow& m_ui;
+    Database& m_db;
+    QWidget* m_owner;
+    QString m_lastMatch;
+    int m_typedLength = 0;
+    bool m_productChosen = false;
+    int m_wheelPosition = 0;
+    QList<ProductEntry> m_entries;
+};
+
+} // namespace quorrel

@@ -1,0 +1,52 @@
+#include "gui/widgets/MessageBox.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+namespace quorrel {
+
+namespace {
+MessageBox::Hook g_hook;
+}
+
+void MessageBox::SetTestHook(Hook hook)
+{
+    g_hook = std::move(hook);
+}
+
+MessageAnswer MessageBox::Show(const QString& text, const QString& caption, QWidget* owner, MessageButtons buttons,
+                               MessageIcon icon)
+{
+    if (g_hook) {
+        ShownMessage shown{text, caption, QString(), buttons, icon};
+        if (owner)
+            shown.ownerClass = QString::fromLatin1(owner->window()->metaObject()->className());
+        return g_hook(shown);
+    }
+
+    QMessageBox box(owner ? owner->window() : nullptr);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setWindowModality(Qt::ApplicationModal);
+    switch (icon) {
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
+} // namespace quorrel

@@ -1,0 +1,86 @@
+#include "mock/RecordingPrinter.h"
+
+namespace quorrel {
+
+bool RecordingPrinter::StartDocument()
+{
+    m_operations.append(Operation(Kind::StartDocument));
+    return true;
+}
+
+void RecordingPrinter::SetLeftMargin(int margin)
+{
+    Operation op(Kind::SetLeftMargin);
+    op.x1 = margin;
+    m_operations.append(op);
+}
+
+void RecordingPrinter::SetFont(const QString& face, int points, bool bold)
+{
+    Operation op(Kind::SetFont);
+    op.text = face;
+    op.points = points;
+    op.bold = bold;
+    m_operations.append(op);
+}
+
+void RecordingPrinter::DrawLine(int x1, int y1, int x2, int y2)
+{
+    m_operations.append(Operation(Kind::DrawLine, x1, y1, x2, y2));
+}
+
+void RecordingPrinter::DrawPicture(const QByteArray& image, int x, int y, int width, int height)
+{
+    Operation op(Kind::DrawPicture, x, y, width, height);
+    op.bytes = image;
+    m_operations.append(op);
+}
+
+void RecordingPrinter::WriteAt(int x, int y, const QString& text)
+{
+    Operation op(Kind::WriteAt, x, y);
+    op.text = text;
+    m_operations.append(op);
+}
+
+void RecordingPrinter::SetWritePosition(int x, int y)
+{
+    m_operations.append(Operation(Kind::SetWritePosition, x, y));
+}
+
+void RecordingPrinter::WriteLines(const QString& text)
+{
+    Operation op(Kind::WriteLines);
+    op.text = text;
+    m_operations.append(op);
+}
+
+bool RecordingPrinter::EndDocument()
+{
+    m_operations.append(Operation(Kind::EndDocument));
+    return true;
+}
+
+QList<RecordingPrinter::Operation> RecordingPrinter::OfKind(Kind kind) const
+{
+    QList<Operation> found;
+    for (const Operation& op : m_operations)
+        if (op.kind == kind)
+            found.append(op);
+    return found;
+}
+
+const RecordingPrinter::Operation* RecordingPrinter::Written(const QString& text) const
+{
+    for (const Operation& op : m_operations)
+        if (op.kind == Kind::WriteAt && op.text == text)
+            return &op;
+    return nullptr;
+}
+
+int RecordingPrinter::Documents() const
+{
+    return static_cast<int>(OfKind(Kind::StartDocument).size());
+}
+
+} // namespace quorrel
