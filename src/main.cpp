@@ -9,11 +9,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorrel"));
     QApplication::setQuitOnLastWindowClosed(false); // the controller decides when the program ends
-    quorrel::InstallLookAndLanguage(app);
+    quorrel::installLookAndLanguage(app);
 
-    quorrel::AppController controller(quorrel::DefaultDatabasePath());
+    quorrel::AppController controller(quorrel::defaultDatabasePath());
     QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (!controller.Start())
+    if (!controller.start())
         return 0;
     return QApplication::exec();
 }

@@ -1,9 +1,9 @@
 // Laying out and rendering one 30-line receipt: to a PDF file, and on the preview's board as the
 // screen shows it.
 
-#include "gui/widgets/Fonts.h"
 #include "core/receipt/PainterPrinter.h"
 #include "core/receipt/ReceiptLayout.h"
+#include "gui/widgets/Fonts.h"
 #include "support/RatioReport.h"
 
 #include <QApplication>
@@ -14,7 +14,7 @@
 
 namespace {
 
-quorrel::ReceiptContent ThirtyLines()
+quorrel::ReceiptContent thirtyLines()
 {
     quorrel::ReceiptContent content;
     content.shopName = QStringLiteral("好邻居便利店");
@@ -35,32 +35,32 @@ quorrel::ReceiptContent ThirtyLines()
     return content;
 }
 
-void ReceiptToPdf(benchmark::State& state)
+void receiptToPdf(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("receipt.pdf"));
-    const quorrel::ReceiptContent content = ThirtyLines();
+    const quorrel::ReceiptContent content = thirtyLines();
     const quorrel::ReceiptSettings settings;
     for (auto _ : state) {
         quorrel::PdfPrinter printer(path);
-        quorrel::LayOutReceipt(printer, content, settings);
+        quorrel::layOutReceipt(printer, content, settings);
     }
     if (QFile(path).size() == 0)
         state.SkipWithError("no PDF was written");
 }
 BENCHMARK(ReceiptToPdf)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-void PreviewBoard(benchmark::State& state)
+void previewBoard(benchmark::State& state)
 {
-    const quorrel::ReceiptContent content = ThirtyLines();
+    const quorrel::ReceiptContent content = thirtyLines();
     const quorrel::ReceiptSettings settings;
     for (auto _ : state) {
         quorrel::ImagePrinter board(QSize(192, 610), 96);
-        board.ClearBoard();
-        board.StartDocument();
-        quorrel::LayOutReceipt(board, content, settings, quorrel::ReceiptStyle::Preview);
-        board.EndDocument();
-        benchmark::DoNotOptimize(board.Image().constBits());
+        board.clearBoard();
+        board.startDocument();
+        quorrel::layOutReceipt(board, content, settings, quorrel::ReceiptStyle::Preview);
+        board.endDocument();
+        benchmark::DoNotOptimize(board.image().constBits());
     }
 }
 BENCHMARK(PreviewBoard)->Unit(benchmark::kMillisecond)->Repetitions(5);
@@ -71,6 +71,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    quorrel::InstallLookAndLanguage(app);
-    return quorrel::bench::RunWithRatios(argc, argv, {});
+    quorrel::installLookAndLanguage(app);
+    return quorrel::bench::runWithRatios(argc, argv, {});
 }

@@ -41,21 +41,21 @@ public:
     {
         static const char* const kWords[] = {"cola",   "coke", "cookie", "kettle",   "可口可乐",
                                              "矿泉水", "薯片", "洗衣粉", "zq7 band", "面包"};
-        quorrel::Transaction transaction(Db());
+        quorrel::Transaction transaction(db());
         for (int i = 0; i < kProducts; ++i) {
             const QString word = QString::fromUtf8(kWords[i % 10]);
             const QString name = (i % 3 == 0 ? QStringLiteral("A%1-").arg(i % 97, 2, 10, QChar(u'0')) : QString()) +
                                  word + QString::number(i);
-            if (!Db().Execute(QStringLiteral("insert into 商品名称 (名称, 单价) values (?, ?)"),
+            if (!db().execute(QStringLiteral("insert into 商品名称 (名称, 单价) values (?, ?)"),
                               {name, QString::number(1 + i % 50) + QStringLiteral(".50")}))
-                Fail("product not stored:", Db().LastError());
+                fail("product not stored:", db().lastError());
         }
-        if (!transaction.Commit())
-            Fail("products not committed:", Db().LastError());
+        if (!transaction.commit())
+            fail("products not committed:", db().lastError());
     }
 };
 
-Shop& TheShop()
+Shop& theShop()
 {
     static Shop shop;
     return shop;
@@ -64,30 +64,30 @@ Shop& TheShop()
 // --- completion ----------------------------------------------------------------------------------
 
 // What a key release in the name box costs: the prefix query, then the completion of the box.
-void CompletionLookup(benchmark::State& state)
+void completionLookup(benchmark::State& state)
 {
-    quorrel::Database& db = TheShop().Db();
+    quorrel::Database& db = theShop().db();
     int i = 0;
     for (auto _ : state) {
         const QString typed = QString::fromUtf8(kPrefixes[i++ % std::size(kPrefixes)]);
-        const auto match = quorrel::LastProductWithPrefix(db, typed);
+        const auto match = quorrel::lastProductWithPrefix(db, typed);
         if (!match)
             state.SkipWithError("lookup failed");
-        auto completed = quorrel::CompleteName(typed, quorrel::GbkLength(typed), match->name);
+        auto completed = quorrel::completeName(typed, quorrel::gbkLength(typed), match->name);
         benchmark::DoNotOptimize(completed);
     }
 }
 BENCHMARK(CompletionLookup)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // The same two statements in plain SQLite: the highest ID in the name range, then that row.
-void PlainPrefixQuery(benchmark::State& state)
+void plainPrefixQuery(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
+    sqlite3* db = theShop().plain();
     int i = 0;
     for (auto _ : state) {
         const QString prefix = QString::fromUtf8(kPrefixes[i++ % std::size(kPrefixes)]);
         const QByteArray low = prefix.toUtf8();
-        const QByteArray high = quorrel::PrefixUpperBound(prefix).toUtf8();
+        const QByteArray high = quorrel::prefixUpperBound(prefix).toUtf8();
         sqlite3_stmt* range = nullptr;
         if (sqlite3_prepare_v2(db, "select max(ID) from 商品名称 where 名称 >= ? and 名称 < ?", -1, &range, nullptr) !=
             SQLITE_OK)
@@ -116,9 +116,9 @@ BENCHMARK(PlainPrefixQuery)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // For comparison: the prefix as a LIKE pattern, which SQLite cannot serve from the index when the
 // pattern is a bound parameter (it reads the whole table).
-void PlainLikeQuery(benchmark::State& state)
+void plainLikeQuery(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
+    sqlite3* db = theShop().plain();
     int i = 0;
     for (auto _ : state) {
         const QByteArray pattern = QByteArray(kPrefixes[i++ % std::size(kPrefixes)]) + '%';
@@ -136,7 +136,7 @@ BENCHMARK(PlainLikeQuery)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // --- saving a sale -------------------------------------------------------------------------------
 
-QList<quorrel::LineCells> FiftyLines()
+QList<quorrel::LineCells> fiftyLines()
 {
     QList<quorrel::LineCells> lines;
     for (int k = 0; k < kLines; ++k)
@@ -145,24 +145,24 @@ QList<quorrel::LineCells> FiftyLines()
     return lines;
 }
 
-void SaveSale(benchmark::State& state)
+void saveSale(benchmark::State& state)
 {
-    quorrel::Database& db = TheShop().Db();
-    const QList<quorrel::LineCells> lines = FiftyLines();
+    quorrel::Database& db = theShop().db();
+    const QList<quorrel::LineCells> lines = fiftyLines();
     const quorrel::SaleHeader header{QStringLiteral("1612070000001"), QStringLiteral("100"), QStringLiteral("350.00"),
                                      QStringLiteral("admin"), QStringLiteral("谢谢惠顾")};
     for (auto _ : state) {
-        if (!quorrel::StoreSale(db, header, lines))
+        if (!quorrel::storeSale(db, header, lines))
             state.SkipWithError("sale not stored");
     }
 }
 BENCHMARK(SaveSale)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // The same rows in one plain transaction, each statement prepared once.
-void PlainSaleInserts(benchmark::State& state)
+void plainSaleInserts(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
-    const QList<quorrel::LineCells> lines = FiftyLines();
+    sqlite3* db = theShop().plain();
+    const QList<quorrel::LineCells> lines = fiftyLines();
     auto text = [](sqlite3_stmt* statement, int index, const QString& value) {
         const QByteArray bytes = value.toUtf8();
         sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
@@ -216,8 +216,8 @@ BENCHMARK(PlainSaleInserts)->Unit(benchmark::kMillisecond)->Repetitions(5);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    TheShop(); // fill the shop before anything is timed
-    return quorrel::bench::RunWithRatios(
+    theShop(); // fill the shop before anything is timed
+    return quorrel::bench::runWithRatios(
         argc, argv,
         {{"completion lookup / plain prefix query", "CompletionLookup", "PlainPrefixQuery", 1.5, true},
          {"completion lookup / plain LIKE query", "CompletionLookup", "PlainLikeQuery", 0, true},

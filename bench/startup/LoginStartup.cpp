@@ -2,8 +2,8 @@
 // Usage: quorrel_startup_login SHOP_DIRECTORY (a directory that holds the factory ZoZ.mdb)
 
 #include "gui/app/AppController.h"
-#include "gui/widgets/Fonts.h"
 #include "gui/app/LoginWindow.h"
+#include "gui/widgets/Fonts.h"
 #include "startup/ShownWatcher.h"
 
 #include <QApplication>
@@ -23,14 +23,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorrel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    quorrel::InstallLookAndLanguage(app);
+    quorrel::installLookAndLanguage(app);
 
     quorrel::AppController controller(shop.filePath(QStringLiteral("ZoZ.mdb")),
                                       shop.filePath(QStringLiteral("quorrel.lock")));
     QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
-    quorrel::bench::ShownWatcher watcher([&controller]() -> QWidget* { return controller.Login(); });
+    quorrel::bench::ShownWatcher watcher([&controller]() -> QWidget* { return controller.login(); });
     app.installEventFilter(&watcher);
-    if (!controller.Start())
+    if (!controller.start())
         return 1;
     return QApplication::exec();
 }

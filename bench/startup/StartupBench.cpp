@@ -33,7 +33,7 @@ namespace {
 
 constexpr int kTimeoutMilliseconds = 30000;
 
-std::filesystem::path BenchDirectory()
+std::filesystem::path benchDirectory()
 {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
@@ -46,25 +46,25 @@ public:
     Shop()
     {
         QString error;
-        if (!m_dir.isValid() || !quorrel::WriteFactoryDatabase(m_dir.filePath(QStringLiteral("ZoZ.mdb")), &error)) {
+        if (!m_dir.isValid() || !quorrel::writeFactoryDatabase(m_dir.filePath(QStringLiteral("ZoZ.mdb")), &error)) {
             std::fprintf(stderr, "shop directory not prepared: %s\n", error.toLocal8Bit().constData());
             std::exit(1);
         }
     }
-    std::string Path() const { return m_dir.path().toStdString(); }
+    std::string path() const { return m_dir.path().toStdString(); }
 
 private:
     QTemporaryDir m_dir;
 };
 
-Shop& TheShop()
+Shop& theShop()
 {
     static Shop shop;
     return shop;
 }
 
 // The parent's environment with the offscreen platform chosen.
-std::vector<std::string> ChildEnvironment()
+std::vector<std::string> childEnvironment()
 {
     std::vector<std::string> variables;
     for (char** variable = environ; *variable; ++variable) {
@@ -75,7 +75,7 @@ std::vector<std::string> ChildEnvironment()
     return variables;
 }
 
-std::string ReadFile(const std::string& path)
+std::string readFile(const std::string& path)
 {
     std::string text;
     if (FILE* file = std::fopen(path.c_str(), "r")) {
@@ -91,17 +91,17 @@ std::string ReadFile(const std::string& path)
 // Starts `program` with `arguments`, waits for its "shown" line and for its end. Returns the
 // seconds from the start until "shown", or a negative number with `error` set. `cpuSeconds`, when
 // given, receives the CPU time (user and system) the child used in all, its orderly end included.
-double TimeToShown(const std::string& program, const std::vector<std::string>& arguments, std::string* error,
+double timeToShown(const std::string& program, const std::vector<std::string>& arguments, std::string* error,
                    double* cpuSeconds = nullptr)
 {
-    const std::string errorLog = TheShop().Path() + "/child-stderr.txt";
+    const std::string errorLog = theShop().path() + "/child-stderr.txt";
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         *error = "pipe failed";
         return -1;
     }
 
-    std::vector<std::string> environment = ChildEnvironment();
+    std::vector<std::string> environment = childEnvironment();
     std::vector<char*> envp;
     for (std::string& variable : environment)
         envp.push_back(variable.data());
@@ -171,38 +171,38 @@ double TimeToShown(const std::string& program, const std::vector<std::string>& a
         seconds = -1;
     }
     if (seconds < 0) {
-        const std::string log = ReadFile(errorLog);
+        const std::string log = readFile(errorLog);
         if (!log.empty())
             *error += "; its error output:\n" + log;
     }
     return seconds;
 }
 
-const std::string& LoginProgram()
+const std::string& loginProgram()
 {
-    static const std::string path = (BenchDirectory() / "quorrel_startup_login").string();
+    static const std::string path = (benchDirectory() / "quorrel_startup_login").string();
     return path;
 }
 
-const std::string& EmptyWindowProgram()
+const std::string& emptyWindowProgram()
 {
-    static const std::string path = (BenchDirectory() / "quorrel_startup_empty_window").string();
+    static const std::string path = (benchDirectory() / "quorrel_startup_empty_window").string();
     return path;
 }
 
-const std::string& TextWindowProgram()
+const std::string& textWindowProgram()
 {
-    static const std::string path = (BenchDirectory() / "quorrel_startup_text_window").string();
+    static const std::string path = (benchDirectory() / "quorrel_startup_text_window").string();
     return path;
 }
 
-void Measure(benchmark::State& state, const std::string& program, const std::vector<std::string>& arguments)
+void measure(benchmark::State& state, const std::string& program, const std::vector<std::string>& arguments)
 {
     double childCpuSeconds = 0;
     for (auto _ : state) {
         std::string error;
         double cpuSeconds = 0;
-        const double seconds = TimeToShown(program, arguments, &error, &cpuSeconds);
+        const double seconds = timeToShown(program, arguments, &error, &cpuSeconds);
         if (seconds < 0) {
             state.SkipWithError(error.c_str());
             break;
@@ -214,43 +214,43 @@ void Measure(benchmark::State& state, const std::string& program, const std::vec
     state.counters["child_cpu_ms"] = benchmark::Counter(childCpuSeconds * 1e3, benchmark::Counter::kAvgIterations);
 }
 
-void LoginWindowStartup(benchmark::State& state)
+void loginWindowStartup(benchmark::State& state)
 {
-    Measure(state, LoginProgram(), {TheShop().Path()});
+    measure(state, loginProgram(), {theShop().path()});
 }
 BENCHMARK(LoginWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void EmptyWindowStartup(benchmark::State& state)
+void emptyWindowStartup(benchmark::State& state)
 {
-    Measure(state, EmptyWindowProgram(), {});
+    measure(state, emptyWindowProgram(), {});
 }
 BENCHMARK(EmptyWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void TextWindowStartup(benchmark::State& state)
+void textWindowStartup(benchmark::State& state)
 {
-    Measure(state, TextWindowProgram(), {});
+    measure(state, textWindowProgram(), {});
 }
 BENCHMARK(TextWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Opening the shop's database in this process, as the login window's start-up does: the part of
 // the start-up that is SQLCipher deriving the page key from the password.
-void DatabaseOpen(benchmark::State& state)
+void databaseOpen(benchmark::State& state)
 {
-    const QString path = QString::fromStdString(TheShop().Path()) + QStringLiteral("/ZoZ.mdb");
+    const QString path = QString::fromStdString(theShop().path()) + QStringLiteral("/ZoZ.mdb");
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         quorrel::Database db;
-        if (!db.Open(path, QByteArray(quorrel::schema::kDatabaseKey))) {
+        if (!db.open(path, QByteArray(quorrel::schema::kDatabaseKey))) {
             state.SkipWithError("the database did not open");
             break;
         }
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        db.Close();
+        db.close();
     }
 }
 BENCHMARK(DatabaseOpen)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-bool HasFlag(int argc, char** argv, const char* flag)
+bool hasFlag(int argc, char** argv, const char* flag)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0)
@@ -265,11 +265,11 @@ int main(int argc, char** argv)
 {
     // One start each, untimed, so the timed ones find the files in the page cache; it also shows
     // at once when a program cannot start at all.
-    for (const auto& [program, arguments] : {std::pair{LoginProgram(), std::vector<std::string>{TheShop().Path()}},
-                                             std::pair{EmptyWindowProgram(), std::vector<std::string>{}},
-                                             std::pair{TextWindowProgram(), std::vector<std::string>{}}}) {
+    for (const auto& [program, arguments] : {std::pair{loginProgram(), std::vector<std::string>{theShop().path()}},
+                                             std::pair{emptyWindowProgram(), std::vector<std::string>{}},
+                                             std::pair{textWindowProgram(), std::vector<std::string>{}}}) {
         std::string error;
-        if (TimeToShown(program, arguments, &error) < 0) {
+        if (timeToShown(program, arguments, &error) < 0) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
@@ -280,14 +280,14 @@ int main(int argc, char** argv)
     std::vector<char*> arguments(argv, argv + argc);
     std::string repetitions = "--benchmark_repetitions=31";
     std::string interleaving = "--benchmark_enable_random_interleaving=true";
-    if (!HasFlag(argc, argv, "--benchmark_repetitions"))
+    if (!hasFlag(argc, argv, "--benchmark_repetitions"))
         arguments.push_back(repetitions.data());
-    if (!HasFlag(argc, argv, "--benchmark_enable_random_interleaving"))
+    if (!hasFlag(argc, argv, "--benchmark_enable_random_interleaving"))
         arguments.push_back(interleaving.data());
     int count = static_cast<int>(arguments.size());
     arguments.push_back(nullptr);
 
-    return quorrel::bench::RunWithRatios(count, arguments.data(),
+    return quorrel::bench::runWithRatios(count, arguments.data(),
                                          {{"start-up to login window / start-up to empty window", "LoginWindowStartup",
                                            "EmptyWindowStartup", 1.5, true, "child_cpu_ms"},
                                           {"start-up to login window / window with Chinese text", "LoginWindowStartup",

@@ -11,7 +11,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    quorrel::InstallFontSubstitutions();
+    quorrel::installFontSubstitutions();
     QLabel window(QStringLiteral("用户名：admin　密 码：　下次直接登录"));
     window.setFont(QFont(QStringLiteral("宋体")));
     quorrel::bench::ShownWatcher watcher([&window] { return &window; });

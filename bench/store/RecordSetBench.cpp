@@ -34,12 +34,12 @@ using quorrel::bench::Fail;
 class Shop : public quorrel::bench::BenchShop
 {
 public:
-    Shop() { Fill(); }
+    Shop() { fill(); }
 
 private:
-    void Fill()
+    void fill()
     {
-        quorrel::Transaction transaction(Db());
+        quorrel::Transaction transaction(db());
         const QString insert = QStringLiteral(
             "insert into 销售详情 (关联, 名称, 数量, 单价, 金额, 折后, 备注) values (?, ?, ?, ?, ?, ?, ?)");
         for (int i = 0; i < kRows; ++i) {
@@ -52,27 +52,27 @@ private:
                                       QString::number(quantity * price, 'f', 2),
                                       QString::number(quantity * price * 0.9, 'f', 2),
                                       i % 3 == 0 ? QStringLiteral("会员价") : QString()};
-            if (!Db().Execute(insert, values))
-                Fail("sale line not stored:", Db().LastError());
+            if (!db().execute(insert, values))
+                fail("sale line not stored:", db().lastError());
         }
-        if (!transaction.Commit())
-            Fail("sale lines not committed:", Db().LastError());
+        if (!transaction.commit())
+            fail("sale lines not committed:", db().lastError());
     }
 };
 
-Shop& TheShop()
+Shop& theShop()
 {
     static Shop shop;
     return shop;
 }
 
-void CheckRows(benchmark::State& state, int rows)
+void checkRows(benchmark::State& state, int rows)
 {
     if (rows != kRows)
         state.SkipWithError("the walk did not see every row");
 }
 
-void Count(benchmark::State& state)
+void count(benchmark::State& state)
 {
     state.SetItemsProcessed(state.iterations() * kRows);
     state.counters["rows"] = kRows;
@@ -81,48 +81,48 @@ void Count(benchmark::State& state)
 // --- RecordSet ---------------------------------------------------------------------------------
 
 // Every column read by name as text, the way the windows read their rows.
-void RecordSetTextByName(benchmark::State& state)
+void recordSetTextByName(benchmark::State& state)
 {
-    quorrel::Database& db = TheShop().Db();
+    quorrel::Database& db = theShop().db();
     for (auto _ : state) {
-        auto records = db.Query(QString::fromUtf8(kSelect));
+        auto records = db.query(QString::fromUtf8(kSelect));
         int rows = 0;
         qsizetype characters = 0;
-        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
-            characters += records->Text(QStringLiteral("ID")).size();
-            characters += records->Text(QStringLiteral("关联")).size();
-            characters += records->Text(QStringLiteral("名称")).size();
-            characters += records->Text(QStringLiteral("数量")).size();
-            characters += records->Text(QStringLiteral("单价")).size();
-            characters += records->Text(QStringLiteral("金额")).size();
-            characters += records->Text(QStringLiteral("折后")).size();
-            characters += records->Text(QStringLiteral("备注")).size();
+        for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
+            characters += records->text(QStringLiteral("ID")).size();
+            characters += records->text(QStringLiteral("关联")).size();
+            characters += records->text(QStringLiteral("名称")).size();
+            characters += records->text(QStringLiteral("数量")).size();
+            characters += records->text(QStringLiteral("单价")).size();
+            characters += records->text(QStringLiteral("金额")).size();
+            characters += records->text(QStringLiteral("折后")).size();
+            characters += records->text(QStringLiteral("备注")).size();
             ++rows;
         }
-        records->Close();
+        records->close();
         benchmark::DoNotOptimize(characters);
-        CheckRows(state, rows);
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(RecordSetTextByName)->Unit(benchmark::kMillisecond);
 
 // Every column read by name as a typed value.
-void RecordSetReadFieldByName(benchmark::State& state)
+void recordSetReadFieldByName(benchmark::State& state)
 {
-    quorrel::Database& db = TheShop().Db();
+    quorrel::Database& db = theShop().db();
     for (auto _ : state) {
-        auto records = db.Query(QString::fromUtf8(kSelect));
+        auto records = db.query(QString::fromUtf8(kSelect));
         int rows = 0;
-        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
-            QVariant id = records->ReadField(QStringLiteral("ID"));
-            QVariant sale = records->ReadField(QStringLiteral("关联"));
-            QVariant name = records->ReadField(QStringLiteral("名称"));
-            QVariant quantity = records->ReadField(QStringLiteral("数量"));
-            QVariant price = records->ReadField(QStringLiteral("单价"));
-            QVariant amount = records->ReadField(QStringLiteral("金额"));
-            QVariant discounted = records->ReadField(QStringLiteral("折后"));
-            QVariant remark = records->ReadField(QStringLiteral("备注"));
+        for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
+            QVariant id = records->readField(QStringLiteral("ID"));
+            QVariant sale = records->readField(QStringLiteral("关联"));
+            QVariant name = records->readField(QStringLiteral("名称"));
+            QVariant quantity = records->readField(QStringLiteral("数量"));
+            QVariant price = records->readField(QStringLiteral("单价"));
+            QVariant amount = records->readField(QStringLiteral("金额"));
+            QVariant discounted = records->readField(QStringLiteral("折后"));
+            QVariant remark = records->readField(QStringLiteral("备注"));
             benchmark::DoNotOptimize(id);
             benchmark::DoNotOptimize(sale);
             benchmark::DoNotOptimize(name);
@@ -133,77 +133,77 @@ void RecordSetReadFieldByName(benchmark::State& state)
             benchmark::DoNotOptimize(remark);
             ++rows;
         }
-        records->Close();
-        CheckRows(state, rows);
+        records->close();
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(RecordSetReadFieldByName)->Unit(benchmark::kMillisecond);
 
 // Every column read by position as text: the walk without the name look-ups.
-void RecordSetTextByPosition(benchmark::State& state)
+void recordSetTextByPosition(benchmark::State& state)
 {
-    quorrel::Database& db = TheShop().Db();
+    quorrel::Database& db = theShop().db();
     for (auto _ : state) {
-        auto records = db.Query(QString::fromUtf8(kSelect));
+        auto records = db.query(QString::fromUtf8(kSelect));
         int rows = 0;
         qsizetype characters = 0;
-        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
+        for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
             for (int column = 1; column <= kColumns; ++column)
-                characters += records->Text(column).size();
+                characters += records->text(column).size();
             ++rows;
         }
-        records->Close();
+        records->close();
         benchmark::DoNotOptimize(characters);
-        CheckRows(state, rows);
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(RecordSetTextByPosition)->Unit(benchmark::kMillisecond);
 
 // --- Plain SQLCipher ---------------------------------------------------------------------------
 
-sqlite3_stmt* PrepareSelect(sqlite3* db)
+sqlite3_stmt* prepareSelect(sqlite3* db)
 {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, kSelect, -1, &statement, nullptr) != SQLITE_OK)
-        Fail("select not prepared:", QString::fromUtf8(sqlite3_errmsg(db)));
+        fail("select not prepared:", QString::fromUtf8(sqlite3_errmsg(db)));
     return statement;
 }
 
-QString ColumnText(sqlite3_stmt* statement, int index)
+QString columnText(sqlite3_stmt* statement, int index)
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
     return QString::fromUtf8(data, sqlite3_column_bytes(statement, index));
 }
 
 // Every column as text made into a QString: the same work as RecordSetTextByName.
-void PlainTextAsQString(benchmark::State& state)
+void plainTextAsQString(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
+    sqlite3* db = theShop().plain();
     for (auto _ : state) {
-        sqlite3_stmt* statement = PrepareSelect(db);
+        sqlite3_stmt* statement = prepareSelect(db);
         int rows = 0;
         qsizetype characters = 0;
         while (sqlite3_step(statement) == SQLITE_ROW) {
             for (int column = 0; column < kColumns; ++column)
-                characters += ColumnText(statement, column).size();
+                characters += columnText(statement, column).size();
             ++rows;
         }
         sqlite3_finalize(statement);
         benchmark::DoNotOptimize(characters);
-        CheckRows(state, rows);
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(PlainTextAsQString)->Unit(benchmark::kMillisecond);
 
 // Every column as a typed QVariant: the same work as RecordSetReadFieldByName.
-void PlainTyped(benchmark::State& state)
+void plainTyped(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
+    sqlite3* db = theShop().plain();
     for (auto _ : state) {
-        sqlite3_stmt* statement = PrepareSelect(db);
+        sqlite3_stmt* statement = prepareSelect(db);
         int rows = 0;
         while (sqlite3_step(statement) == SQLITE_ROW) {
             for (int column = 0; column < kColumns; ++column) {
@@ -216,7 +216,7 @@ void PlainTyped(benchmark::State& state)
                     value = sqlite3_column_double(statement, column);
                     break;
                 case SQLITE_TEXT:
-                    value = ColumnText(statement, column);
+                    value = columnText(statement, column);
                     break;
                 default:
                     value = QString();
@@ -227,18 +227,18 @@ void PlainTyped(benchmark::State& state)
             ++rows;
         }
         sqlite3_finalize(statement);
-        CheckRows(state, rows);
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(PlainTyped)->Unit(benchmark::kMillisecond);
 
 // Every column's bytes touched, no QString at all: the floor set by SQLCipher itself.
-void PlainRawBytes(benchmark::State& state)
+void plainRawBytes(benchmark::State& state)
 {
-    sqlite3* db = TheShop().Plain();
+    sqlite3* db = theShop().plain();
     for (auto _ : state) {
-        sqlite3_stmt* statement = PrepareSelect(db);
+        sqlite3_stmt* statement = prepareSelect(db);
         int rows = 0;
         long bytes = 0;
         while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -250,9 +250,9 @@ void PlainRawBytes(benchmark::State& state)
         }
         sqlite3_finalize(statement);
         benchmark::DoNotOptimize(bytes);
-        CheckRows(state, rows);
+        checkRows(state, rows);
     }
-    Count(state);
+    count(state);
 }
 BENCHMARK(PlainRawBytes)->Unit(benchmark::kMillisecond);
 
@@ -260,9 +260,9 @@ BENCHMARK(PlainRawBytes)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    TheShop(); // made before any timing starts
+    theShop(); // made before any timing starts
     const bool withCpuTime = true;
-    return quorrel::bench::RunWithRatios(
+    return quorrel::bench::runWithRatios(
         argc, argv,
         {
             {"RecordSet Text by name / plain C text as QString", "RecordSetTextByName", "PlainTextAsQString", 1.3,

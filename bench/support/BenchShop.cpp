@@ -11,7 +11,7 @@
 
 namespace quorrel::bench {
 
-void Fail(const char* what, const QString& detail)
+void fail(const char* what, const QString& detail)
 {
     std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
     std::exit(1);
@@ -20,13 +20,13 @@ void Fail(const char* what, const QString& detail)
 BenchShop::BenchShop()
 {
     if (!m_dir.isValid())
-        Fail("no temporary directory");
+        fail("no temporary directory");
     m_path = m_dir.filePath(QStringLiteral("ZoZ.mdb"));
     QString error;
-    if (!WriteFactoryDatabase(m_path, &error))
-        Fail("factory database not written:", error);
-    if (!m_db.Open(m_path, QByteArray(schema::kDatabaseKey)))
-        Fail("database not opened:", m_db.LastError());
+    if (!writeFactoryDatabase(m_path, &error))
+        fail("factory database not written:", error);
+    if (!m_db.open(m_path, QByteArray(schema::kDatabaseKey)))
+        fail("database not opened:", m_db.lastError());
     // Opened as Database::Open does (one thread, no mutex): the key, then one statement to prove it.
     const QByteArray path = m_path.toUtf8();
     const char* key = schema::kDatabaseKey;
@@ -34,7 +34,7 @@ BenchShop::BenchShop()
             SQLITE_OK ||
         sqlite3_key(m_plain, key, static_cast<int>(std::strlen(key))) != SQLITE_OK ||
         sqlite3_exec(m_plain, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
-        Fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
+        fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
 }
 
 BenchShop::~BenchShop()

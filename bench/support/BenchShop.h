@@ -10,7 +10,7 @@ struct sqlite3;
 namespace quorrel::bench {
 
 // Ends the benchmark program with a message: a benchmark whose set-up failed measures nothing.
-[[noreturn]] void Fail(const char* what, const QString& detail = QString());
+[[noreturn]] void fail(const char* what, const QString& detail = QString());
 
 // A shop for a benchmark: the factory database written to a temporary directory, opened through
 // Database and, for the yardstick, through a plain SQLCipher connection of its own with the same key.
@@ -22,8 +22,8 @@ public:
     BenchShop(const BenchShop&) = delete;
     BenchShop& operator=(const BenchShop&) = delete;
 
-    Database& Db() { return m_db; }
-    sqlite3* Plain() { return m_plain; }
+    Database& db() { return m_db; }
+    sqlite3* plain() { return m_plain; }
 
 private:
     QTemporaryDir m_dir;

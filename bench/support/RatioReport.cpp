@@ -61,10 +61,10 @@ public:
             ConsoleReporter::ReportRuns(shown);
     }
 
-    bool AnyFailed() const { return !m_failed.empty(); }
+    bool anyFailed() const { return !m_failed.empty(); }
 
     // Nothing for a benchmark that was filtered out or failed in any run.
-    const Timing* Find(const std::string& name) const
+    const Timing* find(const std::string& name) const
     {
         if (m_failed.count(name))
             return nullptr;
@@ -77,7 +77,7 @@ private:
     std::set<std::string> m_failed;
 };
 
-std::string Readable(double seconds)
+std::string readable(double seconds)
 {
     char text[32];
     if (seconds >= 1)
@@ -106,7 +106,7 @@ benchmark::ConsoleReporter::OutputOptions ConsoleOptions(int argc, char** argv)
 
 } // namespace
 
-int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios)
+int runWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios)
 {
     RecordingReporter reporter(ConsoleOptions(argc, argv));
     benchmark::Initialize(&argc, argv);
@@ -117,8 +117,8 @@ int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios)
 
     bool printedHeading = false;
     for (const Ratio& ratio : ratios) {
-        const Timing* numerator = reporter.Find(ratio.numerator);
-        const Timing* denominator = reporter.Find(ratio.denominator);
+        const Timing* numerator = reporter.find(ratio.numerator);
+        const Timing* denominator = reporter.find(ratio.denominator);
         if (!numerator || !denominator || denominator->seconds <= 0)
             continue; // filtered out or failed
         if (!printedHeading) {
@@ -126,8 +126,8 @@ int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios)
             printedHeading = true;
         }
         const double value = numerator->seconds / denominator->seconds;
-        std::printf("  %-60s %s / %s = %.2f", ratio.label.c_str(), Readable(numerator->seconds).c_str(),
-                    Readable(denominator->seconds).c_str(), value);
+        std::printf("  %-60s %s / %s = %.2f", ratio.label.c_str(), readable(numerator->seconds).c_str(),
+                    readable(denominator->seconds).c_str(), value);
         if (ratio.goal > 0)
             std::printf("  (goal <= %.2f: %s)", ratio.goal, value <= ratio.goal ? "met" : "missed");
         if (ratio.withCpuTime) {
@@ -145,7 +145,7 @@ int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios)
         std::printf("\n");
     }
     std::fflush(stdout);
-    return reporter.AnyFailed() ? 1 : 0;
+    return reporter.anyFailed() ? 1 : 0;
 }
 
 } // namespace quorrel::bench

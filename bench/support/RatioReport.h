@@ -29,6 +29,6 @@ struct Ratio
 // Runs the benchmarks chosen on the command line, shows them on the console and then prints each
 // ratio. Each benchmark's time is its median over repetitions when it has several, otherwise its
 // time per iteration. Returns the process exit status: 1 when a benchmark failed.
-int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios);
+int runWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios);
 
 } // namespace quorrel::bench

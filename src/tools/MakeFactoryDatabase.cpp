@@ -18,7 +18,7 @@
 
 namespace {
 
-bool Run(sqlite3* db, const char* sql)
+bool run(sqlite3* db, const char* sql)
 {
     char* error = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
@@ -29,7 +29,7 @@ bool Run(sqlite3* db, const char* sql)
     return true;
 }
 
-bool MakeDatabase(const std::string& path)
+bool makeDatabase(const std::string& path)
 {
     std::remove(path.c_str());
     sqlite3* db = nullptr;
@@ -41,8 +41,8 @@ bool MakeDatabase(const std::string& path)
     const std::string key = quorrel::schema::kDatabaseKey;
     bool ok = sqlite3_key(db, key.data(), static_cast<int>(key.size())) == SQLITE_OK;
     const std::string version = "PRAGMA user_version = " + std::to_string(quorrel::schema::kSchemaVersion) + ";";
-    ok = ok && Run(db, "BEGIN;") && Run(db, quorrel::schema::kCreateTables) && Run(db, quorrel::schema::kFactoryRows) &&
-         Run(db, version.c_str()) && Run(db, "COMMIT;");
+    ok = ok && run(db, "BEGIN;") && run(db, quorrel::schema::kCreateTables) && run(db, quorrel::schema::kFactoryRows) &&
+         run(db, version.c_str()) && run(db, "COMMIT;");
     if (sqlite3_close(db) != SQLITE_OK) {
         std::fprintf(stderr, "quorrel_mkfactory: cannot close %s\n", path.c_str());
         ok = false;
@@ -53,15 +53,15 @@ bool MakeDatabase(const std::string& path)
 // SQLCipher derives the page key from the password and the file's 16-byte salt (its first bytes)
 // with PBKDF2-HMAC-SHA1, 64,000 rounds, 32 bytes. Every file written from the factory image has the
 // image's salt, so its key can be derived once here instead of at every start.
-std::string DerivedKeyHex(const std::vector<unsigned char>& bytes)
+std::string derivedKeyHex(const std::vector<unsigned char>& bytes)
 {
     const QByteArray salt(reinterpret_cast<const char*>(bytes.data()), 16);
-    const QByteArray key = QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1,
-                                                              QByteArray(quorrel::schema::kDatabaseKey), salt, 64000, 32);
+    const QByteArray key = QPasswordDigestor::deriveKeyPbkdf2(
+        QCryptographicHash::Sha1, QByteArray(quorrel::schema::kDatabaseKey), salt, 64000, 32);
     return key.toHex().toStdString();
 }
 
-bool WriteSource(const std::vector<unsigned char>& bytes, const std::string& out)
+bool writeSource(const std::vector<unsigned char>& bytes, const std::string& out)
 {
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << "// Generated at build time from the schema; do not edit.\n"
@@ -76,7 +76,7 @@ bool WriteSource(const std::vector<unsigned char>& bytes, const std::string& out
         file << cell << ((i % 24 == 23) ? "\n" : "");
     }
     file << "\n};\nconst std::size_t kImageSize = " << bytes.size() << ";\n";
-    file << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << DerivedKeyHex(bytes) << "\";\n";
+    file << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << derivedKeyHex(bytes) << "\";\n";
     file << "} // namespace quorrel::factory\n";
     file.close();
     return static_cast<bool>(file);
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP\n");
         return 2;
     }
-    if (!MakeDatabase(argv[1]))
+    if (!makeDatabase(argv[1]))
         return 1;
     std::ifstream in(argv[1], std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -98,7 +98,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quorrel_mkfactory: cannot read %s back\n", argv[1]);
         return 1;
     }
-    if (bytes.empty() || !WriteSource(bytes, argv[2])) {
+    if (bytes.empty() || !writeSource(bytes, argv[2])) {
         std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -2,20 +2,20 @@
 
 namespace quorrel {
 
-bool RecordingPrinter::StartDocument()
+bool RecordingPrinter::startDocument()
 {
     m_operations.append(Operation(Kind::StartDocument));
     return true;
 }
 
-void RecordingPrinter::SetLeftMargin(int margin)
+void RecordingPrinter::setLeftMargin(int margin)
 {
     Operation op(Kind::SetLeftMargin);
     op.x1 = margin;
     m_operations.append(op);
 }
 
-void RecordingPrinter::SetFont(const QString& face, int points, bool bold)
+void RecordingPrinter::setFont(const QString& face, int points, bool bold)
 {
     Operation op(Kind::SetFont);
     op.text = face;
@@ -24,44 +24,44 @@ void RecordingPrinter::SetFont(const QString& face, int points, bool bold)
     m_operations.append(op);
 }
 
-void RecordingPrinter::DrawLine(int x1, int y1, int x2, int y2)
+void RecordingPrinter::drawLine(int x1, int y1, int x2, int y2)
 {
     m_operations.append(Operation(Kind::DrawLine, x1, y1, x2, y2));
 }
 
-void RecordingPrinter::DrawPicture(const QByteArray& image, int x, int y, int width, int height)
+void RecordingPrinter::drawPicture(const QByteArray& image, int x, int y, int width, int height)
 {
     Operation op(Kind::DrawPicture, x, y, width, height);
     op.bytes = image;
     m_operations.append(op);
 }
 
-void RecordingPrinter::WriteAt(int x, int y, const QString& text)
+void RecordingPrinter::writeAt(int x, int y, const QString& text)
 {
     Operation op(Kind::WriteAt, x, y);
     op.text = text;
     m_operations.append(op);
 }
 
-void RecordingPrinter::SetWritePosition(int x, int y)
+void RecordingPrinter::setWritePosition(int x, int y)
 {
     m_operations.append(Operation(Kind::SetWritePosition, x, y));
 }
 
-void RecordingPrinter::WriteLines(const QString& text)
+void RecordingPrinter::writeLines(const QString& text)
 {
     Operation op(Kind::WriteLines);
     op.text = text;
     m_operations.append(op);
 }
 
-bool RecordingPrinter::EndDocument()
+bool RecordingPrinter::endDocument()
 {
     m_operations.append(Operation(Kind::EndDocument));
     return true;
 }
 
-QList<RecordingPrinter::Operation> RecordingPrinter::OfKind(Kind kind) const
+QList<RecordingPrinter::Operation> RecordingPrinter::ofKind(Kind kind) const
 {
     QList<Operation> found;
     for (const Operation& op : m_operations)
@@ -70,7 +70,7 @@ QList<RecordingPrinter::Operation> RecordingPrinter::OfKind(Kind kind) const
     return found;
 }
 
-const RecordingPrinter::Operation* RecordingPrinter::Written(const QString& text) const
+const RecordingPrinter::Operation* RecordingPrinter::written(const QString& text) const
 {
     for (const Operation& op : m_operations)
         if (op.kind == Kind::WriteAt && op.text == text)
@@ -78,9 +78,9 @@ const RecordingPrinter::Operation* RecordingPrinter::Written(const QString& text
     return nullptr;
 }
 
-int RecordingPrinter::Documents() const
+int RecordingPrinter::documents() const
 {
-    return static_cast<int>(OfKind(Kind::StartDocument).size());
+    return static_cast<int>(ofKind(Kind::StartDocument).size());
 }
 
 } // namespace quorrel

@@ -29,28 +29,28 @@ public:
         {}
         Kind kind;
         int x1 = 0, y1 = 0, x2 = 0, y2 = 0; // DrawLine; x1/y1 also for positions; x2/y2 picture size
-        QString text;                       // WriteAt, WriteLines, SetFont (face)
+        QString text;                       // WriteAt, WriteLines, setFont (face)
         int points = 0;
         bool bold = false;
         QByteArray bytes; // DrawPicture
     };
 
-    bool StartDocument() override;
-    void SetLeftMargin(int margin) override;
-    void SetFont(const QString& face, int points, bool bold) override;
-    void DrawLine(int x1, int y1, int x2, int y2) override;
-    void DrawPicture(const QByteArray& image, int x, int y, int width, int height) override;
-    void WriteAt(int x, int y, const QString& text) override;
-    void SetWritePosition(int x, int y) override;
-    void WriteLines(const QString& text) override;
-    bool EndDocument() override;
+    bool startDocument() override;
+    void setLeftMargin(int margin) override;
+    void setFont(const QString& face, int points, bool bold) override;
+    void drawLine(int x1, int y1, int x2, int y2) override;
+    void drawPicture(const QByteArray& image, int x, int y, int width, int height) override;
+    void writeAt(int x, int y, const QString& text) override;
+    void setWritePosition(int x, int y) override;
+    void writeLines(const QString& text) override;
+    bool endDocument() override;
 
-    const QList<Operation>& Operations() const { return m_operations; }
-    QList<Operation> OfKind(Kind kind) const;
+    const QList<Operation>& operations() const { return m_operations; }
+    QList<Operation> ofKind(Kind kind) const;
     // The WriteAt whose text is exactly `text`; nullptr when there is none.
-    const Operation* Written(const QString& text) const;
-    int Documents() const;
-    void Clear() { m_operations.clear(); }
+    const Operation* written(const QString& text) const;
+    int documents() const;
+    void clear() { m_operations.clear(); }
 
 private:
     QList<Operation> m_operations;

@@ -1,8 +1,8 @@
 #include "support/AppDriver.h"
 
+#include "core/store/Gbk.h"
 #include "gui/app/LoginWindow.h"
 #include "gui/app/MainWindow.h"
-#include "core/store/Gbk.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,7 +11,7 @@
 
 namespace quorrel::test {
 
-void TypeText(QWidget* widget, const QString& text)
+void typeText(QWidget* widget, const QString& text)
 {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
@@ -19,29 +19,29 @@ void TypeText(QWidget* widget, const QString& text)
 
 void AppTest::TearDown()
 {
-    EndProgram();
+    endProgram();
     HookedTest::TearDown();
 }
 
-bool AppTest::StartProgram()
+bool AppTest::startProgram()
 {
-    EndProgram();
-    app = std::make_unique<AppController>(shop.DatabasePath(), shop.LockPath());
+    endProgram();
+    app = std::make_unique<AppController>(shop.databasePath(), shop.lockPath());
     QObject::connect(app.get(), &AppController::finished, [this] { ++finishedCount; });
-    const bool running = app->Start();
+    const bool running = app->start();
     QApplication::processEvents(); // the main window of a direct login opens from the event loop
     return running;
 }
 
-void AppTest::EndProgram()
+void AppTest::endProgram()
 {
     app.reset();
     QApplication::processEvents();
 }
 
-bool AppTest::LogIn(const QString& name, const QString& password)
+bool AppTest::logIn(const QString& name, const QString& password)
 {
-    QWidget* login = LoginWindowWidget();
+    QWidget* login = loginWindowWidget();
     auto* combo = Unit<QComboBox>(login, QStringLiteral("组合框_用户名"));
     auto* passwordBox = Unit<QLineEdit>(login, QStringLiteral("编辑框_密码"));
     if (!combo || !passwordBox)
@@ -54,14 +54,14 @@ bool AppTest::LogIn(const QString& name, const QString& password)
     passwordBox->setText(password);
     QTest::mouseClick(Unit<QPushButton>(login, QStringLiteral("按钮_登录")), Qt::LeftButton);
     QApplication::processEvents();
-    return MainWindowWidget() != nullptr;
+    return mainWindowWidget() != nullptr;
 }
 
-MainWindow* AppTest::OpenMainWindow(const QString& name, const QString& password)
+MainWindow* AppTest::openMainWindow(const QString& name, const QString& password)
 {
-    EXPECT_TRUE(StartProgram());
-    EXPECT_TRUE(LogIn(name, password));
-    auto* main = qobject_cast<MainWindow*>(MainWindowWidget());
+    EXPECT_TRUE(startProgram());
+    EXPECT_TRUE(logIn(name, password));
+    auto* main = qobject_cast<MainWindow*>(mainWindowWidget());
     if (main) {
         main->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(main));
@@ -69,9 +69,9 @@ MainWindow* AppTest::OpenMainWindow(const QString& name, const QString& password
     return main;
 }
 
-void AppTest::EnterLine(const QString& name, const QString& quantity, const QString& price)
+void AppTest::enterLine(const QString& name, const QString& quantity, const QString& price)
 {
-    QWidget* main = MainWindowWidget();
+    QWidget* main = mainWindowWidget();
     auto* nameBox = Unit<QLineEdit>(main, QStringLiteral("编辑框_名称"));
     nameBox->setText(name);
     Unit<QLineEdit>(main, QStringLiteral("编辑框_数量"))->setText(quantity);
@@ -79,20 +79,20 @@ void AppTest::EnterLine(const QString& name, const QString& quantity, const QStr
     QTest::keyClick(nameBox, Qt::Key_Return);
 }
 
-void AppTest::AddUser(const QString& name, const QString& role, const QString& password)
+void AppTest::addUser(const QString& name, const QString& role, const QString& password)
 {
-    shop.Exec(QStringLiteral("insert into [用户登录] (用户名,权限,密码 )values (?,?,?)"),
-              {name, role, PasswordDigest(password)});
+    shop.exec(QStringLiteral("insert into [用户登录] (用户名,权限,密码 )values (?,?,?)"),
+              {name, role, passwordDigest(password)});
 }
 
-QWidget* AppTest::LoginWindowWidget() const
+QWidget* AppTest::loginWindowWidget() const
 {
-    return app ? app->Login() : nullptr;
+    return app ? app->login() : nullptr;
 }
 
-QWidget* AppTest::MainWindowWidget() const
+QWidget* AppTest::mainWindowWidget() const
 {
-    return app ? app->Main() : nullptr;
+    return app ? app->main() : nullptr;
 }
 
 } // namespace quorrel::test

@@ -24,7 +24,7 @@ template <typename T> T* Unit(QWidget* window, const QString& name)
 }
 
 // Types plain text into the focused or given widget one character at a time (works for Chinese).
-void TypeText(QWidget* widget, const QString& text);
+void typeText(QWidget* widget, const QString& text);
 
 // Runs the program against a shop directory of the test's own, the way main() does.
 class AppTest : public HookedTest
@@ -33,24 +33,24 @@ protected:
     void TearDown() override;
 
     // Starts (or restarts) the program; false when it ended at once.
-    bool StartProgram();
+    bool startProgram();
     // Destroys the running program, as its end does, so the next StartProgram is a new run.
-    void EndProgram();
+    void endProgram();
 
     // Logs in through the login window; true when the main window opened.
-    bool LogIn(const QString& name, const QString& password);
+    bool logIn(const QString& name, const QString& password);
 
     // Starts the program and logs in; the main window is then the active window.
-    MainWindow* OpenMainWindow(const QString& name = QStringLiteral("admin"), const QString& password = QString());
+    MainWindow* openMainWindow(const QString& name = QStringLiteral("admin"), const QString& password = QString());
 
     // Fills the entry boxes of the main window and presses Enter.
-    void EnterLine(const QString& name, const QString& quantity, const QString& price);
+    void enterLine(const QString& name, const QString& quantity, const QString& price);
 
     // Adds a user with the given role and password.
-    void AddUser(const QString& name, const QString& role, const QString& password);
+    void addUser(const QString& name, const QString& role, const QString& password);
 
-    QWidget* LoginWindowWidget() const;
-    QWidget* MainWindowWidget() const;
+    QWidget* loginWindowWidget() const;
+    QWidget* mainWindowWidget() const;
 
     TempShop shop;
     std::unique_ptr<AppController> app;

@@ -22,7 +22,7 @@ namespace {
 // Where Debian keeps CUPS's helper programs; cupsd starts every backend through daemon/cups-exec.
 const QString kSystemServerBin = QStringLiteral("/usr/lib/cups");
 
-// The variables the server changes while it runs, restored by Stop().
+// The variables the server changes while it runs, restored by stop().
 const char* const kClientVariables[] = {"CUPS_SERVER", "CUPS_SERVERROOT", "HOME",
                                         "LPDEST",      "PRINTER",         "XDG_CONFIG_HOME"};
 
@@ -46,7 +46,7 @@ mv "$part.data" "$dir/job-$1.data" || exit 1
 exit 0
 )";
 
-QString Tool(const QString& name)
+QString tool(const QString& name)
 {
     return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
                                                  QStringLiteral("/sbin"), QStringLiteral("/bin")});
@@ -54,29 +54,29 @@ QString Tool(const QString& name)
 
 // The client directories are one pair per process: libcups keeps the ones it saw first in each thread,
 // so every server of this process must hand out the same ones.
-const QTemporaryDir& ClientDirectory()
+const QTemporaryDir& clientDirectory()
 {
     static const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/quorrel-cups-client-XXXXXX"));
     return dir;
 }
 
-QString ClientServerRoot()
+QString clientServerRoot()
 {
-    return ClientDirectory().filePath(QStringLiteral("serverroot"));
+    return clientDirectory().filePath(QStringLiteral("serverroot"));
 }
 
-QString ClientHome()
+QString clientHome()
 {
-    return ClientDirectory().filePath(QStringLiteral("home"));
+    return clientDirectory().filePath(QStringLiteral("home"));
 }
 
 // Where libcups looks for client.conf and lpoptions: the server root and ~/.cups.
-QStringList ClientConfigDirectories()
+QStringList clientConfigDirectories()
 {
-    return {ClientServerRoot(), ClientHome() + QStringLiteral("/.cups")};
+    return {clientServerRoot(), clientHome() + QStringLiteral("/.cups")};
 }
 
-bool WriteFile(const QString& path, const QByteArray& content, QFileDevice::Permissions permissions)
+bool writeFile(const QString& path, const QByteArray& content, QFileDevice::Permissions permissions)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -87,7 +87,7 @@ bool WriteFile(const QString& path, const QByteArray& content, QFileDevice::Perm
     return file.error() == QFileDevice::NoError && file.setPermissions(permissions);
 }
 
-bool RemoveIfPresent(const QString& path)
+bool removeIfPresent(const QString& path)
 {
     return !QFileInfo::exists(path) || QFile::remove(path);
 }
@@ -102,22 +102,22 @@ constexpr QFileDevice::Permissions kDirectory =
 
 CupsServer::~CupsServer()
 {
-    Stop();
+    stop();
 }
 
-bool CupsServer::Available(QString* whyNot)
+bool CupsServer::available(QString* whyNot)
 {
     QStringList missing;
     for (const QString& tool :
          {QStringLiteral("cupsd"), QStringLiteral("lpadmin"), QStringLiteral("lpstat"), QStringLiteral("lpoptions")}) {
-        if (Tool(tool).isEmpty())
+        if (tool(tool).isEmpty())
             missing << tool;
     }
     const QString exec = kSystemServerBin + QStringLiteral("/daemon/cups-exec");
     if (!QFileInfo(exec).isExecutable())
         missing << exec;
-    if (!ClientDirectory().isValid())
-        missing << QStringLiteral("a temporary directory (%1)").arg(ClientDirectory().errorString());
+    if (!clientDirectory().isValid())
+        missing << QStringLiteral("a temporary directory (%1)").arg(clientDirectory().errorString());
     if (missing.isEmpty())
         return true;
     if (whyNot)
@@ -125,41 +125,41 @@ bool CupsServer::Available(QString* whyNot)
     return false;
 }
 
-bool CupsServer::MustRun()
+bool CupsServer::mustRun()
 {
     const QString ci = qEnvironmentVariable("CI").trimmed().toLower();
     return !ci.isEmpty() && ci != QStringLiteral("0") && ci != QStringLiteral("false") && ci != QStringLiteral("no");
 }
 
-QString CupsServer::Path(const QString& relative) const
+QString CupsServer::path(const QString& relative) const
 {
     return m_dir ? m_dir->filePath(relative) : QString();
 }
 
-QString CupsServer::SocketPath() const
+QString CupsServer::socketPath() const
 {
-    return Path(QStringLiteral("cups.sock"));
+    return path(QStringLiteral("cups.sock"));
 }
 
-QString CupsServer::DeadSocketPath() const
+QString CupsServer::deadSocketPath() const
 {
-    return Path(QStringLiteral("nobody.sock"));
+    return path(QStringLiteral("nobody.sock"));
 }
 
-bool CupsServer::Fail(const QString& why)
+bool CupsServer::fail(const QString& why)
 {
     m_lastError = why;
-    const QString log = ErrorLogTail();
+    const QString log = errorLogTail();
     if (!log.isEmpty())
         m_lastError += QStringLiteral("\ncupsd's log ends:\n") + log;
     return false;
 }
 
-QString CupsServer::ErrorLogTail() const
+QString CupsServer::errorLogTail() const
 {
     QString tail;
     for (const QString& name : {QStringLiteral("log/cupsd.out"), QStringLiteral("log/error_log")}) {
-        QFile file(Path(name));
+        QFile file(path(name));
         if (!m_dir || !file.open(QIODevice::ReadOnly))
             continue;
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -168,44 +168,44 @@ QString CupsServer::ErrorLogTail() const
     return tail.trimmed();
 }
 
-bool CupsServer::Start()
+bool CupsServer::start()
 {
     if (m_running)
         return true;
     QString whyNot;
-    if (!Available(&whyNot))
-        return Fail(whyNot);
+    if (!available(&whyNot))
+        return fail(whyNot);
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quorrel-cupsd-XXXXXX"));
     if (!m_dir->isValid())
-        return Fail(QStringLiteral("no temporary directory: ") + m_dir->errorString());
+        return fail(QStringLiteral("no temporary directory: ") + m_dir->errorString());
     if (m_dir->path().contains(u' '))
-        return Fail(QStringLiteral("the temporary directory's path has a blank: ") + m_dir->path());
-    if (SocketPath().toLocal8Bit().size() >= 100)
-        return Fail(QStringLiteral("the socket path is too long for a Unix socket: ") + SocketPath());
-    if (!WriteServerFiles())
+        return fail(QStringLiteral("the temporary directory's path has a blank: ") + m_dir->path());
+    if (socketPath().toLocal8Bit().size() >= 100)
+        return fail(QStringLiteral("the socket path is too long for a Unix socket: ") + socketPath());
+    if (!writeServerFiles())
         return false;
-    if (!UseClientDirectories()) {
+    if (!useClientDirectories()) {
         const QString why = m_lastError;
-        RestoreEnvironment();
+        restoreEnvironment();
         m_lastError = why;
         return false;
     }
 
     m_cupsd = std::make_unique<QProcess>();
-    m_cupsd->setProgram(Tool(QStringLiteral("cupsd")));
-    m_cupsd->setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Path(QStringLiteral("conf/cupsd.conf")),
-                           QStringLiteral("-s"), Path(QStringLiteral("conf/cups-files.conf"))});
+    m_cupsd->setProgram(tool(QStringLiteral("cupsd")));
+    m_cupsd->setArguments({QStringLiteral("-f"), QStringLiteral("-c"), path(QStringLiteral("conf/cupsd.conf")),
+                           QStringLiteral("-s"), path(QStringLiteral("conf/cups-files.conf"))});
     m_cupsd->setProcessChannelMode(QProcess::MergedChannels);
-    m_cupsd->setStandardOutputFile(Path(QStringLiteral("log/cupsd.out")));
-    // cupsd goes with this process (strictly: with this thread) even when Stop() never runs.
+    m_cupsd->setStandardOutputFile(path(QStringLiteral("log/cupsd.out")));
+    // cupsd goes with this process (strictly: with this thread) even when stop() never runs.
     m_cupsd->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_cupsd->start();
     const bool started = m_cupsd->waitForStarted(10000);
     if (!started)
-        Fail(QStringLiteral("cupsd did not start: ") + m_cupsd->errorString());
-    if (!started || !WaitUntilAnswering()) {
+        fail(QStringLiteral("cupsd did not start: ") + m_cupsd->errorString());
+    if (!started || !waitUntilAnswering()) {
         const QString why = m_lastError;
-        Stop();
+        stop();
         m_lastError = why;
         return false;
     }
@@ -213,23 +213,23 @@ bool CupsServer::Start()
     return true;
 }
 
-bool CupsServer::WriteServerFiles()
+bool CupsServer::writeServerFiles()
 {
     for (const QString& dir :
          {QStringLiteral("conf"), QStringLiteral("bin/backend"), QStringLiteral("cache"), QStringLiteral("state"),
           QStringLiteral("spool/tmp"), QStringLiteral("log"), QStringLiteral("ssl"), QStringLiteral("capture")}) {
-        if (!QDir().mkpath(Path(dir)))
-            return Fail(QStringLiteral("cannot make ") + Path(dir));
+        if (!QDir().mkpath(path(dir)))
+            return fail(QStringLiteral("cannot make ") + path(dir));
     }
     // cupsd runs a backend as root only from directories no one else can write to.
-    if (!QFile::setPermissions(Path(QStringLiteral("bin")), kDirectory) ||
-        !QFile::setPermissions(Path(QStringLiteral("bin/backend")), kDirectory))
-        return Fail(QStringLiteral("cannot set the permissions of ") + Path(QStringLiteral("bin")));
-    if (!QFile::link(kSystemServerBin + QStringLiteral("/daemon"), Path(QStringLiteral("bin/daemon"))))
-        return Fail(QStringLiteral("cannot link ") + Path(QStringLiteral("bin/daemon")));
+    if (!QFile::setPermissions(path(QStringLiteral("bin")), kDirectory) ||
+        !QFile::setPermissions(path(QStringLiteral("bin/backend")), kDirectory))
+        return fail(QStringLiteral("cannot set the permissions of ") + path(QStringLiteral("bin")));
+    if (!QFile::link(kSystemServerBin + QStringLiteral("/daemon"), path(QStringLiteral("bin/daemon"))))
+        return fail(QStringLiteral("cannot link ") + path(QStringLiteral("bin/daemon")));
     // Mode 0700: cupsd runs the backend as root then, so it can write into this root-owned directory.
-    if (!WriteFile(Path(QStringLiteral("bin/backend/capture")), kCaptureBackend, kOwnerAll))
-        return Fail(QStringLiteral("cannot write the capture backend"));
+    if (!writeFile(path(QStringLiteral("bin/backend/capture")), kCaptureBackend, kOwnerAll))
+        return fail(QStringLiteral("cannot write the capture backend"));
 
     const QByteArray cupsdConf = QStringLiteral("# A private server for tests: one Unix socket, no sharing, no "
                                                 "authentication.\n"
@@ -248,7 +248,7 @@ bool CupsServer::WriteServerFiles()
                                                 "    Order deny,allow\n"
                                                 "  </Limit>\n"
                                                 "</Policy>\n")
-                                     .arg(SocketPath())
+                                     .arg(socketPath())
                                      .toUtf8();
     // No User line: cupsd refuses "User root" and keeps its own unprivileged user for filters.
     const QByteArray filesConf = QStringLiteral("ServerRoot %1/conf\n"
@@ -264,16 +264,16 @@ bool CupsServer::WriteServerFiles()
                                                 "ServerKeychain %1/ssl\n")
                                      .arg(m_dir->path())
                                      .toUtf8();
-    if (!WriteFile(Path(QStringLiteral("conf/cupsd.conf")), cupsdConf, kReadable) ||
-        !WriteFile(Path(QStringLiteral("conf/cups-files.conf")), filesConf, kReadable))
-        return Fail(QStringLiteral("cannot write the server's configuration"));
+    if (!writeFile(path(QStringLiteral("conf/cupsd.conf")), cupsdConf, kReadable) ||
+        !writeFile(path(QStringLiteral("conf/cups-files.conf")), filesConf, kReadable))
+        return fail(QStringLiteral("cannot write the server's configuration"));
     return true;
 }
 
-bool CupsServer::UseClientDirectories()
+bool CupsServer::useClientDirectories()
 {
-    if (!ClientDirectory().isValid())
-        return Fail(QStringLiteral("no client directory: ") + ClientDirectory().errorString());
+    if (!clientDirectory().isValid())
+        return fail(QStringLiteral("no client directory: ") + clientDirectory().errorString());
     if (m_savedEnvironment.isEmpty()) {
         for (const char* name : kClientVariables) {
             std::optional<QByteArray> value;
@@ -282,14 +282,14 @@ bool CupsServer::UseClientDirectories()
             m_savedEnvironment.append({QByteArray(name), value});
         }
     }
-    const QByteArray clientConf = QStringLiteral("ServerName %1\n").arg(SocketPath()).toUtf8();
-    for (const QString& dir : ClientConfigDirectories()) {
-        if (!QDir().mkpath(dir) || !RemoveIfPresent(dir + QStringLiteral("/lpoptions")) ||
-            !WriteFile(dir + QStringLiteral("/client.conf"), clientConf, kReadable))
-            return Fail(QStringLiteral("cannot prepare the client directory ") + dir);
+    const QByteArray clientConf = QStringLiteral("ServerName %1\n").arg(socketPath()).toUtf8();
+    for (const QString& dir : clientConfigDirectories()) {
+        if (!QDir().mkpath(dir) || !removeIfPresent(dir + QStringLiteral("/lpoptions")) ||
+            !writeFile(dir + QStringLiteral("/client.conf"), clientConf, kReadable))
+            return fail(QStringLiteral("cannot prepare the client directory ") + dir);
     }
-    qputenv("CUPS_SERVERROOT", QFile::encodeName(ClientServerRoot()));
-    qputenv("HOME", QFile::encodeName(ClientHome()));
+    qputenv("CUPS_SERVERROOT", QFile::encodeName(clientServerRoot()));
+    qputenv("HOME", QFile::encodeName(clientHome()));
     for (const char* name : {"LPDEST", "PRINTER", "XDG_CONFIG_HOME", "CUPS_SERVER"})
         qunsetenv(name);
 
@@ -297,31 +297,31 @@ bool CupsServer::UseClientDirectories()
     // reads (and would write lpoptions to) directories it picked before this set-up.
     cupsSetServer(nullptr);
     const QString seen = QString::fromUtf8(cupsServer());
-    if (seen != SocketPath()) {
-        return Fail(QStringLiteral("libcups was used in this thread before the private server was set up "
+    if (seen != socketPath()) {
+        return fail(QStringLiteral("libcups was used in this thread before the private server was set up "
                                    "(it asks %1): its settings would go to the real configuration. Start the "
                                    "server before any printing, or run the test in a process of its own.")
                         .arg(seen));
     }
-    qputenv("CUPS_SERVER", QFile::encodeName(SocketPath()));
+    qputenv("CUPS_SERVER", QFile::encodeName(socketPath()));
     cupsSetServer(nullptr);
     return true;
 }
 
-void CupsServer::PointClientsAt(const QString& server)
+void CupsServer::pointClientsAt(const QString& server)
 {
     qputenv("CUPS_SERVER", QFile::encodeName(server));
     cupsSetServer(nullptr);
 }
 
-void CupsServer::RestoreEnvironment()
+void CupsServer::restoreEnvironment()
 {
     if (m_savedEnvironment.isEmpty())
         return;
     // Leave nothing behind that a later server of this process, or a later test, would read.
-    for (const QString& dir : ClientConfigDirectories()) {
+    for (const QString& dir : clientConfigDirectories()) {
         for (const QString& file : {QStringLiteral("/client.conf"), QStringLiteral("/lpoptions")}) {
-            if (!RemoveIfPresent(dir + file))
+            if (!removeIfPresent(dir + file))
                 ADD_FAILURE() << "cannot remove " << (dir + file).toStdString();
         }
     }
@@ -335,28 +335,28 @@ void CupsServer::RestoreEnvironment()
     cupsSetServer(nullptr);
 }
 
-bool CupsServer::WaitUntilAnswering()
+bool CupsServer::waitUntilAnswering()
 {
     const QDeadlineTimer deadline(15000);
     QString answer;
     while (!deadline.hasExpired()) {
         if (m_cupsd->state() == QProcess::NotRunning)
-            return Fail(QStringLiteral("cupsd ended at once (exit code %1)").arg(m_cupsd->exitCode()));
-        if (Run(Tool(QStringLiteral("lpstat")), {QStringLiteral("-r")}, &answer) &&
+            return fail(QStringLiteral("cupsd ended at once (exit code %1)").arg(m_cupsd->exitCode()));
+        if (run(tool(QStringLiteral("lpstat")), {QStringLiteral("-r")}, &answer) &&
             answer.trimmed() == QStringLiteral("scheduler is running"))
             return true;
         QThread::msleep(20);
     }
-    return Fail(QStringLiteral("cupsd does not answer on ") + SocketPath());
+    return fail(QStringLiteral("cupsd does not answer on ") + socketPath());
 }
 
-bool CupsServer::Run(const QString& program, const QStringList& arguments, QString* output)
+bool CupsServer::run(const QString& program, const QStringList& arguments, QString* output)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The tools always talk to this server, whatever the test points its own clients at.
-    environment.insert(QStringLiteral("CUPS_SERVER"), SocketPath());
-    environment.insert(QStringLiteral("CUPS_SERVERROOT"), ClientServerRoot());
-    environment.insert(QStringLiteral("HOME"), ClientHome());
+    environment.insert(QStringLiteral("CUPS_SERVER"), socketPath());
+    environment.insert(QStringLiteral("CUPS_SERVERROOT"), clientServerRoot());
+    environment.insert(QStringLiteral("HOME"), clientHome());
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     for (const QString& name : {QStringLiteral("LPDEST"), QStringLiteral("PRINTER"), QStringLiteral("XDG_CONFIG_HOME")})
         environment.remove(name);
@@ -365,17 +365,17 @@ bool CupsServer::Run(const QString& program, const QStringList& arguments, QStri
     process.start(program, arguments);
     const QString command = (QStringList{QFileInfo(program).fileName()} + arguments).join(u' ');
     if (!process.waitForStarted(10000))
-        return Fail(command + QStringLiteral(" did not start: ") + process.errorString());
+        return fail(command + QStringLiteral(" did not start: ") + process.errorString());
     if (!process.waitForFinished(30000)) {
         process.kill();
         process.waitForFinished(5000);
-        return Fail(command + QStringLiteral(" did not finish"));
+        return fail(command + QStringLiteral(" did not finish"));
     }
     const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
     if (output)
         *output = out;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        return Fail(QStringLiteral("%1 failed (exit code %2): %3")
+        return fail(QStringLiteral("%1 failed (exit code %2): %3")
                         .arg(command)
                         .arg(process.exitCode())
                         .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed()));
@@ -383,47 +383,47 @@ bool CupsServer::Run(const QString& program, const QStringList& arguments, QStri
     return true;
 }
 
-bool CupsServer::AddQueue(const QString& name)
+bool CupsServer::addQueue(const QString& name)
 {
     if (!m_running)
-        return Fail(QStringLiteral("the server is not running"));
-    const QString capture = Path(QStringLiteral("capture/") + name);
+        return fail(QStringLiteral("the server is not running"));
+    const QString capture = path(QStringLiteral("capture/") + name);
     if (!QDir().mkpath(capture))
-        return Fail(QStringLiteral("cannot make ") + capture);
+        return fail(QStringLiteral("cannot make ") + capture);
     // No model: a raw queue, the document goes to the backend as it is.
-    if (!Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-p"), name, QStringLiteral("-v"),
+    if (!run(tool(QStringLiteral("lpadmin")), {QStringLiteral("-p"), name, QStringLiteral("-v"),
                                                QStringLiteral("capture:") + capture, QStringLiteral("-E")}))
         return false;
     m_queues << name;
     return true;
 }
 
-bool CupsServer::RemoveQueue(const QString& name)
+bool CupsServer::removeQueue(const QString& name)
 {
-    if (!Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-x"), name}))
+    if (!run(tool(QStringLiteral("lpadmin")), {QStringLiteral("-x"), name}))
         return false;
     m_queues.removeAll(name);
     return true;
 }
 
-bool CupsServer::SetServerDefault(const QString& name)
+bool CupsServer::setServerDefault(const QString& name)
 {
-    return Run(Tool(QStringLiteral("lpadmin")), {QStringLiteral("-d"), name});
+    return run(tool(QStringLiteral("lpadmin")), {QStringLiteral("-d"), name});
 }
 
-bool CupsServer::SetUserDefault(const QString& name)
+bool CupsServer::setUserDefault(const QString& name)
 {
-    return Run(Tool(QStringLiteral("lpoptions")), {QStringLiteral("-d"), name});
+    return run(tool(QStringLiteral("lpoptions")), {QStringLiteral("-d"), name});
 }
 
-bool CupsServer::SetUserOption(const QString& destination, const QString& option)
+bool CupsServer::setUserOption(const QString& destination, const QString& option)
 {
-    return Run(Tool(QStringLiteral("lpoptions")), {QStringLiteral("-p"), destination, QStringLiteral("-o"), option});
+    return run(tool(QStringLiteral("lpoptions")), {QStringLiteral("-p"), destination, QStringLiteral("-o"), option});
 }
 
-QList<CapturedJob> CupsServer::CapturedJobs(const QString& queue) const
+QList<CapturedJob> CupsServer::capturedJobs(const QString& queue) const
 {
-    const QDir dir(Path(QStringLiteral("capture/") + queue));
+    const QDir dir(path(QStringLiteral("capture/") + queue));
     QList<std::pair<int, QString>> numbered;
     for (const QString& file : dir.entryList({QStringLiteral("job-*.data")}, QDir::Files)) {
         bool ok = false;
@@ -445,31 +445,31 @@ QList<CapturedJob> CupsServer::CapturedJobs(const QString& queue) const
     return jobs;
 }
 
-QList<CapturedJob> CupsServer::WaitForJobs(const QString& queue, int count, int timeoutMs)
+QList<CapturedJob> CupsServer::waitForJobs(const QString& queue, int count, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        QList<CapturedJob> jobs = CapturedJobs(queue);
+        QList<CapturedJob> jobs = capturedJobs(queue);
         QString pending;
         // Once the queue is idle every job sent to it so far has been captured.
         const bool idle =
-            Run(Tool(QStringLiteral("lpstat")), {QStringLiteral("-o"), queue}, &pending) && pending.trimmed().isEmpty();
+            run(tool(QStringLiteral("lpstat")), {QStringLiteral("-o"), queue}, &pending) && pending.trimmed().isEmpty();
         if ((jobs.size() >= count && idle) || deadline.hasExpired())
             return jobs;
         QTest::qWait(20);
     }
 }
 
-void CupsServer::Stop()
+void CupsServer::stop()
 {
     if (m_running && m_cupsd && m_cupsd->state() == QProcess::NotRunning) {
-        Fail(QStringLiteral("cupsd ended while the test ran (exit code %1)").arg(m_cupsd->exitCode()));
+        fail(QStringLiteral("cupsd ended while the test ran (exit code %1)").arg(m_cupsd->exitCode()));
         ADD_FAILURE() << m_lastError.toStdString();
     }
     if (m_cupsd && m_cupsd->state() != QProcess::NotRunning) {
         // Queues go before the server, so that it stops at once and leaves nothing to restore.
         for (const QString& queue : QStringList(m_queues)) {
-            if (!RemoveQueue(queue))
+            if (!removeQueue(queue))
                 ADD_FAILURE() << m_lastError.toStdString();
         }
         m_cupsd->terminate();
@@ -478,13 +478,13 @@ void CupsServer::Stop()
             m_cupsd->kill();
             m_cupsd->waitForFinished(5000);
         } else if (m_running && (m_cupsd->exitStatus() != QProcess::NormalExit || m_cupsd->exitCode() != 0)) {
-            Fail(QStringLiteral("cupsd stopped with exit code %1").arg(m_cupsd->exitCode()));
+            fail(QStringLiteral("cupsd stopped with exit code %1").arg(m_cupsd->exitCode()));
             ADD_FAILURE() << m_lastError.toStdString();
         }
     }
     m_cupsd.reset();
     m_queues.clear();
-    RestoreEnvironment();
+    restoreEnvironment();
     m_running = false;
 }
 

@@ -28,9 +28,9 @@ struct CapturedJob
 // While it runs, this process and the programs it starts talk to it: CUPS_SERVER names its socket,
 // CUPS_SERVERROOT and HOME point at private client directories (so lpoptions writes stay there) and
 // LPDEST and PRINTER are unset. libcups reads these when a thread first uses it and keeps them, so
-// the server must be started before this thread makes any QPrinter or other CUPS call; Start()
+// the server must be started before this thread makes any QPrinter or other CUPS call; start()
 // checks that and fails otherwise. Start and stop it in one thread that outlives it (cupsd is told
-// to end with that thread). Stop() (also run by the destructor) removes the queues, stops cupsd and
+// to end with that thread). stop() (also run by the destructor) removes the queues, stops cupsd and
 // restores the environment.
 class CupsServer
 {
@@ -42,49 +42,49 @@ public:
 
     // Whether this machine has what the server needs (cupsd, lpadmin, lpstat, lpoptions, CUPS's
     // helper programs); if not, why.
-    static bool Available(QString* whyNot);
+    static bool available(QString* whyNot);
     // Whether a test that cannot have the server must fail rather than skip (CI is set).
-    static bool MustRun();
+    static bool mustRun();
 
-    bool Start();
-    void Stop();
-    bool IsRunning() const { return m_running; }
+    bool start();
+    void stop();
+    bool isRunning() const { return m_running; }
 
     // Adds an enabled raw queue whose jobs land in its own capture directory.
-    bool AddQueue(const QString& name);
-    bool RemoveQueue(const QString& name);
+    bool addQueue(const QString& name);
+    bool removeQueue(const QString& name);
     // The server-wide default (lpadmin -d).
-    bool SetServerDefault(const QString& name);
+    bool setServerDefault(const QString& name);
     // The user's own default, the way a user sets it (lpoptions -d).
-    bool SetUserDefault(const QString& name);
+    bool setUserDefault(const QString& name);
     // A saved option of the user's (lpoptions -p); for "queue/instance" this creates the instance.
-    bool SetUserOption(const QString& destination, const QString& option);
+    bool setUserOption(const QString& destination, const QString& option);
 
     // The jobs captured for `queue`, oldest first, once at least `count` have arrived and the queue
     // has no job left to process, or whatever there is when `timeoutMs` runs out.
-    QList<CapturedJob> WaitForJobs(const QString& queue, int count, int timeoutMs);
+    QList<CapturedJob> waitForJobs(const QString& queue, int count, int timeoutMs);
     // The jobs captured for `queue` so far, oldest first.
-    QList<CapturedJob> CapturedJobs(const QString& queue) const;
+    QList<CapturedJob> capturedJobs(const QString& queue) const;
 
-    QString SocketPath() const;
+    QString socketPath() const;
     // A socket path in the server's directory that nothing listens on.
-    QString DeadSocketPath() const;
-    // Points this process and the programs it starts at another server (or a dead socket); Stop()
+    QString deadSocketPath() const;
+    // Points this process and the programs it starts at another server (or a dead socket); stop()
     // undoes it.
-    void PointClientsAt(const QString& server);
+    void pointClientsAt(const QString& server);
 
     // Why the last call failed, with the end of cupsd's error log.
-    QString LastError() const { return m_lastError; }
+    QString lastError() const { return m_lastError; }
 
 private:
-    QString Path(const QString& relative) const;
-    bool WriteServerFiles();
-    bool WaitUntilAnswering();
-    bool UseClientDirectories();
-    void RestoreEnvironment();
-    bool Run(const QString& program, const QStringList& arguments, QString* output = nullptr);
-    bool Fail(const QString& why);
-    QString ErrorLogTail() const;
+    QString path(const QString& relative) const;
+    bool writeServerFiles();
+    bool waitUntilAnswering();
+    bool useClientDirectories();
+    void restoreEnvironment();
+    bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);
+    bool fail(const QString& why);
+    QString errorLogTail() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_cupsd;
@@ -101,8 +101,8 @@ private:
 #define QUORREL_REQUIRE_CUPS()                                                                                         \
     do {                                                                                                               \
         QString whyNot_;                                                                                               \
-        if (!::quorrel::test::CupsServer::Available(&whyNot_)) {                                                       \
-            if (::quorrel::test::CupsServer::MustRun())                                                                \
+        if (!::quorrel::test::CupsServer::available(&whyNot_)) {                                                       \
+            if (::quorrel::test::CupsServer::mustRun())                                                                \
                 FAIL() << "CUPS is needed under CI: " << whyNot_.toStdString();                                        \
             GTEST_SKIP() << "no CUPS here: " << whyNot_.toStdString();                                                 \
         }                                                                                                              \
@@ -113,5 +113,5 @@ private:
 #define QUORREL_START_CUPS_SERVER(server)                                                                              \
     do {                                                                                                               \
         QUORREL_REQUIRE_CUPS();                                                                                        \
-        ASSERT_TRUE((server).Start()) << (server).LastError().toStdString();                                           \
+        ASSERT_TRUE((server).start()) << (server).lastError().toStdString();                                           \
     } while (false)

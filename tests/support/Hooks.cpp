@@ -1,18 +1,18 @@
 #include "support/Hooks.h"
 
-#include "gui/widgets/FileDialog.h"
 #include "gui/app/Launcher.h"
 #include "gui/receipt/ReceiptPrinting.h"
+#include "gui/widgets/FileDialog.h"
 
 namespace quorrel::test {
 
-Hooks& Hooks::Instance()
+Hooks& Hooks::instance()
 {
     static Hooks hooks;
     return hooks;
 }
 
-void Hooks::Reset()
+void Hooks::reset()
 {
     m_answers.clear();
     m_messages.clear();
@@ -20,23 +20,23 @@ void Hooks::Reset()
     m_started.clear();
     m_startsSucceed = true;
     m_printer = nullptr;
-    UseSystemPrinter(false);
+    useSystemPrinter(false);
 }
 
-void Hooks::UseSystemPrinter(bool use)
+void Hooks::useSystemPrinter(bool use)
 {
     if (use) {
-        ReceiptPrinting::SetPrinterFactory(nullptr);
+        ReceiptPrinting::setPrinterFactory(nullptr);
         return;
     }
-    ReceiptPrinting::SetPrinterFactory([this] {
+    ReceiptPrinting::setPrinterFactory([this] {
         auto printer = std::make_unique<RecordingPrinter>();
         m_printer = printer.get();
         return printer;
     });
 }
 
-QStringList Hooks::MessageTexts() const
+QStringList Hooks::messageTexts() const
 {
     QStringList texts;
     for (const ShownMessage& m : m_messages)
@@ -44,9 +44,9 @@ QStringList Hooks::MessageTexts() const
     return texts;
 }
 
-void Hooks::Install()
+void Hooks::install()
 {
-    MessageBox::SetTestHook([this](const ShownMessage& shown) {
+    MessageBox::setTestHook([this](const ShownMessage& shown) {
         m_messages.append(shown);
         if (shown.buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;
@@ -56,15 +56,15 @@ void Hooks::Install()
         }
         return m_answers.takeFirst();
     });
-    FileDialog::SetTestHook([this](FileDialog::Mode, const QString& caption, const QString&) {
+    FileDialog::setTestHook([this](FileDialog::Mode, const QString& caption, const QString&) {
         if (m_files.isEmpty()) {
             ADD_FAILURE() << "unexpected file dialog: " << caption.toStdString();
             return QString();
         }
         return m_files.takeFirst();
     });
-    UseSystemPrinter(false);
-    Launcher::SetTestHook([this](const QString& program, const QStringList& arguments) {
+    useSystemPrinter(false);
+    Launcher::setTestHook([this](const QString& program, const QStringList& arguments) {
         m_started.append(QStringList{program} + arguments);
         return m_startsSucceed;
     });
@@ -72,12 +72,12 @@ void Hooks::Install()
 
 void HookEnvironment::SetUp()
 {
-    Hooks::Instance().Install();
+    Hooks::instance().install();
 }
 
 void HookedTest::SetUp()
 {
-    hooks().Reset();
+    hooks().reset();
 }
 
 void HookedTest::TearDown()

@@ -24,31 +24,31 @@ namespace quorrel::test {
 class Hooks
 {
 public:
-    static Hooks& Instance();
+    static Hooks& instance();
 
-    void Reset();
+    void reset();
 
     // Queued answers for questions, used in order.
-    void AnswerNext(MessageAnswer answer) { m_answers.append(answer); }
-    const QList<ShownMessage>& Messages() const { return m_messages; }
-    QStringList MessageTexts() const;
-    void ClearMessages() { m_messages.clear(); }
+    void answerNext(MessageAnswer answer) { m_answers.append(answer); }
+    const QList<ShownMessage>& messages() const { return m_messages; }
+    QStringList messageTexts() const;
+    void clearMessages() { m_messages.clear(); }
 
-    void ChooseNextFile(const QString& path) { m_files.append(path); }
+    void chooseNextFile(const QString& path) { m_files.append(path); }
 
     // Programs the code asked to start (program path followed by its arguments).
-    const QList<QStringList>& Started() const { return m_started; }
-    void SetStartsSucceed(bool succeed) { m_startsSucceed = succeed; }
+    const QList<QStringList>& started() const { return m_started; }
+    void setStartsSucceed(bool succeed) { m_startsSucceed = succeed; }
 
     // Receipts go to a recording printer unless a test prints for real; this is the one the
     // current main window made (valid while that window lives).
     RecordingPrinter* Printer() const { return m_printer; }
-    void UseSystemPrinter(bool use);
+    void useSystemPrinter(bool use);
 
 private:
     friend class HookEnvironment;
     friend class HookedTest;
-    void Install();
+    void install();
 
     QList<MessageAnswer> m_answers;
     QList<ShownMessage> m_messages;
@@ -71,7 +71,7 @@ class HookedTest : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
-    Hooks& hooks() { return Hooks::Instance(); }
+    Hooks& hooks() { return Hooks::instance(); }
 };
 
 } // namespace quorrel::test

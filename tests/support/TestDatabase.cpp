@@ -12,17 +12,17 @@
 
 namespace quorrel::test {
 
-QStringList ColumnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params)
+QStringList columnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params)
 {
     QStringList values;
-    auto records = db.Query(sql, params);
+    auto records = db.query(sql, params);
     if (!records) {
-        ADD_FAILURE() << sql.toStdString() << ": " << db.LastError().toStdString();
+        ADD_FAILURE() << sql.toStdString() << ": " << db.lastError().toStdString();
         return values;
     }
-    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
-        values << records->Text(column);
-    records->Close();
+    for (records->moveFirst(); !records->atEnd(); records->moveNext())
+        values << records->text(column);
+    records->close();
     return values;
 }
 
@@ -31,17 +31,17 @@ TempShop::TempShop()
     EXPECT_TRUE(m_dir.isValid());
 }
 
-void TempShop::WriteFactory() const
+void TempShop::writeFactory() const
 {
     QString error;
-    ASSERT_TRUE(WriteFactoryDatabase(DatabasePath(), &error)) << error.toStdString();
+    ASSERT_TRUE(writeFactoryDatabase(databasePath(), &error)) << error.toStdString();
 }
 
-void TempShop::WriteDatabaseWithKey(const QByteArray& key) const
+void TempShop::writeDatabaseWithKey(const QByteArray& key) const
 {
-    QFile::remove(DatabasePath());
+    QFile::remove(databasePath());
     sqlite3* db = nullptr;
-    const QByteArray path = DatabasePath().toUtf8();
+    const QByteArray path = databasePath().toUtf8();
     ASSERT_EQ(sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
     if (!key.isEmpty()) {
         ASSERT_EQ(sqlite3_key(db, key.constData(), static_cast<int>(key.size())), SQLITE_OK);
@@ -51,26 +51,26 @@ void TempShop::WriteDatabaseWithKey(const QByteArray& key) const
     EXPECT_EQ(sqlite3_close(db), SQLITE_OK);
 }
 
-void TempShop::Exec(const QString& sql, const QVariantList& params) const
+void TempShop::exec(const QString& sql, const QVariantList& params) const
 {
     Database db;
-    ASSERT_TRUE(db.Open(DatabasePath(), schema::kDatabaseKey)) << db.LastError().toStdString();
-    ASSERT_TRUE(db.Execute(sql, params)) << db.LastError().toStdString();
+    ASSERT_TRUE(db.open(databasePath(), schema::kDatabaseKey)) << db.lastError().toStdString();
+    ASSERT_TRUE(db.execute(sql, params)) << db.lastError().toStdString();
 }
 
-QString TempShop::Scalar(const QString& sql, const QVariantList& params) const
+QString TempShop::scalar(const QString& sql, const QVariantList& params) const
 {
     Database db;
-    if (!db.Open(DatabasePath(), schema::kDatabaseKey)) {
-        ADD_FAILURE() << db.LastError().toStdString();
+    if (!db.open(databasePath(), schema::kDatabaseKey)) {
+        ADD_FAILURE() << db.lastError().toStdString();
         return QString();
     }
-    auto records = db.Query(sql, params);
+    auto records = db.query(sql, params);
     if (!records) {
-        ADD_FAILURE() << db.LastError().toStdString();
+        ADD_FAILURE() << db.lastError().toStdString();
         return QString();
     }
-    return records->Text(1);
+    return records->text(1);
 }
 
 } // namespace quorrel::test

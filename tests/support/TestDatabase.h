@@ -11,7 +11,7 @@ namespace quorrel::test {
 
 // The given column of every row of the query, in the order returned; fails the test when the query
 // fails.
-QStringList ColumnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params = {});
+QStringList columnValues(Database& db, const QString& sql, const QString& column, const QVariantList& params = {});
 
 // A shop directory of its own for one test: the database file path and the single-instance lock.
 class TempShop
@@ -19,21 +19,21 @@ class TempShop
 public:
     TempShop();
 
-    QString DatabasePath() const { return m_dir.filePath(QStringLiteral("ZoZ.mdb")); }
-    QString LockPath() const { return m_dir.filePath(QStringLiteral("quorrel.lock")); }
-    QString FilePath(const QString& name) const { return m_dir.filePath(name); }
+    QString databasePath() const { return m_dir.filePath(QStringLiteral("ZoZ.mdb")); }
+    QString lockPath() const { return m_dir.filePath(QStringLiteral("quorrel.lock")); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
     // Writes the factory database in place (as "Yes" to the start-up question does).
-    void WriteFactory() const;
+    void writeFactory() const;
 
     // Writes a database with the factory tables encrypted with another key (empty key: a plain
     // unencrypted SQLite file) in place of the shop's file.
-    void WriteDatabaseWithKey(const QByteArray& key) const;
+    void writeDatabaseWithKey(const QByteArray& key) const;
 
     // Runs one statement on the file through a connection of its own; fails the test on error.
-    void Exec(const QString& sql, const QVariantList& params = {}) const;
+    void exec(const QString& sql, const QVariantList& params = {}) const;
     // The first column of the first row as text.
-    QString Scalar(const QString& sql, const QVariantList& params = {}) const;
+    QString scalar(const QString& sql, const QVariantList& params = {}) const;
 
 private:
     QTemporaryDir m_dir;

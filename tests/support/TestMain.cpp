@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    quorrel::InstallLookAndLanguage(app);
+    quorrel::installLookAndLanguage(app);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new quorrel::test::HookEnvironment);
     return RUN_ALL_TESTS();

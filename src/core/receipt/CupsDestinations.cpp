@@ -23,14 +23,14 @@ struct CupsApi
     decltype(&::cupsSetDefaultDest) setDefaultDest = nullptr;
     decltype(&::cupsSetDests2) setDests2 = nullptr;
 
-    bool Loaded() const
+    bool loaded() const
     {
         return getDests2 && freeDests && getDest && getOption && lastError && lastErrorString && server &&
                setDefaultDest && setDests2;
     }
 };
 
-const CupsApi& Cups()
+const CupsApi& cups()
 {
     static const CupsApi api = [] {
         CupsApi loaded;
@@ -56,12 +56,12 @@ const CupsApi& Cups()
 
 const QString kNoCups = QStringLiteral("the CUPS library (libcups.so.2) could not be loaded");
 
-QString LastCupsError()
+QString lastCupsError()
 {
-    return QString::fromUtf8(Cups().lastErrorString());
+    return QString::fromUtf8(cups().lastErrorString());
 }
 
-void SetError(QString* error, const QString& text)
+void setError(QString* error, const QString& text)
 {
     if (error)
         *error = text;
@@ -74,37 +74,37 @@ class Destinations
 public:
     Destinations()
     {
-        if (!Cups().Loaded()) {
+        if (!cups().loaded()) {
             m_failed = true;
             m_error = kNoCups;
             return;
         }
-        m_count = Cups().getDests2(CUPS_HTTP_DEFAULT, &m_dests);
+        m_count = cups().getDests2(CUPS_HTTP_DEFAULT, &m_dests);
         // An empty list is "no printers" when the server answered "not found", a failure otherwise.
-        const ipp_status_t status = Cups().lastError();
+        const ipp_status_t status = cups().lastError();
         m_failed = m_count == 0 && status >= IPP_STATUS_REDIRECTION_OTHER_SITE && status != IPP_STATUS_ERROR_NOT_FOUND;
         if (m_failed) {
-            const QString reason = LastCupsError();
-            m_error = QStringLiteral("CUPS server %1: %2").arg(QString::fromUtf8(Cups().server()), reason);
+            const QString reason = lastCupsError();
+            m_error = QStringLiteral("CUPS server %1: %2").arg(QString::fromUtf8(cups().server()), reason);
         }
     }
     ~Destinations()
     {
         if (m_dests)
-            Cups().freeDests(m_count, m_dests);
+            cups().freeDests(m_count, m_dests);
     }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
 
-    bool Failed() const { return m_failed; }
-    const QString& Error() const { return m_error; }
-    int Count() const { return m_count; }
-    cups_dest_t* Dests() const { return m_dests; }
-    cups_dest_t* At(int i) const { return m_dests + i; }
-    cups_dest_t* Default() const { return Cups().getDest(nullptr, nullptr, m_count, m_dests); }
-    cups_dest_t* Queue(const QByteArray& name) const
+    bool failed() const { return m_failed; }
+    const QString& error() const { return m_error; }
+    int count() const { return m_count; }
+    cups_dest_t* dests() const { return m_dests; }
+    cups_dest_t* at(int i) const { return m_dests + i; }
+    cups_dest_t* defaultDestination() const { return cups().getDest(nullptr, nullptr, m_count, m_dests); }
+    cups_dest_t* queue(const QByteArray& name) const
     {
-        return Cups().getDest(name.constData(), nullptr, m_count, m_dests);
+        return cups().getDest(name.constData(), nullptr, m_count, m_dests);
     }
 
 private:
@@ -116,11 +116,11 @@ private:
 
 // A queue of the server itself, not an instance and not a printer that libcups only found on the
 // network (those carry the "discovered" bit in their printer type).
-bool IsServerQueue(const cups_dest_t& dest)
+bool isServerQueue(const cups_dest_t& dest)
 {
     if (dest.instance)
         return false;
-    const char* type = Cups().getOption("printer-type", dest.num_options, dest.options);
+    const char* type = cups().getOption("printer-type", dest.num_options, dest.options);
     if (!type)
         return true;
     bool ok = false;
@@ -130,59 +130,59 @@ bool IsServerQueue(const cups_dest_t& dest)
 
 } // namespace
 
-std::optional<QStringList> LocalPrinterNames(QString* error)
+std::optional<QStringList> localPrinterNames(QString* error)
 {
     const Destinations dests;
-    if (dests.Failed()) {
-        SetError(error, dests.Error());
+    if (dests.failed()) {
+        setError(error, dests.error());
         return std::nullopt;
     }
     QStringList names;
-    for (int i = 0; i < dests.Count(); ++i) {
-        if (IsServerQueue(*dests.At(i)))
-            names << QString::fromUtf8(dests.At(i)->name);
+    for (int i = 0; i < dests.count(); ++i) {
+        if (isServerQueue(*dests.at(i)))
+            names << QString::fromUtf8(dests.at(i)->name);
     }
     return names;
 }
 
-QString UserDefaultPrinter(QString* error)
+QString userDefaultPrinter(QString* error)
 {
     const Destinations dests;
-    if (dests.Failed()) {
-        SetError(error, dests.Error());
+    if (dests.failed()) {
+        setError(error, dests.error());
         return QString();
     }
-    const cups_dest_t* dest = dests.Default();
+    const cups_dest_t* dest = dests.defaultDestination();
     return dest ? QString::fromUtf8(dest->name) : QString();
 }
 
-bool SetUserDefaultPrinter(const QString& name, QString* error)
+bool setUserDefaultPrinter(const QString& name, QString* error)
 {
     if (name.isEmpty()) {
-        SetError(error, QStringLiteral("no printer named"));
+        setError(error, QStringLiteral("no printer named"));
         return false;
     }
     const Destinations dests;
-    if (dests.Failed()) {
-        SetError(error, dests.Error());
+    if (dests.failed()) {
+        setError(error, dests.error());
         return false;
     }
-    const cups_dest_t* queue = dests.Queue(name.toUtf8());
-    if (!queue || !IsServerQueue(*queue)) {
-        SetError(error, QStringLiteral("no printer %1").arg(name));
+    const cups_dest_t* queue = dests.queue(name.toUtf8());
+    if (!queue || !isServerQueue(*queue)) {
+        setError(error, QStringLiteral("no printer %1").arg(name));
         return false;
     }
     const QString queueName = QString::fromUtf8(queue->name);
-    Cups().setDefaultDest(queue->name, nullptr, dests.Count(), dests.Dests());
-    if (Cups().setDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Dests()) != 0) {
-        SetError(error, QStringLiteral("cannot save the default printer: %1").arg(LastCupsError()));
+    cups().setDefaultDest(queue->name, nullptr, dests.count(), dests.dests());
+    if (cups().setDests2(CUPS_HTTP_DEFAULT, dests.count(), dests.dests()) != 0) {
+        setError(error, QStringLiteral("cannot save the default printer: %1").arg(lastCupsError()));
         return false;
     }
     // Read it back: LPDEST or PRINTER in the environment win over the saved choice.
     QString readError;
-    const QString now = UserDefaultPrinter(&readError);
+    const QString now = userDefaultPrinter(&readError);
     if (now.compare(queueName, Qt::CaseInsensitive) != 0) {
-        SetError(error, readError.isEmpty()
+        setError(error, readError.isEmpty()
                             ? QStringLiteral("the default printer is still %1 (LPDEST or PRINTER set?)").arg(now)
                             : readError);
         return false;
@@ -190,7 +190,7 @@ bool SetUserDefaultPrinter(const QString& name, QString* error)
     return true;
 }
 
-int FindPrinterByPrefix(const QStringList& names, const QString& prefix)
+int findPrinterByPrefix(const QStringList& names, const QString& prefix)
 {
     if (prefix.isEmpty())
         return -1;

@@ -9,14 +9,14 @@ namespace quorrel {
 
 namespace {
 
-uchar ByteAt(const QByteArray& bytes, qsizetype index)
+uchar byteAt(const QByteArray& bytes, qsizetype index)
 {
     return static_cast<uchar>(bytes.at(index));
 }
 
-int WordAt(const QByteArray& bytes, qsizetype index)
+int wordAt(const QByteArray& bytes, qsizetype index)
 {
-    return ByteAt(bytes, index) | (ByteAt(bytes, index + 1) << 8);
+    return byteAt(bytes, index) | (byteAt(bytes, index + 1) << 8);
 }
 
 constexpr qsizetype kPcxHeaderSize = 128;
@@ -30,7 +30,7 @@ constexpr qint64 kMaxPcxPixels = qint64(64) * 1024 * 1024;
 constexpr qint64 kMaxPcxExpansion = 32;
 
 // The colours of version 3 files, which carry no palette of their own.
-const QList<QRgb>& EgaColours()
+const QList<QRgb>& egaColours()
 {
     static const QList<QRgb> colours{
         qRgb(0x00, 0x00, 0x00), qRgb(0x00, 0x00, 0xAA), qRgb(0x00, 0xAA, 0x00), qRgb(0x00, 0xAA, 0xAA),
@@ -41,13 +41,13 @@ const QList<QRgb>& EgaColours()
     return colours;
 }
 
-QList<QRgb> ColoursAt(const QByteArray& bytes, qsizetype offset, int count)
+QList<QRgb> coloursAt(const QByteArray& bytes, qsizetype offset, int count)
 {
     QList<QRgb> colours;
     colours.reserve(count);
     for (int i = 0; i < count; ++i) {
         const qsizetype at = offset + qsizetype(i) * 3;
-        colours.append(qRgb(ByteAt(bytes, at), ByteAt(bytes, at + 1), ByteAt(bytes, at + 2)));
+        colours.append(qRgb(byteAt(bytes, at), byteAt(bytes, at + 1), byteAt(bytes, at + 2)));
     }
     return colours;
 }
@@ -59,17 +59,17 @@ class PcxRuns
 public:
     PcxRuns(const uchar* begin, const uchar* end) : m_pos(begin), m_end(end) {}
 
-    bool Fill(std::vector<uchar>& line)
+    bool fill(std::vector<uchar>& line)
     {
         for (uchar& byte : line) {
-            if (!Next(byte))
+            if (!next(byte))
                 return false;
         }
         return true;
     }
 
 private:
-    bool Next(uchar& out)
+    bool next(uchar& out)
     {
         while (m_runLeft == 0) {
             if (m_pos == m_end)
@@ -105,11 +105,11 @@ enum class PcxKind
 
 } // namespace
 
-LogoFormat RecogniseLogo(const QByteArray& bytes)
+LogoFormat recogniseLogo(const QByteArray& bytes)
 {
     if (bytes.size() < 8)
         return LogoFormat::None;
-    const auto b = [&bytes](qsizetype i) { return ByteAt(bytes, i); };
+    const auto b = [&bytes](qsizetype i) { return byteAt(bytes, i); };
     if (b(0) == 0x42 && b(1) == 0x4D)
         return LogoFormat::Bmp;
     if (b(0) == 0xFF && b(1) == 0xD8)
@@ -118,7 +118,7 @@ LogoFormat RecogniseLogo(const QByteArray& bytes)
         return LogoFormat::Png;
     if (b(0) == 0x47 && b(1) == 0x49 && b(2) == 0x46 && b(3) == 0x38 && (b(4) == 0x37 || b(4) == 0x39) && b(5) == 0x61)
         return LogoFormat::Gif;
-    const int imageCount = WordAt(bytes, 4);
+    const int imageCount = wordAt(bytes, 4);
     if (b(0) == 0x00 && b(1) == 0x00 && b(3) == 0x00 && imageCount != 0) {
         if (b(2) == 0x01)
             return LogoFormat::Icon;
@@ -130,14 +130,14 @@ LogoFormat RecogniseLogo(const QByteArray& bytes)
     return LogoFormat::None;
 }
 
-QImage DecodeLogo(const QByteArray& bytes)
+QImage decodeLogo(const QByteArray& bytes)
 {
     const char* format = nullptr;
-    switch (RecogniseLogo(bytes)) {
+    switch (recogniseLogo(bytes)) {
     case LogoFormat::None:
         return QImage();
     case LogoFormat::Pcx:
-        return DecodePcx(bytes);
+        return decodePcx(bytes);
     case LogoFormat::Bmp:
         format = "BMP";
         break;
@@ -160,18 +160,18 @@ QImage DecodeLogo(const QByteArray& bytes)
     return QImage::fromData(bytes, format);
 }
 
-QImage DecodePcx(const QByteArray& bytes)
+QImage decodePcx(const QByteArray& bytes)
 {
-    if (bytes.size() < kPcxHeaderSize || ByteAt(bytes, 0) != 0x0A || ByteAt(bytes, 2) != 1)
+    if (bytes.size() < kPcxHeaderSize || byteAt(bytes, 0) != 0x0A || byteAt(bytes, 2) != 1)
         return QImage();
-    const int version = ByteAt(bytes, 1);
-    const int bitsPerPixel = ByteAt(bytes, 3);
-    const int xMin = WordAt(bytes, 4);
-    const int yMin = WordAt(bytes, 6);
-    const int xMax = WordAt(bytes, 8);
-    const int yMax = WordAt(bytes, 10);
-    const int planes = ByteAt(bytes, 65);
-    const int bytesPerLine = WordAt(bytes, 66);
+    const int version = byteAt(bytes, 1);
+    const int bitsPerPixel = byteAt(bytes, 3);
+    const int xMin = wordAt(bytes, 4);
+    const int yMin = wordAt(bytes, 6);
+    const int xMax = wordAt(bytes, 8);
+    const int yMax = wordAt(bytes, 10);
+    const int planes = byteAt(bytes, 65);
+    const int bytesPerLine = wordAt(bytes, 66);
     if (xMax < xMin || yMax < yMin)
         return QImage();
     const int width = xMax - xMin + 1;
@@ -200,14 +200,14 @@ QImage DecodePcx(const QByteArray& bytes)
         colours = {qRgb(0, 0, 0), qRgb(0xFF, 0xFF, 0xFF)};
         break;
     case PcxKind::Planes16:
-        colours = version == 3 ? EgaColours() : ColoursAt(bytes, 16, 16);
+        colours = version == 3 ? egaColours() : coloursAt(bytes, 16, 16);
         break;
     case PcxKind::Paletted256:
         if (bytes.size() < kPcxHeaderSize + kPcxPaletteSize ||
-            ByteAt(bytes, bytes.size() - kPcxPaletteSize) != kPcxPaletteMarker)
+            byteAt(bytes, bytes.size() - kPcxPaletteSize) != kPcxPaletteMarker)
             return QImage();
         dataEnd -= kPcxPaletteSize;
-        colours = ColoursAt(bytes, dataEnd + 1, 256);
+        colours = coloursAt(bytes, dataEnd + 1, 256);
         break;
     case PcxKind::TrueColour:
         break;
@@ -227,7 +227,7 @@ QImage DecodePcx(const QByteArray& bytes)
     PcxRuns runs(data + kPcxHeaderSize, data + dataEnd);
     std::vector<uchar> line(static_cast<size_t>(lineLength));
     for (int y = 0; y < height; ++y) {
-        if (!runs.Fill(line))
+        if (!runs.fill(line))
             return QImage();
         uchar* out = image.scanLine(y);
         switch (kind) {

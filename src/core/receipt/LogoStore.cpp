@@ -1,9 +1,9 @@
 #include "core/receipt/LogoStore.h"
 
+#include "core/shop/Settings.h"
 #include "core/store/Conversions.h"
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
-#include "core/shop/Settings.h"
 
 #include <QRegularExpression>
 #include <QVariant>
@@ -21,7 +21,7 @@ const QString kImageColumn = QStringLiteral("logo");
 const QString kFlagColumn = QStringLiteral("是否打印logo");
 
 // The value cut toward zero and kept within int; not a number gives 0.
-int WholeInt(double value)
+int wholeInt(double value)
 {
     if (std::isnan(value))
         return 0;
@@ -34,21 +34,21 @@ int WholeInt(double value)
 }
 
 // The first settings row's column as it is stored; nullopt when the query failed.
-std::optional<QVariant> ReadSettingsField(Database& db, const QString& column)
+std::optional<QVariant> readSettingsField(Database& db, const QString& column)
 {
-    return ReadFirstRowField(db, kSettingsRow, column);
+    return readFirstRowField(db, kSettingsRow, column);
 }
 
 // The whole-number offset a text stands for, as the column would take it: the whole text must be
 // one decimal number (blanks around it, full-width digits allowed) that fits the column.
-std::optional<int> OffsetFromText(const QString& text)
+std::optional<int> offsetFromText(const QString& text)
 {
     static const QRegularExpression number(
         QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$)"));
-    const QString plain = ToHalfWidth(text);
+    const QString plain = toHalfWidth(text);
     if (!number.match(plain).hasMatch())
         return std::nullopt;
-    const double whole = std::trunc(TextToNumber(plain));
+    const double whole = std::trunc(textToNumber(plain));
     if (!std::isfinite(whole) || whole < std::numeric_limits<int>::min() || whole > std::numeric_limits<int>::max())
         return std::nullopt;
     return static_cast<int>(whole);
@@ -56,23 +56,23 @@ std::optional<int> OffsetFromText(const QString& text)
 
 } // namespace
 
-std::optional<int> LoadLogoOffset(Database& db)
+std::optional<int> loadLogoOffset(Database& db)
 {
-    const std::optional<QVariant> value = ReadSettingsField(db, kOffsetColumn);
+    const std::optional<QVariant> value = readSettingsField(db, kOffsetColumn);
     if (!value)
         return std::nullopt;
     switch (value->typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Double:
-        return WholeInt(value->toDouble());
+        return wholeInt(value->toDouble());
     default:
-        return WholeInt(static_cast<double>(TextToWhole(value->toString())));
+        return wholeInt(static_cast<double>(textToWhole(value->toString())));
     }
 }
 
-std::optional<QByteArray> LoadLogoImage(Database& db)
+std::optional<QByteArray> loadLogoImage(Database& db)
 {
-    const std::optional<QVariant> value = ReadSettingsField(db, kImageColumn);
+    const std::optional<QVariant> value = readSettingsField(db, kImageColumn);
     if (!value)
         return std::nullopt;
     if (value->typeId() == QMetaType::QByteArray)
@@ -81,33 +81,33 @@ std::optional<QByteArray> LoadLogoImage(Database& db)
     return value->toString().toUtf8();
 }
 
-std::optional<QString> ReadPrintLogoFlag(Database& db)
+std::optional<QString> readPrintLogoFlag(Database& db)
 {
-    const std::optional<QVariant> value = ReadSettingsField(db, kFlagColumn);
+    const std::optional<QVariant> value = readSettingsField(db, kFlagColumn);
     if (!value)
         return std::nullopt;
     return value->toString();
 }
 
-bool StorePrintLogoFlag(Database& db, bool on)
+bool storePrintLogoFlag(Database& db, bool on)
 {
     // No where clause: the settings table has one row, and the flag has always been set on all.
-    return db.Execute(on ? QStringLiteral("update 配置文件  set  是否打印logo='真'")
+    return db.execute(on ? QStringLiteral("update 配置文件  set  是否打印logo='真'")
                          : QStringLiteral("update 配置文件  set  是否打印logo='假'"));
 }
 
-bool StoreLogoImage(Database& db, const QByteArray& bytes)
+bool storeLogoImage(Database& db, const QByteArray& bytes)
 {
     // An empty QByteArray still binds as bytes (an empty logo), never as NULL.
-    return db.Execute(QStringLiteral("update  [配置文件] set logo=? where [ID]=1"), {QVariant(bytes)});
+    return db.execute(QStringLiteral("update  [配置文件] set logo=? where [ID]=1"), {QVariant(bytes)});
 }
 
-bool StoreLogoOffset(Database& db, const QString& text)
+bool storeLogoOffset(Database& db, const QString& text)
 {
-    const std::optional<int> offset = OffsetFromText(text);
+    const std::optional<int> offset = offsetFromText(text);
     if (!offset)
         return false;
-    return db.Execute(QStringLiteral("update  [配置文件] set  logo偏差 =? where [ID]=1"), {*offset});
+    return db.execute(QStringLiteral("update  [配置文件] set  logo偏差 =? where [ID]=1"), {*offset});
 }
 
 } // namespace quorrel

@@ -13,22 +13,22 @@ class Database;
 // the writers false when the statement fails; the caller tells the user.
 
 // logo偏差 as a whole number (a fraction is cut off; empty or NULL is 0).
-std::optional<int> LoadLogoOffset(Database& db);
+std::optional<int> loadLogoOffset(Database& db);
 
 // The stored image file's bytes exactly as they were read from disk; NULL or empty give no bytes.
-std::optional<QByteArray> LoadLogoImage(Database& db);
+std::optional<QByteArray> loadLogoImage(Database& db);
 
 // 是否打印logo as stored: "真" prints the logo, anything else does not.
-std::optional<QString> ReadPrintLogoFlag(Database& db);
+std::optional<QString> readPrintLogoFlag(Database& db);
 
 // Sets 是否打印logo to "真" or "假".
-bool StorePrintLogoFlag(Database& db, bool on);
+bool storePrintLogoFlag(Database& db, bool on);
 
 // Stores the bytes as the logo, whatever kind of file they come from.
-bool StoreLogoImage(Database& db, const QByteArray& bytes);
+bool storeLogoImage(Database& db, const QByteArray& bytes);
 
 // logo偏差 holds whole numbers only: a text that is no number (empty, letters, out of range) is
 // refused and nothing is stored; a number with a fraction is stored as its whole part.
-bool StoreLogoOffset(Database& db, const QString& text);
+bool storeLogoOffset(Database& db, const QString& text);
 
 } // namespace quorrel

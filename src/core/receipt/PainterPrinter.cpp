@@ -14,11 +14,11 @@ namespace {
 constexpr double kTenthsPerInch = 254.0;
 }
 
-bool PainterPrinter::StartDocument()
+bool PainterPrinter::startDocument()
 {
     if (m_painter.isActive())
         m_painter.end();
-    QPaintDevice* device = BeginDevice();
+    QPaintDevice* device = beginDevice();
     if (!device || !m_painter.begin(device))
         return false;
     const double scaleX = device->logicalDpiX() / kTenthsPerInch;
@@ -36,32 +36,32 @@ bool PainterPrinter::StartDocument()
     return true;
 }
 
-void PainterPrinter::SetFont(const QString& face, int points, bool bold)
+void PainterPrinter::setFont(const QString& face, int points, bool bold)
 {
     m_font = QFont(face);
-    m_font.setPixelSize(FontHeight(points));
+    m_font.setPixelSize(fontHeight(points));
     m_font.setBold(bold);
     m_font.setStyleStrategy(QFont::PreferAntialias);
     if (m_painter.isActive())
         m_painter.setFont(m_font);
 }
 
-void PainterPrinter::DrawLine(int x1, int y1, int x2, int y2)
+void PainterPrinter::drawLine(int x1, int y1, int x2, int y2)
 {
     if (m_painter.isActive())
         m_painter.drawLine(x1 + m_leftMargin, y1, x2 + m_leftMargin, y2);
 }
 
-void PainterPrinter::DrawPicture(const QByteArray& image, int x, int y, int width, int height)
+void PainterPrinter::drawPicture(const QByteArray& image, int x, int y, int width, int height)
 {
     if (!m_painter.isActive() || image.isEmpty())
         return;
-    const QImage picture = DecodeLogo(image);
+    const QImage picture = decodeLogo(image);
     if (!picture.isNull())
         m_painter.drawImage(QRect(x + m_leftMargin, y, width, height), picture);
 }
 
-void PainterPrinter::WriteAt(int x, int y, const QString& text)
+void PainterPrinter::writeAt(int x, int y, const QString& text)
 {
     if (!m_painter.isActive())
         return;
@@ -69,17 +69,17 @@ void PainterPrinter::WriteAt(int x, int y, const QString& text)
     m_painter.drawText(QPointF(x + m_leftMargin, y + metrics.ascent()), text);
 }
 
-void PainterPrinter::WriteLines(const QString& text)
+void PainterPrinter::writeLines(const QString& text)
 {
     if (!m_painter.isActive())
         return;
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     const QFontMetricsF metrics(m_font);
-    const int pageHeight = PageHeight();
+    const int pageBottom = pageHeight();
     double y = m_writePosition.y();
     for (const QString& line : text.split(lineBreak)) {
         const double height = metrics.height(); // an empty line is as high as a "W"
-        if (pageHeight > 0 && y > 0 && y + height > pageHeight && NewPage())
+        if (pageBottom > 0 && y > 0 && y + height > pageBottom && newPage())
             y = 0;
         m_painter.drawText(QPointF(m_writePosition.x() + m_leftMargin, y + metrics.ascent()), line);
         y += height + 2 * m_unitsPerPixel;
@@ -87,17 +87,17 @@ void PainterPrinter::WriteLines(const QString& text)
     m_writePosition.setY(qRound(y));
 }
 
-int PainterPrinter::PrintableHeight(const QPageLayout& layout)
+int PainterPrinter::printableHeight(const QPageLayout& layout)
 {
     return static_cast<int>(layout.paintRect(QPageLayout::Millimeter).height() * 10);
 }
 
-bool PainterPrinter::EndDocument()
+bool PainterPrinter::endDocument()
 {
     if (!m_painter.isActive())
         return false;
     const bool ended = m_painter.end();
-    return FinishDevice() && ended;
+    return finishDevice() && ended;
 }
 
 PdfPrinter::PdfPrinter(QString path, int resolution) : m_path(std::move(path)), m_resolution(resolution) {}
@@ -108,7 +108,7 @@ PdfPrinter::~PdfPrinter()
         m_painter.end();
 }
 
-QPaintDevice* PdfPrinter::BeginDevice()
+QPaintDevice* PdfPrinter::beginDevice()
 {
     m_writer = std::make_unique<QPdfWriter>(m_path);
     m_writer->setResolution(m_resolution);
@@ -120,17 +120,17 @@ QPaintDevice* PdfPrinter::BeginDevice()
     return m_writer.get();
 }
 
-bool PdfPrinter::NewPage()
+bool PdfPrinter::newPage()
 {
     return m_writer && m_writer->newPage();
 }
 
-int PdfPrinter::PageHeight() const
+int PdfPrinter::pageHeight() const
 {
-    return m_writer ? PrintableHeight(m_writer->pageLayout()) : 0;
+    return m_writer ? printableHeight(m_writer->pageLayout()) : 0;
 }
 
-bool PdfPrinter::FinishDevice()
+bool PdfPrinter::finishDevice()
 {
     m_writer.reset(); // writes the file
     return true;
@@ -144,12 +144,12 @@ ImagePrinter::ImagePrinter(QSize size, int dotsPerInch) : m_image(size, QImage::
     m_image.fill(Qt::white);
 }
 
-void ImagePrinter::ClearBoard()
+void ImagePrinter::clearBoard()
 {
     if (m_painter.isActive())
         m_painter.end();
     m_image.fill(Qt::white);
-    SetWritePosition(0, 0);
+    setWritePosition(0, 0);
 }
 
 } // namespace quorrel

@@ -20,30 +20,30 @@ namespace quorrel {
 class PainterPrinter : public Printer
 {
 public:
-    bool StartDocument() override;
-    void SetLeftMargin(int margin) override { m_leftMargin = margin; }
-    void SetFont(const QString& face, int points, bool bold) override;
-    void DrawLine(int x1, int y1, int x2, int y2) override;
-    void DrawPicture(const QByteArray& image, int x, int y, int width, int height) override;
-    void WriteAt(int x, int y, const QString& text) override;
-    void SetWritePosition(int x, int y) override { m_writePosition = QPoint(x, y); }
-    void WriteLines(const QString& text) override;
-    bool EndDocument() override;
+    bool startDocument() override;
+    void setLeftMargin(int margin) override { m_leftMargin = margin; }
+    void setFont(const QString& face, int points, bool bold) override;
+    void drawLine(int x1, int y1, int x2, int y2) override;
+    void drawPicture(const QByteArray& image, int x, int y, int width, int height) override;
+    void writeAt(int x, int y, const QString& text) override;
+    void setWritePosition(int x, int y) override { m_writePosition = QPoint(x, y); }
+    void writeLines(const QString& text) override;
+    bool endDocument() override;
 
-    int LeftMargin() const { return m_leftMargin; }
-    bool Active() const { return m_painter.isActive(); }
+    int leftMargin() const { return m_leftMargin; }
+    bool active() const { return m_painter.isActive(); }
 
 protected:
     // The device to draw on, ready for a new document; nullptr when none can be had.
-    virtual QPaintDevice* BeginDevice() = 0;
+    virtual QPaintDevice* beginDevice() = 0;
     // Starts the next page; false where the device has no pages (the text then runs on).
-    virtual bool NewPage() { return false; }
+    virtual bool newPage() { return false; }
     // Height of the printable page in tenths of a millimetre; 0 for no pages.
-    virtual int PageHeight() const { return 0; }
-    virtual bool FinishDevice() { return true; }
+    virtual int pageHeight() const { return 0; }
+    virtual bool finishDevice() { return true; }
 
     // Height of the layout's printable area in tenths of a millimetre.
-    static int PrintableHeight(const QPageLayout& layout);
+    static int printableHeight(const QPageLayout& layout);
 
     QPainter m_painter;
 
@@ -62,10 +62,10 @@ public:
     ~PdfPrinter() override;
 
 protected:
-    QPaintDevice* BeginDevice() override;
-    bool NewPage() override;
-    int PageHeight() const override;
-    bool FinishDevice() override;
+    QPaintDevice* beginDevice() override;
+    bool newPage() override;
+    int pageHeight() const override;
+    bool finishDevice() override;
 
 private:
     QString m_path;
@@ -80,11 +80,11 @@ public:
     ImagePrinter(QSize size, int dotsPerInch);
 
     // Fills the image white and moves the write position to the top-left corner.
-    void ClearBoard();
-    const QImage& Image() const { return m_image; }
+    void clearBoard();
+    const QImage& image() const { return m_image; }
 
 protected:
-    QPaintDevice* BeginDevice() override { return &m_image; }
+    QPaintDevice* beginDevice() override { return &m_image; }
 
 private:
     QImage m_image;

@@ -15,26 +15,26 @@ public:
 
     // Begins a job (one copy, first page begun); false when no job could be started, after which
     // the drawing operations do nothing until the next StartDocument.
-    virtual bool StartDocument() = 0;
+    virtual bool startDocument() = 0;
     // Added to the x of every later drawing operation; kept from one document to the next.
-    virtual void SetLeftMargin(int margin) = 0;
-    virtual void SetFont(const QString& face, int points, bool bold) = 0;
-    virtual void DrawLine(int x1, int y1, int x2, int y2) = 0;
+    virtual void setLeftMargin(int margin) = 0;
+    virtual void setFont(const QString& face, int points, bool bold) = 0;
+    virtual void drawLine(int x1, int y1, int x2, int y2) = 0;
     // Decodes the stored image bytes and draws them stretched into the rectangle; bytes that are
     // no image draw nothing.
-    virtual void DrawPicture(const QByteArray& image, int x, int y, int width, int height) = 0;
-    virtual void WriteAt(int x, int y, const QString& text) = 0;
-    virtual void SetWritePosition(int x, int y) = 0;
+    virtual void drawPicture(const QByteArray& image, int x, int y, int width, int height) = 0;
+    virtual void writeAt(int x, int y, const QString& text) = 0;
+    virtual void setWritePosition(int x, int y) = 0;
     // Writes the text line by line from the write position (split at CR LF, CR or LF); a line that
     // would pass the bottom of the page begins a new page, where there are pages.
-    virtual void WriteLines(const QString& text) = 0;
+    virtual void writeLines(const QString& text) = 0;
     // Ends the page and the job; false when the job could not be finished.
-    virtual bool EndDocument() = 0;
+    virtual bool endDocument() = 0;
 };
 
 // Font height in tenths of a millimetre for a size in points, as the receipt measures it
 // (12 pt → 42, 9 pt → 31).
-inline int FontHeight(int points)
+inline int fontHeight(int points)
 {
     return static_cast<int>(points * 3.5250987);
 }

@@ -57,14 +57,14 @@ inline constexpr int kNameBytesWithoutPrice = 18;
 // Lays out one receipt on `printer`. In the printed style this is one whole job: StartDocument to
 // EndDocument, with the margin set first; false when the job could not be started or finished.
 // The positions are in tenths of a millimetre.
-bool LayOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
+bool layOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
                    ReceiptStyle style = ReceiptStyle::Printed);
 
 // A name's two printed lines: the first at most `limit` GBK bytes, never cutting a character in
 // two; the rest, however long, on the second. The second is empty when the name fits.
-QStringList SplitName(const QString& name, int limit);
+QStringList splitName(const QString& name, int limit);
 
 // The payment method without its leading ASCII and full-width blanks.
-QString TrimLeadingBlanks(const QString& text);
+QString trimLeadingBlanks(const QString& text);
 
 } // namespace quorrel

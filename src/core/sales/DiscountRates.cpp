@@ -2,7 +2,7 @@
 
 namespace quorrel {
 
-QStringList DiscountRates()
+QStringList discountRates()
 {
     QStringList rates{QStringLiteral("10")};
     for (int tenths = 99; tenths >= 10; --tenths) {

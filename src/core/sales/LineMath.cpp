@@ -4,64 +4,64 @@
 
 namespace quorrel {
 
-QString ShownName(const QString& name)
+QString shownName(const QString& name)
 {
     const qsizetype dash = name.indexOf(u'-');
     return dash < 0 ? name : name.mid(dash + 1);
 }
 
-LineCells AddedLine(const LineEntry& entry)
+LineCells addedLine(const LineEntry& entry)
 {
-    const double price = TextToNumber(entry.unitPrice);
-    const double quantity = TextToNumber(entry.quantity);
-    const double factor = TextToNumber(entry.discountRate) * 0.1;
+    const double price = textToNumber(entry.unitPrice);
+    const double quantity = textToNumber(entry.quantity);
+    const double factor = textToNumber(entry.discountRate) * 0.1;
     LineCells cells;
-    cells.name = ShownName(entry.name);
+    cells.name = shownName(entry.name);
     cells.quantity = entry.quantity;
-    cells.unitPrice = FormatMoney(entry.unitPrice);
-    cells.amount = FormatMoney(RoundToText(price * quantity, 2));
-    cells.discounted = entry.discountOn ? FormatMoney(RoundToText(price * quantity * factor, 2)) : cells.amount;
+    cells.unitPrice = formatMoney(entry.unitPrice);
+    cells.amount = formatMoney(roundToText(price * quantity, 2));
+    cells.discounted = entry.discountOn ? formatMoney(roundToText(price * quantity * factor, 2)) : cells.amount;
     return cells;
 }
 
-LineCells ChangedLine(const LineEntry& entry)
+LineCells changedLine(const LineEntry& entry)
 {
-    const double price = TextToNumber(entry.unitPrice);
-    const double quantity = TextToNumber(entry.quantity);
-    const double factor = TextToNumber(entry.discountRate) * 0.1;
+    const double price = textToNumber(entry.unitPrice);
+    const double quantity = textToNumber(entry.quantity);
+    const double factor = textToNumber(entry.discountRate) * 0.1;
     LineCells cells;
     cells.name = entry.name;
     cells.quantity = entry.quantity;
-    cells.unitPrice = FormatMoney(entry.unitPrice);
-    cells.amount = FormatMoney(DoubleToText(price * quantity));
-    cells.discounted = entry.discountOn ? RoundToText(price * quantity * factor, 2) : DoubleToText(price * quantity);
+    cells.unitPrice = formatMoney(entry.unitPrice);
+    cells.amount = formatMoney(doubleToText(price * quantity));
+    cells.discounted = entry.discountOn ? roundToText(price * quantity * factor, 2) : doubleToText(price * quantity);
     return cells;
 }
 
-QString SumColumn(const QStringList& cells)
+QString sumColumn(const QStringList& cells)
 {
     double sum = 0.0;
     for (const QString& cell : cells)
-        sum += static_cast<double>(TextToSingle(cell));
-    return RoundToText(sum, 2);
+        sum += static_cast<double>(textToSingle(cell));
+    return roundToText(sum, 2);
 }
 
-int WheelStep(int notches)
+int wheelStep(int notches)
 {
     return notches == 1 ? -1 : 1;
 }
 
-std::optional<QString> SteppedQuantity(const QString& text, int step)
+std::optional<QString> steppedQuantity(const QString& text, int step)
 {
-    const qint64 value = TextToWhole(text);
+    const qint64 value = textToWhole(text);
     if (value == 0 && step == -1)
         return std::nullopt;
     return QString::number(value + step);
 }
 
-std::optional<QString> SteppedPrice(const QString& text, int step)
+std::optional<QString> steppedPrice(const QString& text, int step)
 {
-    const qint64 value = TextToWhole(text);
+    const qint64 value = textToWhole(text);
     if (value == 0 && step == -1)
         return std::nullopt;
     // The cents are kept; a price typed with one, three or no decimals still steps to a price shape

@@ -28,31 +28,31 @@ struct LineEntry
 };
 
 // A line added with "添加": the name shown after the first "-", amounts rounded to two decimals.
-LineCells AddedLine(const LineEntry& entry);
+LineCells addedLine(const LineEntry& entry);
 
 // A line changed with "修改": the name as typed, the amount cut (not rounded) to two decimals and the
 // discounted amount rounded but not padded, so "4.5" or "3.125" can stand in the cell.
-LineCells ChangedLine(const LineEntry& entry);
+LineCells changedLine(const LineEntry& entry);
 
 // "A01-可乐" → "可乐": what follows the first "-", or the whole name.
-QString ShownName(const QString& name);
+QString shownName(const QString& name);
 
 // Sum of a column's cells, each taken through single precision, rounded to two decimals.
-QString SumColumn(const QStringList& cells);
+QString sumColumn(const QStringList& cells);
 
 // Whole notches of a wheel roll from its angle in eighths of a degree (120 a notch, away from the
 // user positive); 0 for part of a notch, as a fine-grained wheel reports.
-inline int WheelNotches(int angleDelta)
+inline int wheelNotches(int angleDelta)
 {
     return angleDelta / 120;
 }
 
 // The wheel's step for a roll reported in notches: exactly one notch away from the user steps −1,
 // anything else +1.
-int WheelStep(int notches);
+int wheelStep(int notches);
 
 // The quantity and price boxes stepped by the wheel; nullopt when nothing changes.
-std::optional<QString> SteppedQuantity(const QString& text, int step);
-std::optional<QString> SteppedPrice(const QString& text, int step);
+std::optional<QString> steppedQuantity(const QString& text, int step);
+std::optional<QString> steppedPrice(const QString& text, int step);
 
 } // namespace quorrel

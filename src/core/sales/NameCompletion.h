@@ -17,6 +17,6 @@ struct CompletedName
 // only in the case of its first letter is not offered). `typedBytes` counts the GBK bytes the
 // cashier typed; the part of the match after that many bytes is appended and selected. A count
 // that falls inside a two-byte character is moved back to that character's start.
-std::optional<CompletedName> CompleteName(const QString& text, int typedBytes, const QString& lastMatch);
+std::optional<CompletedName> completeName(const QString& text, int typedBytes, const QString& lastMatch);
 
 } // namespace quorrel

@@ -17,10 +17,10 @@ struct ProductMatch
 
 // The most recently stored product whose name begins with `prefix` (letters compare without
 // regard to case); an empty name when none does; nullopt when the query failed.
-std::optional<ProductMatch> LastProductWithPrefix(Database& db, const QString& prefix);
+std::optional<ProductMatch> lastProductWithPrefix(Database& db, const QString& prefix);
 
 // The bound above every name that begins with `prefix`, for range searches on the name index.
-QString PrefixUpperBound(const QString& prefix);
+QString prefixUpperBound(const QString& prefix);
 
 // An entry of the product drop-down list: 代码 followed by 名称, and the whole part of the price.
 struct ProductEntry
@@ -28,13 +28,13 @@ struct ProductEntry
     QString text;
     qint64 number = 0;
 };
-std::optional<QList<ProductEntry>> ProductList(Database& db);
+std::optional<QList<ProductEntry>> productList(Database& db);
 
 // Whether a product of that name (letters compared without case) is stored; nullopt when the query
 // failed.
-std::optional<bool> ProductExists(Database& db, const QString& name);
+std::optional<bool> productExists(Database& db, const QString& name);
 
 // Remembers a product the cashier typed: its full name and the price with two decimals.
-bool RememberProductRow(Database& db, const QString& name, const QString& priceText);
+bool rememberProductRow(Database& db, const QString& name, const QString& priceText);
 
 } // namespace quorrel

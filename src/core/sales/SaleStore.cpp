@@ -6,35 +6,35 @@
 
 namespace quorrel {
 
-std::optional<qint64> StoreSale(Database& db, const SaleHeader& header, const QList<LineCells>& lines)
+std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const QList<LineCells>& lines)
 {
     Transaction transaction(db);
-    if (!transaction.Began())
+    if (!transaction.began())
         return std::nullopt;
-    if (!db.Execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
+    if (!db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
                                    "(?,now(),?,?,?,?)"),
                     {header.ticketNumber, header.quantity, header.amount, header.cashier, header.remark + u' '}))
         return std::nullopt;
-    const qint64 id = db.LastInsertId();
+    const qint64 id = db.lastInsertId();
     const QString lineRemark = u' ' + header.remark;
     for (const LineCells& line : lines) {
-        if (!db.Execute(QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values "
+        if (!db.execute(QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values "
                                        "(?,?,?,?,?,?,? )"),
                         {id, line.name, line.quantity, line.unitPrice, line.amount, line.discounted, lineRemark}))
             return std::nullopt;
     }
-    if (!transaction.Commit())
+    if (!transaction.commit())
         return std::nullopt;
     return id;
 }
 
-std::optional<QString> LastSaleId(Database& db)
+std::optional<QString> lastSaleId(Database& db)
 {
-    auto records = db.Query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));
+    auto records = db.query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));
     if (!records)
         return std::nullopt;
-    records->MoveFirst();
-    return records->Text(1);
+    records->moveFirst();
+    return records->text(1);
 }
 
 } // namespace quorrel

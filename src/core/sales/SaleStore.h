@@ -25,9 +25,9 @@ struct SaleHeader
 // The header's time is the database's now(); each line points at the new header's ID.
 // The header's remark is stored with one blank after it, each line's with one blank before it.
 // Returns the new header's ID.
-std::optional<qint64> StoreSale(Database& db, const SaleHeader& header, const QList<LineCells>& lines);
+std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const QList<LineCells>& lines);
 
 // The highest 销售记录 ID as text; empty when there is no sale; nullopt when the query failed.
-std::optional<QString> LastSaleId(Database& db);
+std::optional<QString> lastSaleId(Database& db);
 
 } // namespace quorrel

@@ -31,7 +31,7 @@ struct Session
     PrintSettings print;
     int ticketFormat = 0;
 
-    bool IsAdministrator() const { return currentRole == kAdministratorRole; }
+    bool isAdministrator() const { return currentRole == kAdministratorRole; }
 };
 
 } // namespace quorrel

@@ -6,25 +6,25 @@
 
 namespace quorrel {
 
-std::optional<QVariant> ReadFirstRowField(Database& db, const QString& sql, const QString& column)
+std::optional<QVariant> readFirstRowField(Database& db, const QString& sql, const QString& column)
 {
-    auto records = db.Query(sql);
+    auto records = db.query(sql);
     if (!records)
         return std::nullopt;
-    records->MoveFirst();
-    QVariant value = records->ReadField(column);
-    records->Close();
+    records->moveFirst();
+    QVariant value = records->readField(column);
+    records->close();
     return value;
 }
 
-std::optional<QString> ReadSetting(Database& db, const QString& column)
+std::optional<QString> readSetting(Database& db, const QString& column)
 {
     const std::optional<QVariant> value =
-        ReadFirstRowField(db, QStringLiteral("select * from 配置文件 where 1"), column);
+        readFirstRowField(db, QStringLiteral("select * from 配置文件 where 1"), column);
     if (!value)
         return std::nullopt;
     if (value->typeId() == QMetaType::Double)
-        return DoubleToText(value->toDouble()); // as RecordSet::Text writes numbers
+        return doubleToText(value->toDouble()); // as RecordSet::Text writes numbers
     return value->toString();
 }
 

@@ -6,10 +6,10 @@
 
 namespace quorrel {
 
-QString CanonicalDateTime(const QString& text)
+QString canonicalDateTime(const QString& text)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*([0-9]{4})[-/.]([0-9]{1,2})[-/.]([0-9]{1,2})(?:\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?\s*$)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^\s*([0-9]{4})[-/.]([0-9]{1,2})[-/.]([0-9]{1,2})(?:\s+([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))?)?\s*$)"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch())
         return QString();
@@ -27,7 +27,7 @@ QString CanonicalDateTime(const QString& text)
 namespace {
 
 // Index just past a quoted run starting at `start` (quote char doubled inside means itself).
-qsizetype SkipQuoted(const QString& sql, qsizetype start, QChar close)
+qsizetype skipQuoted(const QString& sql, qsizetype start, QChar close)
 {
     qsizetype i = start + 1;
     while (i < sql.size()) {
@@ -43,7 +43,7 @@ qsizetype SkipQuoted(const QString& sql, qsizetype start, QChar close)
     return sql.size();
 }
 
-QString ReplaceDateLiterals(const QString& sql)
+QString replaceDateLiterals(const QString& sql)
 {
     QString out;
     out.reserve(sql.size() + 8);
@@ -51,12 +51,12 @@ QString ReplaceDateLiterals(const QString& sql)
     while (i < sql.size()) {
         const QChar c = sql[i];
         if (c == u'\'' || c == u'"' || c == u'[') {
-            const qsizetype end = SkipQuoted(sql, i, c == u'[' ? QChar(u']') : c);
+            const qsizetype end = skipQuoted(sql, i, c == u'[' ? QChar(u']') : c);
             out += QStringView(sql).mid(i, end - i);
             i = end;
         } else if (c == u'#') {
             const qsizetype close = sql.indexOf(u'#', i + 1);
-            const QString canonical = close > i ? CanonicalDateTime(sql.mid(i + 1, close - i - 1)) : QString();
+            const QString canonical = close > i ? canonicalDateTime(sql.mid(i + 1, close - i - 1)) : QString();
             if (canonical.isEmpty()) {
                 out += c; // not a date literal: leave it for SQLite to judge
                 ++i;
@@ -74,9 +74,9 @@ QString ReplaceDateLiterals(const QString& sql)
 
 } // namespace
 
-QString TranslateAccessSql(const QString& sql)
+QString translateAccessSql(const QString& sql)
 {
-    QString out = sql.contains(u'#') ? ReplaceDateLiterals(sql) : sql;
+    QString out = sql.contains(u'#') ? replaceDateLiterals(sql) : sql;
 
     // select [distinct] top N … → select [distinct] … limit N
     static const QRegularExpression top(QStringLiteral(R"(^(\s*select\s+(?:distinct\s+)?)top\s+(\d+)\s+)"),

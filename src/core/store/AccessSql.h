@@ -7,9 +7,9 @@ namespace quorrel {
 // Turns a statement written in the Access dialect into SQLite's: #…# date literals become quoted
 // canonical "YYYY-MM-DD HH:MM:SS" texts, "select top N …" gets "limit N". Quoted texts and
 // bracketed names pass through untouched. now() is a function registered on the connection.
-QString TranslateAccessSql(const QString& sql);
+QString translateAccessSql(const QString& sql);
 
 // "2016-8-24  9:05:07", "2016/08/24" → "2016-08-24 09:05:07"; empty when the text is no date.
-QString CanonicalDateTime(const QString& text);
+QString canonicalDateTime(const QString& text);
 
 } // namespace quorrel

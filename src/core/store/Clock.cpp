@@ -6,17 +6,17 @@ namespace {
 QDateTime g_fixed;
 }
 
-QDateTime Clock::Now()
+QDateTime Clock::now()
 {
     return g_fixed.isValid() ? g_fixed : QDateTime::currentDateTime();
 }
 
-void Clock::SetFixed(const QDateTime& moment)
+void Clock::setFixed(const QDateTime& moment)
 {
     g_fixed = moment;
 }
 
-void Clock::Reset()
+void Clock::reset()
 {
     g_fixed = QDateTime();
 }

@@ -8,11 +8,11 @@ namespace quorrel {
 class Clock
 {
 public:
-    static QDateTime Now();
+    static QDateTime now();
 
-    // From now on Now() returns `moment` until Reset() (or another SetFixed()).
-    static void SetFixed(const QDateTime& moment);
-    static void Reset();
+    // From now on now() returns `moment` until reset() (or another setFixed()).
+    static void setFixed(const QDateTime& moment);
+    static void reset();
 };
 
 } // namespace quorrel

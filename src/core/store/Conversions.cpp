@@ -7,7 +7,7 @@
 
 namespace quorrel {
 
-QString ToHalfWidth(const QString& text)
+QString toHalfWidth(const QString& text)
 {
     QString out = text;
     for (QChar& c : out) {
@@ -22,23 +22,23 @@ QString ToHalfWidth(const QString& text)
 
 namespace {
 
-bool IsBlank(char16_t c)
+bool isBlank(char16_t c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
 }
 
-bool IsDigit(char16_t c)
+bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';
 }
 
 // The leading number of the (half-width) text as ASCII, ready for from_chars; empty when none.
-std::string LeadingNumber(const QString& text)
+std::string leadingNumber(const QString& text)
 {
-    const QString half = ToHalfWidth(text);
+    const QString half = toHalfWidth(text);
     qsizetype i = 0;
     const qsizetype n = half.size();
-    while (i < n && IsBlank(half[i].unicode()))
+    while (i < n && isBlank(half[i].unicode()))
         ++i;
     std::string out;
     if (i < n && (half[i] == u'+' || half[i] == u'-')) {
@@ -47,14 +47,14 @@ std::string LeadingNumber(const QString& text)
         ++i;
     }
     bool digits = false;
-    while (i < n && IsDigit(half[i].unicode())) {
+    while (i < n && isDigit(half[i].unicode())) {
         out += char(half[i++].unicode());
         digits = true;
     }
     if (i < n && half[i] == u'.') {
         std::string fraction = ".";
         qsizetype j = i + 1;
-        while (j < n && IsDigit(half[j].unicode()))
+        while (j < n && isDigit(half[j].unicode()))
             fraction += char(half[j++].unicode());
         if (digits || fraction.size() > 1) {
             out += fraction;
@@ -70,7 +70,7 @@ std::string LeadingNumber(const QString& text)
         if (j < n && (half[j] == u'+' || half[j] == u'-'))
             exponent += char(half[j++].unicode());
         bool expDigits = false;
-        while (j < n && IsDigit(half[j].unicode())) {
+        while (j < n && isDigit(half[j].unicode())) {
             exponent += char(half[j++].unicode());
             expDigits = true;
         }
@@ -82,9 +82,9 @@ std::string LeadingNumber(const QString& text)
 
 } // namespace
 
-double TextToNumber(const QString& text)
+double textToNumber(const QString& text)
 {
-    const std::string number = LeadingNumber(text);
+    const std::string number = leadingNumber(text);
     if (number.empty())
         return 0.0;
     double value = 0.0;
@@ -99,23 +99,23 @@ double TextToNumber(const QString& text)
     return value;
 }
 
-float TextToSingle(const QString& text)
+float textToSingle(const QString& text)
 {
-    return static_cast<float>(TextToNumber(text));
+    return static_cast<float>(textToNumber(text));
 }
 
-qint64 TextToWhole(const QString& text)
+qint64 textToWhole(const QString& text)
 {
-    const QString half = ToHalfWidth(text);
+    const QString half = toHalfWidth(text);
     qsizetype i = 0;
-    while (i < half.size() && IsBlank(half[i].unicode()))
+    while (i < half.size() && isBlank(half[i].unicode()))
         ++i;
     bool negative = false;
     if (i < half.size() && (half[i] == u'+' || half[i] == u'-'))
         negative = half[i++] == u'-';
     qint64 value = 0;
     constexpr qint64 limit = std::numeric_limits<qint64>::max() / 10 - 10;
-    while (i < half.size() && IsDigit(half[i].unicode())) {
+    while (i < half.size() && isDigit(half[i].unicode())) {
         if (value < limit)
             value = value * 10 + (half[i].unicode() - u'0');
         ++i;
@@ -123,7 +123,7 @@ qint64 TextToWhole(const QString& text)
     return negative ? -value : value;
 }
 
-QString DoubleToText(double value)
+QString doubleToText(double value)
 {
     if (value == 0.0)
         value = 0.0; // no "-0": a change or total of minus nothing is shown as 0
@@ -132,7 +132,7 @@ QString DoubleToText(double value)
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
-QString RoundToText(double value, int places)
+QString roundToText(double value, int places)
 {
     const double scale = std::pow(10.0, places);
     const double scaled = std::fabs(value) * scale + 1e-12;
@@ -142,10 +142,10 @@ QString RoundToText(double value, int places)
     double rounded = whole / scale;
     if (value < 0)
         rounded = -rounded;
-    return DoubleToText(rounded);
+    return doubleToText(rounded);
 }
 
-QString FormatMoney(const QString& text)
+QString formatMoney(const QString& text)
 {
     const qsizetype point = text.indexOf(u'.');
     if (point < 0)

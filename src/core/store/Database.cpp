@@ -16,13 +16,13 @@ namespace {
 
 // now(): the moment of the statement in the canonical stored form, from the program's clock
 // so that tests can fix it.
-void NowFunction(sqlite3_context* context, int, sqlite3_value**)
+void nowFunction(sqlite3_context* context, int, sqlite3_value**)
 {
-    const QByteArray text = CanonicalDateTimeText(Clock::Now()).toUtf8();
+    const QByteArray text = canonicalDateTimeText(Clock::now()).toUtf8();
     sqlite3_result_text(context, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
-bool Bind(sqlite3_stmt* statement, int index, const QVariant& value)
+bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
     if (value.isNull())
         return sqlite3_bind_null(statement, index) == SQLITE_OK;
@@ -55,12 +55,12 @@ Database::Database() = default;
 
 Database::~Database()
 {
-    Close();
+    close();
 }
 
-bool Database::Open(const QString& path, const QByteArray& key)
+bool Database::open(const QString& path, const QByteArray& key)
 {
-    Close();
+    close();
     m_lastError.clear();
     const QFileInfo file(path);
     if (!file.isFile()) {
@@ -77,7 +77,7 @@ bool Database::Open(const QString& path, const QByteArray& key)
     sqlite3* db = nullptr;
     // One connection serves one thread: no mutex on every call.
     int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    const QByteArray rawKey = KnownRawKey(path, key);
+    const QByteArray rawKey = knownRawKey(path, key);
     const QByteArray& pageKey = rawKey.isEmpty() ? key : rawKey;
     if (rc == SQLITE_OK)
         rc = sqlite3_key(db, pageKey.constData(), static_cast<int>(pageKey.size()));
@@ -85,7 +85,7 @@ bool Database::Open(const QString& path, const QByteArray& key)
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, &NowFunction, nullptr, nullptr);
+        rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, &nowFunction, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_busy_timeout(db, 5000);
     if (rc != SQLITE_OK) {
@@ -98,7 +98,7 @@ bool Database::Open(const QString& path, const QByteArray& key)
     return true;
 }
 
-void Database::Close()
+void Database::close()
 {
     if (!m_db)
         return;
@@ -107,23 +107,23 @@ void Database::Close()
     m_db = nullptr;
 }
 
-void Database::SetError(const QString& where)
+void Database::setError(const QString& where)
 {
     m_lastError = where + QStringLiteral(": ") + (m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString());
 }
 
-bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out)
+bool Database::prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out)
 {
     *out = nullptr;
     if (!m_db) {
         m_lastError = QStringLiteral("数据库未打开");
         return false;
     }
-    const QByteArray text = TranslateAccessSql(sql).toUtf8();
+    const QByteArray text = translateAccessSql(sql).toUtf8();
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &statement, &tail) != SQLITE_OK) {
-        SetError(sql);
+        setError(sql);
         sqlite3_finalize(statement);
         return false;
     }
@@ -145,8 +145,8 @@ bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_s
         return false;
     }
     for (int i = 0; i < params.size(); ++i) {
-        if (!Bind(statement, i + 1, params.at(i))) {
-            SetError(sql);
+        if (!bind(statement, i + 1, params.at(i))) {
+            setError(sql);
             sqlite3_finalize(statement);
             return false;
         }
@@ -155,39 +155,39 @@ bool Database::Prepare(const QString& sql, const QVariantList& params, sqlite3_s
     return true;
 }
 
-std::unique_ptr<RecordSet> Database::Query(const QString& sql, const QVariantList& params)
+std::unique_ptr<RecordSet> Database::query(const QString& sql, const QVariantList& params)
 {
     sqlite3_stmt* statement = nullptr;
-    if (!Prepare(sql, params, &statement))
+    if (!prepare(sql, params, &statement))
         return nullptr;
     auto records = std::make_unique<RecordSet>(statement);
     // Step once so that a failing statement is reported here rather than read as an empty result.
-    records->MoveFirst();
-    if (records->Failed()) {
-        SetError(sql);
+    records->moveFirst();
+    if (records->failed()) {
+        setError(sql);
         return nullptr;
     }
     return records;
 }
 
-bool Database::Execute(const QString& sql, const QVariantList& params)
+bool Database::execute(const QString& sql, const QVariantList& params)
 {
     sqlite3_stmt* statement = nullptr;
-    if (!Prepare(sql, params, &statement))
+    if (!prepare(sql, params, &statement))
         return false;
     int rc;
     do {
         rc = sqlite3_step(statement);
     } while (rc == SQLITE_ROW);
     if (rc != SQLITE_DONE) {
-        SetError(sql);
+        setError(sql);
         sqlite3_finalize(statement);
         return false;
     }
     return sqlite3_finalize(statement) == SQLITE_OK;
 }
 
-qint64 Database::LastInsertId() const
+qint64 Database::lastInsertId() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
 }

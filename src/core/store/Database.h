@@ -27,27 +27,27 @@ public:
 
     // Opens an existing file with the given key and proves the key by reading the schema.
     // A file without that key, with another key, or that is no database at all is refused.
-    bool Open(const QString& path, const QByteArray& key);
-    void Close();
-    bool IsOpen() const { return m_db != nullptr; }
-    QString Path() const { return m_path; }
+    bool open(const QString& path, const QByteArray& key);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
 
     // A record set on its first row, or nullptr when the statement fails.
-    std::unique_ptr<RecordSet> Query(const QString& sql, const QVariantList& params = {});
+    std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params = {});
 
     // Runs one statement; parameters fill its "?" places in order (QString → text,
     // QByteArray → bytes, integers and doubles as numbers, a null QVariant → NULL).
-    bool Execute(const QString& sql, const QVariantList& params = {});
+    bool execute(const QString& sql, const QVariantList& params = {});
 
-    qint64 LastInsertId() const;
-    QString LastError() const { return m_lastError; }
+    qint64 lastInsertId() const;
+    QString lastError() const { return m_lastError; }
 
     // Raw handle for benchmarks and for the transaction guard.
-    sqlite3* Handle() const { return m_db; }
+    sqlite3* handle() const { return m_db; }
 
 private:
-    bool Prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);
-    void SetError(const QString& where);
+    bool prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);
+    void setError(const QString& where);
 
     sqlite3* m_db = nullptr;
     QString m_path;

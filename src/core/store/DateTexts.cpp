@@ -6,40 +6,40 @@ namespace quorrel {
 
 namespace {
 
-QString Two(int value)
+QString two(int value)
 {
     return QString::number(value).rightJustified(2, u'0');
 }
 
-QString DateTimeWithGap(const QDateTime& moment, const QString& gap)
+QString dateTimeWithGap(const QDateTime& moment, const QString& gap)
 {
     const QDate d = moment.date();
     const QTime t = moment.time();
-    return QString::number(d.year()) + u'-' + Two(d.month()) + u'-' + Two(d.day()) + gap + Two(t.hour()) + u':' +
-           Two(t.minute()) + u':' + Two(t.second());
+    return QString::number(d.year()) + u'-' + two(d.month()) + u'-' + two(d.day()) + gap + two(t.hour()) + u':' +
+           two(t.minute()) + u':' + two(t.second());
 }
 
 } // namespace
 
-QString DateTimeText(const QDateTime& moment)
+QString dateTimeText(const QDateTime& moment)
 {
-    return DateTimeWithGap(moment, QStringLiteral("  "));
+    return dateTimeWithGap(moment, QStringLiteral("  "));
 }
 
-QString CanonicalDateTimeText(const QDateTime& moment)
+QString canonicalDateTimeText(const QDateTime& moment)
 {
-    return DateTimeWithGap(moment, QStringLiteral(" "));
+    return dateTimeWithGap(moment, QStringLiteral(" "));
 }
 
-QDateTime ParseStoredDateTime(const QString& text)
+QDateTime parseStoredDateTime(const QString& text)
 {
-    const QString canonical = CanonicalDateTime(text);
+    const QString canonical = canonicalDateTime(text);
     if (canonical.isEmpty())
         return QDateTime();
     return QDateTime::fromString(canonical, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString LongDateTimeText(const QDateTime& moment)
+QString longDateTimeText(const QDateTime& moment)
 {
     const QDate d = moment.date();
     const QTime t = moment.time();
@@ -53,9 +53,9 @@ QString LongDateTimeText(const QDateTime& moment)
     return text;
 }
 
-QString DatePrefix(const QDate& date)
+QString datePrefix(const QDate& date)
 {
-    return Two(date.year() % 100) + Two(date.month()) + Two(date.day());
+    return two(date.year() % 100) + two(date.month()) + two(date.day());
 }
 
 } // namespace quorrel

@@ -6,18 +6,18 @@
 namespace quorrel {
 
 // The clock and SQL form: "2016-08-24  09:05:07" (two blanks between date and time).
-QString DateTimeText(const QDateTime& moment);
+QString dateTimeText(const QDateTime& moment);
 
 // The form dates are stored in: "2016-08-24 09:05:07" (one blank; sorts and compares as text).
-QString CanonicalDateTimeText(const QDateTime& moment);
+QString canonicalDateTimeText(const QDateTime& moment);
 
 // A stored date-time text read back; invalid when the text is no date.
-QDateTime ParseStoredDateTime(const QString& text);
+QDateTime parseStoredDateTime(const QString& text);
 
 // "2016年8月24日9时5分7秒", down to the last non-zero part ("2016年8月24日9时5分", "2016年8月24日").
-QString LongDateTimeText(const QDateTime& moment);
+QString longDateTimeText(const QDateTime& moment);
 
 // Six-character ticket date prefix yyMMdd: 24 August 2016 → "160824".
-QString DatePrefix(const QDate& date);
+QString datePrefix(const QDate& date);
 
 } // namespace quorrel

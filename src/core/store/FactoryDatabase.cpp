@@ -15,13 +15,13 @@ extern const char kDerivedKey[];
 
 namespace quorrel {
 
-QByteArray FactoryDatabaseImage()
+QByteArray factoryDatabaseImage()
 {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(factory::kImage),
                                    static_cast<qsizetype>(factory::kImageSize));
 }
 
-QByteArray KnownRawKey(const QString& path, const QByteArray& password)
+QByteArray knownRawKey(const QString& path, const QByteArray& password)
 {
     constexpr qsizetype kSaltSize = 16;
     if (password != QByteArray(schema::kDatabaseKey))
@@ -30,14 +30,14 @@ QByteArray KnownRawKey(const QString& path, const QByteArray& password)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     const QByteArray salt = file.read(kSaltSize);
-    if (salt.size() != kSaltSize || salt != FactoryDatabaseImage().left(kSaltSize))
+    if (salt.size() != kSaltSize || salt != factoryDatabaseImage().left(kSaltSize))
         return QByteArray();
     return "x'" + QByteArray(factory::kDerivedKey) + "'";
 }
 
-bool WriteFactoryDatabase(const QString& path, QString* error)
+bool writeFactoryDatabase(const QString& path, QString* error)
 {
-    const QByteArray image = FactoryDatabaseImage();
+    const QByteArray image = factoryDatabaseImage();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
         if (error)

@@ -7,15 +7,15 @@ namespace quorrel {
 
 // The factory database the program carries: schema, settings row 1, the user "admin" with an
 // empty password, the common payment methods. Made at build time, encrypted with the program's key.
-QByteArray FactoryDatabaseImage();
+QByteArray factoryDatabaseImage();
 
 // The key SQLCipher would derive from `password` for the file at `path`, ready to pass as a raw key,
 // when the file carries the factory image's salt (every file written from it does) and the password
 // is the program's own; empty otherwise. Spares the key derivation at every start.
-QByteArray KnownRawKey(const QString& path, const QByteArray& password);
+QByteArray knownRawKey(const QString& path, const QByteArray& password);
 
 // Writes the factory database to `path` in one piece (a temporary file renamed into place), so a
 // failed write never leaves a half file behind. False with `error` set when it could not be written.
-bool WriteFactoryDatabase(const QString& path, QString* error = nullptr);
+bool writeFactoryDatabase(const QString& path, QString* error = nullptr);
 
 } // namespace quorrel

@@ -23,14 +23,14 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool Valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
 
     // Converts `in`; a sequence that cannot be converted is replaced by `fallback` and skipped
     // by `skip` input bytes.
-    QByteArray Run(const QByteArray& in, char fallback, size_t skip)
+    QByteArray run(const QByteArray& in, char fallback, size_t skip)
     {
         QByteArray out;
-        if (!Valid())
+        if (!valid())
             return out;
         out.resize(in.size() * 2 + 8);
         char* src = const_cast<char*>(in.constData());
@@ -71,7 +71,7 @@ private:
 
 } // namespace
 
-QByteArray ToGbk(const QString& text)
+QByteArray toGbk(const QString& text)
 {
     if (text.isEmpty())
         return QByteArray();
@@ -84,36 +84,36 @@ QByteArray ToGbk(const QString& text)
         const char bytes[4] = {char(c & 0xFF), char((c >> 8) & 0xFF), char((c >> 16) & 0xFF), char((c >> 24) & 0xFF)};
         utf32.append(bytes, 4);
     }
-    return converter.Run(utf32, '?', 4);
+    return converter.run(utf32, '?', 4);
 }
 
-QString FromGbk(const QByteArray& bytes)
+QString fromGbk(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return QString();
     thread_local Converter converter("UTF-8", "GBK");
-    return QString::fromUtf8(converter.Run(bytes, '?', 1));
+    return QString::fromUtf8(converter.run(bytes, '?', 1));
 }
 
-int GbkLength(const QString& text)
+int gbkLength(const QString& text)
 {
     int length = 0;
     for (QChar c : text) {
         if (c.unicode() < 0x80)
             ++length;
         else
-            return static_cast<int>(ToGbk(text).size());
+            return static_cast<int>(toGbk(text).size());
     }
     return length;
 }
 
-qsizetype CharactersInGbkBytes(const QString& text, int bytes)
+qsizetype charactersInGbkBytes(const QString& text, int bytes)
 {
     int used = 0;
     qsizetype i = 0;
     while (i < text.size()) {
         const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const int size = text[i].unicode() < 0x80 ? 1 : static_cast<int>(ToGbk(text.mid(i, width)).size());
+        const int size = text[i].unicode() < 0x80 ? 1 : static_cast<int>(toGbk(text.mid(i, width)).size());
         if (used + size > bytes)
             break;
         used += size;
@@ -122,9 +122,9 @@ qsizetype CharactersInGbkBytes(const QString& text, int bytes)
     return i;
 }
 
-QString PasswordDigest(const QString& password)
+QString passwordDigest(const QString& password)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(ToGbk(password), QCryptographicHash::Md5).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(toGbk(password), QCryptographicHash::Md5).toHex());
 }
 
 } // namespace quorrel

@@ -7,15 +7,15 @@ namespace quorrel {
 
 // The text in the GBK code page, as the receipt and the name box count it. A character GBK
 // cannot hold becomes "?" (one byte), as the Windows conversion does.
-QByteArray ToGbk(const QString& text);
-QString FromGbk(const QByteArray& bytes);
-int GbkLength(const QString& text);
+QByteArray toGbk(const QString& text);
+QString fromGbk(const QByteArray& bytes);
+int gbkLength(const QString& text);
 
 // Number of characters of `text` whose GBK bytes fit in the first `bytes` bytes; a character cut
 // in the middle is not counted, so the result never splits one.
-qsizetype CharactersInGbkBytes(const QString& text, int bytes);
+qsizetype charactersInGbkBytes(const QString& text, int bytes);
 
 // MD5 of the password's GBK bytes as 32 lowercase hexadecimal characters.
-QString PasswordDigest(const QString& password);
+QString passwordDigest(const QString& password);
 
 } // namespace quorrel

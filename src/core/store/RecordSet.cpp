@@ -12,10 +12,10 @@ RecordSet::RecordSet(sqlite3_stmt* statement)
 
 RecordSet::~RecordSet()
 {
-    Close();
+    close();
 }
 
-void RecordSet::Close()
+void RecordSet::close()
 {
     if (m_statement) {
         sqlite3_finalize(m_statement);
@@ -24,7 +24,7 @@ void RecordSet::Close()
     m_atEnd = true;
 }
 
-void RecordSet::Step()
+void RecordSet::step()
 {
     if (!m_statement) {
         m_atEnd = true;
@@ -36,7 +36,7 @@ void RecordSet::Step()
         m_failed = true;
 }
 
-void RecordSet::MoveFirst()
+void RecordSet::moveFirst()
 {
     if (!m_statement)
         return;
@@ -48,19 +48,19 @@ void RecordSet::MoveFirst()
     }
     m_started = true;
     m_failed = false;
-    Step();
+    step();
     m_firstRowCurrent = true;
 }
 
-void RecordSet::MoveNext()
+void RecordSet::moveNext()
 {
     if (m_atEnd)
         return;
     m_firstRowCurrent = false;
-    Step();
+    step();
 }
 
-int RecordSet::IndexOf(const QString& column) const
+int RecordSet::indexOf(const QString& column) const
 {
     if (m_names.isEmpty() && m_statement) {
         m_names.reserve(m_columnCount);
@@ -85,7 +85,7 @@ int RecordSet::IndexOf(const QString& column) const
     return -1;
 }
 
-QVariant RecordSet::Value(int index) const
+QVariant RecordSet::value(int index) const
 {
     if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
         return QString();
@@ -108,22 +108,22 @@ QVariant RecordSet::Value(int index) const
     }
 }
 
-QVariant RecordSet::ReadField(const QString& column) const
+QVariant RecordSet::readField(const QString& column) const
 {
-    return Value(IndexOf(column));
+    return value(indexOf(column));
 }
 
-QVariant RecordSet::ReadField(int position) const
+QVariant RecordSet::readField(int position) const
 {
-    return Value(position - 1);
+    return value(position - 1);
 }
 
-QString RecordSet::Text(const QString& column) const
+QString RecordSet::text(const QString& column) const
 {
-    return Text(IndexOf(column) + 1);
+    return text(indexOf(column) + 1);
 }
 
-QString RecordSet::Text(int position) const
+QString RecordSet::text(int position) const
 {
     const int index = position - 1;
     if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
@@ -134,7 +134,7 @@ QString RecordSet::Text(int position) const
     case SQLITE_NULL:
         return QString();
     case SQLITE_FLOAT:
-        return DoubleToText(sqlite3_value_double(value));
+        return doubleToText(sqlite3_value_double(value));
     default: {
         const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
         return QString::fromUtf8(data, sqlite3_value_bytes(value));

@@ -8,7 +8,7 @@ struct sqlite3_stmt;
 
 namespace quorrel {
 
-// The cursor a query yields, already on its first row (AtEnd() when there is none); rows are read
+// The cursor a query yields, already on its first row (atEnd() when there is none); rows are read
 // one at a time as the caller walks them.
 class RecordSet
 {
@@ -18,28 +18,28 @@ public:
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
-    void MoveFirst();
-    bool AtEnd() const { return m_atEnd; }
-    void MoveNext();
-    void Close();
+    void moveFirst();
+    bool atEnd() const { return m_atEnd; }
+    void moveNext();
+    void close();
 
     // Typed value of the current row: qlonglong, double, QString or QByteArray.
     // A column that does not exist, a NULL, or a read past the end give an empty QString.
-    QVariant ReadField(const QString& column) const;
-    QVariant ReadField(int position) const; // 1-based, as in select * order
+    QVariant readField(const QString& column) const;
+    QVariant readField(int position) const; // 1-based, as in select * order
 
     // The same value as text (numbers in their plain decimal form).
-    QString Text(const QString& column) const;
-    QString Text(int position) const;
+    QString text(const QString& column) const;
+    QString text(int position) const;
 
-    int ColumnCount() const { return m_columnCount; }
+    int columnCount() const { return m_columnCount; }
     // False when a step failed part-way through the walk (for example a damaged page).
-    bool Failed() const { return m_failed; }
+    bool failed() const { return m_failed; }
 
 private:
-    void Step();
-    int IndexOf(const QString& column) const;
-    QVariant Value(int index) const;
+    void step();
+    int indexOf(const QString& column) const;
+    QVariant value(int index) const;
 
     sqlite3_stmt* m_statement = nullptr;
     int m_columnCount = 0;

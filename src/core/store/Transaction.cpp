@@ -6,20 +6,20 @@ namespace quorrel {
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
-    m_began = m_db.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    m_began = m_db.execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 Transaction::~Transaction()
 {
     if (m_began && !m_done)
-        m_db.Execute(QStringLiteral("ROLLBACK"));
+        m_db.execute(QStringLiteral("ROLLBACK"));
 }
 
-bool Transaction::Commit()
+bool Transaction::commit()
 {
     if (!m_began || m_done)
         return false;
-    if (!m_db.Execute(QStringLiteral("COMMIT")))
+    if (!m_db.execute(QStringLiteral("COMMIT")))
         return false; // the destructor rolls back what is still pending
     m_done = true;
     return true;

@@ -4,7 +4,7 @@ namespace quorrel {
 
 class Database;
 
-// Scoped transaction: rolls back in its destructor unless Commit() succeeded.
+// Scoped transaction: rolls back in its destructor unless commit() succeeded.
 class Transaction
 {
 public:
@@ -13,8 +13,8 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    bool Began() const { return m_began; }
-    bool Commit();
+    bool began() const { return m_began; }
+    bool commit();
 
 private:
     Database& m_db;

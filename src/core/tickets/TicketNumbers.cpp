@@ -7,47 +7,47 @@
 
 namespace quorrel {
 
-std::optional<int> LoadTicketFormat(Database& db)
+std::optional<int> loadTicketFormat(Database& db)
 {
-    auto records = db.Query(QStringLiteral("select * from 配置文件 where 全局单号格式"));
+    auto records = db.query(QStringLiteral("select * from 配置文件 where 全局单号格式"));
     if (!records)
         return std::nullopt;
-    records->MoveFirst();
-    const QString value = records->Text(QStringLiteral("全局单号格式"));
-    records->Close();
-    return static_cast<int>(TextToWhole(value));
+    records->moveFirst();
+    const QString value = records->text(QStringLiteral("全局单号格式"));
+    records->close();
+    return static_cast<int>(textToWhole(value));
 }
 
-bool StoreTicketFormat(Database& db, int format)
+bool storeTicketFormat(Database& db, int format)
 {
-    return db.Execute(QStringLiteral("update 配置文件  set  全局单号格式=") + QString::number(format));
+    return db.execute(QStringLiteral("update 配置文件  set  全局单号格式=") + QString::number(format));
 }
 
-std::optional<QString> LastTicketNumber(Database& db)
+std::optional<QString> lastTicketNumber(Database& db)
 {
-    auto last = db.Query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));
+    auto last = db.query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));
     if (!last)
         return std::nullopt;
-    last->MoveFirst();
-    if (last->AtEnd())
+    last->moveFirst();
+    if (last->atEnd())
         return QString();
-    const QString id = last->Text(1);
-    last->Close();
-    auto sale = db.Query(QStringLiteral("select * from 销售记录 where id=?"), {TextToWhole(id)});
+    const QString id = last->text(1);
+    last->close();
+    auto sale = db.query(QStringLiteral("select * from 销售记录 where id=?"), {textToWhole(id)});
     if (!sale)
         return std::nullopt;
-    sale->MoveFirst();
-    return sale->Text(2);
+    sale->moveFirst();
+    return sale->text(2);
 }
 
-QString StartupTicketNumber(int format, const QString& lastTicket, const QDate& today)
+QString startupTicketNumber(int format, const QString& lastTicket, const QDate& today)
 {
     if (format == kTicketFormatCustomPrefix)
         return lastTicket.isEmpty() ? QStringLiteral("0000000000000") : QStringLiteral("0000000") + lastTicket.right(6);
-    return DatePrefix(today) + (lastTicket.isEmpty() ? QStringLiteral("0000000") : lastTicket.right(7));
+    return datePrefix(today) + (lastTicket.isEmpty() ? QStringLiteral("0000000") : lastTicket.right(7));
 }
 
-QString AdvanceTicketNumber(int format, const QString& current, const QDate& today)
+QString advanceTicketNumber(int format, const QString& current, const QDate& today)
 {
     if (format == kTicketFormatCustomPrefix) {
         QString text = current;
@@ -55,15 +55,15 @@ QString AdvanceTicketNumber(int format, const QString& current, const QDate& tod
             text = QStringLiteral("1");
         else
             text[0] = u'1'; // keeps the leading zeros through the conversion to a number
-        QString next = DoubleToText(TextToNumber(text) + 1.0);
+        QString next = doubleToText(textToNumber(text) + 1.0);
         next[0] = u'0';
         return next;
     }
     if (format == kTicketFormatDatePrefix) {
         // A signed counter typed into the box must still give seven digits: modulo, never negative.
         constexpr qint64 kCounterRange = 10000000;
-        const qint64 counter = ((TextToWhole(current.right(7)) + 1) % kCounterRange + kCounterRange) % kCounterRange;
-        return DatePrefix(today) + QString::number(counter).rightJustified(7, u'0');
+        const qint64 counter = ((textToWhole(current.right(7)) + 1) % kCounterRange + kCounterRange) % kCounterRange;
+        return datePrefix(today) + QString::number(counter).rightJustified(7, u'0');
     }
     return current;
 }

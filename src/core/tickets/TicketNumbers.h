@@ -14,16 +14,16 @@ inline constexpr int kTicketFormatCustomPrefix = 1; // "0000000" + six-digit cou
 inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit counter
 
 // The stored format as a whole number; nullopt when the query failed.
-std::optional<int> LoadTicketFormat(Database& db);
-bool StoreTicketFormat(Database& db, int format);
+std::optional<int> loadTicketFormat(Database& db);
+bool storeTicketFormat(Database& db, int format);
 
 // 销售票号 of the sale with the highest ID; empty when there is none, nullopt when a query failed.
-std::optional<QString> LastTicketNumber(Database& db);
+std::optional<QString> lastTicketNumber(Database& db);
 
 // What the ticket box shows when the main window opens, given the last stored number.
-QString StartupTicketNumber(int format, const QString& lastTicket, const QDate& today);
+QString startupTicketNumber(int format, const QString& lastTicket, const QDate& today);
 
 // The number that follows `current` in `format`; any other format leaves it unchanged.
-QString AdvanceTicketNumber(int format, const QString& current, const QDate& today);
+QString advanceTicketNumber(int format, const QString& current, const QDate& today);
 
 } // namespace quorrel

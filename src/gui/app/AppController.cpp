@@ -13,47 +13,47 @@ AppController::~AppController()
 {
     delete m_main.data();
     m_login.reset();
-    m_session.db.Close();
+    m_session.db.close();
 }
 
-MainWindow* AppController::Main() const
+MainWindow* AppController::main() const
 {
     return m_main.data();
 }
 
-bool AppController::Start()
+bool AppController::start()
 {
     m_login = std::make_unique<LoginWindow>(m_session, m_instance, m_databasePath);
-    connect(m_login.get(), &LoginWindow::loggedIn, this, &AppController::OpenMainWindow, Qt::QueuedConnection);
-    connect(m_login.get(), &QDialog::finished, this, &AppController::LoginWindowClosed);
-    return m_login->Start() != LoginWindow::StartResult::EndProgram;
+    connect(m_login.get(), &LoginWindow::loggedIn, this, &AppController::openMainWindow, Qt::QueuedConnection);
+    connect(m_login.get(), &QDialog::finished, this, &AppController::loginWindowClosed);
+    return m_login->start() != LoginWindow::StartResult::EndProgram;
 }
 
-void AppController::OpenMainWindow()
+void AppController::openMainWindow()
 {
     if (m_main)
         return;
     m_main = new MainWindow(m_session);
     m_main->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_main, &QObject::destroyed, this, &AppController::MainWindowDestroyed);
-    m_main->RunStartupRoutine();
+    connect(m_main, &QObject::destroyed, this, &AppController::mainWindowDestroyed);
+    m_main->runStartupRoutine();
     m_login->hide();
     m_main->show();
     m_main->activateWindow();
 }
 
-void AppController::LoginWindowClosed()
+void AppController::loginWindowClosed()
 {
     // Hiding the login window for the main window does not finish it; closing it before a login does.
     if (!m_main) {
-        m_session.db.Close();
+        m_session.db.close();
         emit finished();
     }
 }
 
-void AppController::MainWindowDestroyed()
+void AppController::mainWindowDestroyed()
 {
-    m_session.db.Close();
+    m_session.db.close();
     emit finished();
 }
 

@@ -23,20 +23,20 @@ public:
     ~AppController() override;
 
     // False when the program ends at once (a second copy, or a new copy was started instead).
-    bool Start();
+    bool start();
 
-    Session& CurrentSession() { return m_session; }
-    LoginWindow* Login() const { return m_login.get(); }
-    MainWindow* Main() const;
+    Session& currentSession() { return m_session; }
+    LoginWindow* login() const { return m_login.get(); }
+    MainWindow* main() const;
 
 signals:
     // The program's work is over: the main window closed, or the login window did before it.
     void finished();
 
 private:
-    void OpenMainWindow();
-    void LoginWindowClosed();
-    void MainWindowDestroyed();
+    void openMainWindow();
+    void loginWindowClosed();
+    void mainWindowDestroyed();
 
     Session m_session;
     SingleInstance m_instance;

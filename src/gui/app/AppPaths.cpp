@@ -7,7 +7,7 @@
 
 namespace quorrel {
 
-QString DataDirectory()
+QString dataDirectory()
 {
     const QString programDirectory = QCoreApplication::applicationDirPath();
     if (QFileInfo(programDirectory).isWritable())
@@ -17,9 +17,9 @@ QString DataDirectory()
     return perUser;
 }
 
-QString DefaultDatabasePath()
+QString defaultDatabasePath()
 {
-    return DataDirectory() + u'/' + kDatabaseFileName;
+    return dataDirectory() + u'/' + kDatabaseFileName;
 }
 
 } // namespace quorrel

@@ -10,12 +10,12 @@ namespace {
 Launcher::Hook g_hook;
 }
 
-void Launcher::SetTestHook(Hook hook)
+void Launcher::setTestHook(Hook hook)
 {
     g_hook = std::move(hook);
 }
 
-const QStringList& Launcher::CalculatorCandidates()
+const QStringList& Launcher::calculatorCandidates()
 {
     static const QStringList list{QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
                                   QStringLiteral("mate-calc"),        QStringLiteral("galculator"),
@@ -23,7 +23,7 @@ const QStringList& Launcher::CalculatorCandidates()
     return list;
 }
 
-const QStringList& Launcher::TextEditorCandidates()
+const QStringList& Launcher::textEditorCandidates()
 {
     static const QStringList list{QStringLiteral("gnome-text-editor"),
                                   QStringLiteral("gedit"),
@@ -37,7 +37,7 @@ const QStringList& Launcher::TextEditorCandidates()
     return list;
 }
 
-QString Launcher::FindFirstInstalled(const QStringList& candidates)
+QString Launcher::findFirstInstalled(const QStringList& candidates)
 {
     for (const QString& name : candidates) {
         const QString path = QStandardPaths::findExecutable(name);
@@ -47,28 +47,28 @@ QString Launcher::FindFirstInstalled(const QStringList& candidates)
     return QString();
 }
 
-bool Launcher::StartDetached(const QString& program, const QStringList& arguments)
+bool Launcher::startDetached(const QString& program, const QStringList& arguments)
 {
     if (g_hook)
         return g_hook(program, arguments);
     return QProcess::startDetached(program, arguments);
 }
 
-bool Launcher::OpenCalculator()
+bool Launcher::openCalculator()
 {
-    const QString program = FindFirstInstalled(CalculatorCandidates());
-    return !program.isEmpty() && StartDetached(program);
+    const QString program = findFirstInstalled(calculatorCandidates());
+    return !program.isEmpty() && startDetached(program);
 }
 
-bool Launcher::OpenTextEditor()
+bool Launcher::openTextEditor()
 {
-    const QString program = FindFirstInstalled(TextEditorCandidates());
-    return !program.isEmpty() && StartDetached(program);
+    const QString program = findFirstInstalled(textEditorCandidates());
+    return !program.isEmpty() && startDetached(program);
 }
 
-bool Launcher::StartNewCopy()
+bool Launcher::startNewCopy()
 {
-    return StartDetached(QCoreApplication::applicationFilePath());
+    return startDetached(QCoreApplication::applicationFilePath());
 }
 
 } // namespace quorrel

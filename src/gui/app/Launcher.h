@@ -13,23 +13,23 @@ class Launcher
 {
 public:
     // The first installed program of the list; empty when none is.
-    static QString FindFirstInstalled(const QStringList& candidates);
+    static QString findFirstInstalled(const QStringList& candidates);
 
-    static bool StartDetached(const QString& program, const QStringList& arguments = {});
+    static bool startDetached(const QString& program, const QStringList& arguments = {});
 
     // Calculator and plain text editor: false when none of the known programs is installed.
-    static bool OpenCalculator();
-    static bool OpenTextEditor();
+    static bool openCalculator();
+    static bool openTextEditor();
 
     // Starts the running executable again; the caller then ends this copy.
-    static bool StartNewCopy();
+    static bool startNewCopy();
 
     // Tests record start requests here instead of starting programs.
     using Hook = std::function<bool(const QString& program, const QStringList& arguments)>;
-    static void SetTestHook(Hook hook);
+    static void setTestHook(Hook hook);
 
-    static const QStringList& CalculatorCandidates();
-    static const QStringList& TextEditorCandidates();
+    static const QStringList& calculatorCandidates();
+    static const QStringList& textEditorCandidates();
 };
 
 } // namespace quorrel

@@ -2,14 +2,14 @@
 
 #include "ui_LoginWindow.h"
 
-#include "gui/app/Launcher.h"
-#include "gui/widgets/MessageBox.h"
 #include "core/shop/Session.h"
-#include "gui/app/SingleInstance.h"
-#include "gui/widgets/StoreAccess.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Gbk.h"
 #include "core/store/Schema.h"
+#include "gui/app/Launcher.h"
+#include "gui/app/SingleInstance.h"
+#include "gui/widgets/MessageBox.h"
+#include "gui/widgets/StoreAccess.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -23,7 +23,7 @@ namespace {
 const QString kExecuteFailed = QStringLiteral("数据执行失败！！");
 
 // The banner across the top of the window.
-QPixmap Banner(const QSize& size)
+QPixmap banner(const QSize& size)
 {
     QPixmap pixmap(size);
     QPainter painter(&pixmap);
@@ -47,21 +47,21 @@ LoginWindow::LoginWindow(Session& session, SingleInstance& instance, QString dat
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    m_ui->图片框1->setPixmap(Banner(m_ui->图片框1->size()));
+    m_ui->图片框1->setPixmap(banner(m_ui->图片框1->size()));
 
-    connect(m_ui->组合框_用户名, &DropComboBox::aboutToDrop, this, &LoginWindow::RefillUserList);
-    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LoginWindow::DirectLoginClicked);
-    connect(m_ui->按钮_登录, &QPushButton::clicked, this, &LoginWindow::LoginClicked);
+    connect(m_ui->组合框_用户名, &DropComboBox::aboutToDrop, this, &LoginWindow::refillUserList);
+    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LoginWindow::directLoginClicked);
+    connect(m_ui->按钮_登录, &QPushButton::clicked, this, &LoginWindow::loginClicked);
     connect(m_ui->按钮_退出, &QPushButton::clicked, this, &LoginWindow::reject);
 }
 
 LoginWindow::~LoginWindow() = default;
 
-LoginWindow::StartResult LoginWindow::Start()
+LoginWindow::StartResult LoginWindow::start()
 {
-    if (!CheckSingleInstance())
+    if (!checkSingleInstance())
         return StartResult::EndProgram;
-    switch (EnsureAndOpenDatabase()) {
+    switch (ensureAndOpenDatabase()) {
     case DatabaseResult::Restart:
         return StartResult::EndProgram;
     case DatabaseResult::Failed:
@@ -70,64 +70,64 @@ LoginWindow::StartResult LoginWindow::Start()
     case DatabaseResult::Opened:
         break;
     }
-    return DirectOrPrefilledLogin() ? StartResult::DirectLogin : StartResult::LoginShown;
+    return directOrPrefilledLogin() ? StartResult::DirectLogin : StartResult::LoginShown;
 }
 
-bool LoginWindow::CheckSingleInstance()
+bool LoginWindow::checkSingleInstance()
 {
-    if (m_instance.Acquire())
+    if (m_instance.acquire())
         return true;
-    MessageBox::Show(QStringLiteral("程序已经运行!"));
+    MessageBox::show(QStringLiteral("程序已经运行!"));
     return false;
 }
 
-LoginWindow::DatabaseResult LoginWindow::EnsureAndOpenDatabase()
+LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
 {
     if (!QFileInfo::exists(m_databasePath)) {
-        if (!MessageBox::Ask(QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
-            m_instance.Release(); // the new copy must not find this one still running
-            if (!Launcher::StartNewCopy())
+        if (!MessageBox::ask(QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
+            m_instance.release(); // the new copy must not find this one still running
+            if (!Launcher::startNewCopy())
                 qWarning() << "could not start a new copy of the program";
             return DatabaseResult::Restart;
         }
         QString error;
-        if (WriteFactoryDatabase(m_databasePath, &error)) {
-            MessageBox::Show(QStringLiteral("初始化成功！"));
+        if (writeFactoryDatabase(m_databasePath, &error)) {
+            MessageBox::show(QStringLiteral("初始化成功！"));
         } else {
             qWarning().noquote() << "factory database not written:" << error;
-            MessageBox::Show(QStringLiteral("初始化失败！"));
+            MessageBox::show(QStringLiteral("初始化失败！"));
         }
     }
-    if (!m_session.db.Open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
-        qWarning().noquote() << "database not opened:" << m_session.db.LastError();
-        MessageBox::Error(QStringLiteral("连接数据库失败！！"));
+    if (!m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
+        qWarning().noquote() << "database not opened:" << m_session.db.lastError();
+        MessageBox::error(QStringLiteral("连接数据库失败！！"));
         return DatabaseResult::Failed;
     }
     return DatabaseResult::Opened;
 }
 
-bool LoginWindow::DirectOrPrefilledLogin()
+bool LoginWindow::directOrPrefilledLogin()
 {
-    const QString directLogin = ui::ReadSetting(m_session.db, QStringLiteral("直接登录"), this);
+    const QString directLogin = ui::readSetting(m_session.db, QStringLiteral("直接登录"), this);
     if (directLogin != QStringLiteral("0")) {
         hide();
-        m_session.currentUser = ui::ReadSetting(m_session.db, QStringLiteral("用户登录"), this);
+        m_session.currentUser = ui::readSetting(m_session.db, QStringLiteral("用户登录"), this);
         if (!m_session.currentUser.isEmpty()) {
             emit loggedIn();
             return true;
         }
         show();
-        Prefill();
+        prefill();
         return false;
     }
     show();
-    Prefill();
+    prefill();
     return false;
 }
 
-void LoginWindow::Prefill()
+void LoginWindow::prefill()
 {
-    QString name = ui::ReadSetting(m_session.db, QStringLiteral("用户登录"), this);
+    QString name = ui::readSetting(m_session.db, QStringLiteral("用户登录"), this);
     if (name.isEmpty())
         name = QStringLiteral("admin");
     // Only listed names can be picked from now on; the pre-filled one stands as the single entry
@@ -140,59 +140,59 @@ void LoginWindow::Prefill()
     m_ui->编辑框_密码->setFocus();
 }
 
-void LoginWindow::RefillUserList()
+void LoginWindow::refillUserList()
 {
     QComboBox* combo = m_ui->组合框_用户名;
     const QString current = combo->currentText();
     combo->clear();
-    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
+    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
     if (!records)
         return;
-    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
-        combo->addItem(records->Text(QStringLiteral("用户名")));
-    records->Close();
+    for (records->moveFirst(); !records->atEnd(); records->moveNext())
+        combo->addItem(records->text(QStringLiteral("用户名")));
+    records->close();
     const int index = combo->findText(current);
     if (index >= 0)
         combo->setCurrentIndex(index);
 }
 
-void LoginWindow::DirectLoginClicked()
+void LoginWindow::directLoginClicked()
 {
-    ui::Execute(m_session.db, QStringLiteral("update 配置文件  set   直接登录='1' where ID=1"), {}, kExecuteFailed,
+    ui::execute(m_session.db, QStringLiteral("update 配置文件  set   直接登录='1' where ID=1"), {}, kExecuteFailed,
                 this);
 }
 
-void LoginWindow::LoginClicked()
+void LoginWindow::loginClicked()
 {
     const QString name = m_ui->组合框_用户名->currentText();
     if (name.isEmpty()) {
-        MessageBox::Show(QStringLiteral("用户名不能为空！"), QStringLiteral("提示"), this);
+        MessageBox::show(QStringLiteral("用户名不能为空！"), QStringLiteral("提示"), this);
         return;
     }
     m_session.currentUser = name;
     const QString password = m_ui->编辑框_密码->text();
     if (password.contains(u'\'') || password.contains(u'"')) {
-        MessageBox::Show(QStringLiteral("密码里存在注入语句!"), MessageBox::kDefaultCaption, this, MessageButtons::Ok,
+        MessageBox::show(QStringLiteral("密码里存在注入语句!"), MessageBox::kDefaultCaption, this, MessageButtons::Ok,
                          MessageIcon::Information);
         return;
     }
-    auto records = m_session.db.Query(QStringLiteral("select * from 用户登录 where 用户名=?"), {name});
+    auto records = m_session.db.query(QStringLiteral("select * from 用户登录 where 用户名=?"), {name});
     if (!records) {
-        MessageBox::Show(ui::kQueryFailed, MessageBox::kDefaultCaption, this, MessageButtons::Ok,
+        MessageBox::show(ui::kQueryFailed, MessageBox::kDefaultCaption, this, MessageButtons::Ok,
                          MessageIcon::Information);
         return;
     }
-    records->MoveFirst();
-    const QString stored = records->Text(QStringLiteral("密码"));
-    if (stored != PasswordDigest(password)) {
-        records->Close();
-        MessageBox::Show(QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："), this);
+    records->moveFirst();
+    const QString stored = records->text(QStringLiteral("密码"));
+    if (stored != passwordDigest(password)) {
+        records->close();
+        MessageBox::show(QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："), this);
         return;
     }
-    m_session.currentRole = records->Text(QStringLiteral("权限"));
-    records->Close();
+    m_session.currentRole = records->text(QStringLiteral("权限"));
+    records->close();
     if (m_ui->选择框1->isChecked())
-        ui::Execute(m_session.db, QStringLiteral("update 配置文件  set   用户登录=?where ID=1"), {name}, kExecuteFailed,
+        ui::execute(m_session.db, QStringLiteral("update 配置文件  set   用户登录=?where ID=1"), {name}, kExecuteFailed,
                     this);
     emit loggedIn();
 }

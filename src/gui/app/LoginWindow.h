@@ -29,27 +29,27 @@ public:
         DirectLogin, // the remembered user is logged in; the main window follows
     };
     // The start-up handler: single-instance check, database, direct or pre-filled login.
-    StartResult Start();
+    StartResult start();
 
 signals:
     // A user is logged in (by password or directly): the main window opens.
     void loggedIn();
 
 private:
-    bool CheckSingleInstance();
+    bool checkSingleInstance();
     enum class DatabaseResult
     {
         Opened,
         Failed,
         Restart
     };
-    DatabaseResult EnsureAndOpenDatabase();
-    bool DirectOrPrefilledLogin();
-    void Prefill();
+    DatabaseResult ensureAndOpenDatabase();
+    bool directOrPrefilledLogin();
+    void prefill();
 
-    void RefillUserList();
-    void DirectLoginClicked();
-    void LoginClicked();
+    void refillUserList();
+    void directLoginClicked();
+    void loginClicked();
 
     std::unique_ptr<Ui::LoginWindow> m_ui;
     Session& m_session;

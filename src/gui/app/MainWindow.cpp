@@ -2,25 +2,25 @@
 
 #include "ui_MainWindow.h"
 
-#include "gui/widgets/HotKeys.h"
-#include "gui/app/Launcher.h"
-#include "gui/widgets/MessageBox.h"
-#include "core/shop/Session.h"
-#include "gui/widgets/StoreAccess.h"
 #include "core/receipt/LogoStore.h"
+#include "core/sales/DiscountRates.h"
+#include "core/shop/Session.h"
+#include "core/shop/Settings.h"
+#include "core/store/Clock.h"
+#include "core/store/Conversions.h"
+#include "core/store/DateTexts.h"
+#include "core/tickets/TicketNumbers.h"
+#include "gui/app/Launcher.h"
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/PreviewWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/sales/Checkout.h"
-#include "core/sales/DiscountRates.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
 #include "gui/tickets/TicketFormatWindow.h"
-#include "core/tickets/TicketNumbers.h"
-#include "core/store/Clock.h"
-#include "core/store/Conversions.h"
-#include "core/store/DateTexts.h"
-#include "core/shop/Settings.h"
+#include "gui/widgets/HotKeys.h"
+#include "gui/widgets/MessageBox.h"
+#include "gui/widgets/StoreAccess.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -51,32 +51,32 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
         list->setColumnWidth(column, kListWidths[column]);
         list->headerItem()->setTextAlignment(column, column < 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
     }
-    m_ui->组合框_折扣->addItems(DiscountRates());
+    m_ui->组合框_折扣->addItems(discountRates());
     m_ui->组合框_实收->setCurrentIndex(-1);
     m_ui->组合框_实收->setEditText(QString());
 
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("时钟1"));
     m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &MainWindow::TickClock);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::tickClock);
 
     m_products = new ProductLookup(*m_ui, m_session.db, this);
     m_lines = new LineItems(*m_ui, *m_products, this);
     m_checkout = new Checkout(*m_ui, m_session, *m_lines, this);
     m_receipts = new ReceiptPrinting(*m_ui, m_session, this);
-    m_checkout->SetReceiptPrinter([this] { m_receipts->PrintReceipt(); });
-    connect(this, &MainWindow::previewRequested, this, &MainWindow::OpenPreview);
-    connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::AddLine);
-    connect(this, &MainWindow::printRequested, m_checkout, &Checkout::PrintAndSave);
-    connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] { m_checkout->SaveSale(); });
+    m_checkout->setReceiptPrinter([this] { m_receipts->printReceipt(); });
+    connect(this, &MainWindow::previewRequested, this, &MainWindow::openPreview);
+    connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::addLine);
+    connect(this, &MainWindow::printRequested, m_checkout, &Checkout::printAndSave);
+    connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] { m_checkout->saveSale(); });
 
     connect(m_ui->按钮_添加商品, &QPushButton::clicked, this, &MainWindow::addLineRequested);
     connect(m_ui->按钮_打印小票, &QPushButton::clicked, this, &MainWindow::printRequested);
     connect(m_ui->按钮_仅保存小票, &QPushButton::clicked, this, &MainWindow::saveOnlyRequested);
     connect(m_ui->按钮_打印预览, &QPushButton::clicked, this, &MainWindow::previewRequested);
-    connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::ShowCustomerArea);
-    connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::OpenCalculator);
-    connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::OpenTextEditor);
+    connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::showCustomerArea);
+    connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
+    connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
 
     // Their windows come with later parts of the program.
     for (QAction* pending : {m_ui->菜单_软件设置, m_ui->菜单_统计销售})
@@ -94,9 +94,9 @@ MainWindow::~MainWindow()
     delete m_receipts;
 }
 
-void MainWindow::RunStartupRoutine()
+void MainWindow::runStartupRoutine()
 {
-    LookUpRole();
+    lookUpRole();
     if (!m_hotKeys)
         m_hotKeys = new HotKeys(
             this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
@@ -104,211 +104,211 @@ void MainWindow::RunStartupRoutine()
     setWindowTitle(QStringLiteral("Quorrelv1.0          收银员：") + m_session.currentUser + u'(' +
                    m_session.currentRole + u')');
     m_ui->编辑框_收银员->setText(m_session.currentUser);
-    ApplyRoleToCashierUnits();
-    LoadTicketFormatInto(m_session, this);
-    FillPaymentMethods();
-    m_ui->编辑框_备注->setPlainText(ui::ReadSetting(m_session.db, QStringLiteral("备注"), this));
-    m_ui->编辑框_店名->setText(ui::ReadSetting(m_session.db, QStringLiteral("店名"), this));
-    ShowStartupTicketNumber();
-    ApplyPhoneSetting();
-    ApplyCustomerSetting();
-    ApplyDiscountSetting();
-    ApplyPaymentMethodSetting();
-    LoadPrintSettings();
+    applyRoleToCashierUnits();
+    loadTicketFormatInto(m_session, this);
+    fillPaymentMethods();
+    m_ui->编辑框_备注->setPlainText(ui::readSetting(m_session.db, QStringLiteral("备注"), this));
+    m_ui->编辑框_店名->setText(ui::readSetting(m_session.db, QStringLiteral("店名"), this));
+    showStartupTicketNumber();
+    applyPhoneSetting();
+    applyCustomerSetting();
+    applyDiscountSetting();
+    applyPaymentMethodSetting();
+    loadPrintSettings();
     m_ui->按钮_删除->setEnabled(false);
     m_ui->按钮_修改->setEnabled(false);
     m_ui->编辑框_名称->setFocus();
-    FillCashiers();
-    TickClock();
+    fillCashiers();
+    tickClock();
     m_clock->start();
     QCoreApplication::processEvents();
 }
 
-void MainWindow::OpenPreview()
+void MainWindow::openPreview()
 {
     PreviewWindow preview(*m_receipts, this);
     preview.exec();
 }
 
-void MainWindow::OpenTicketFormatWindow()
+void MainWindow::openTicketFormatWindow()
 {
     TicketFormatWindow window(
-        m_session, [this] { RunStartupRoutine(); }, nullptr, this);
+        m_session, [this] { runStartupRoutine(); }, nullptr, this);
     window.exec();
 }
 
-void MainWindow::LookUpRole()
+void MainWindow::lookUpRole()
 {
     m_session.currentRole.clear();
-    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录 where  用户名=?"),
+    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录 where  用户名=?"),
                              {m_session.currentUser}, this);
     if (!records)
         return;
-    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
-        m_session.currentRole = records->Text(QStringLiteral("权限"));
-    records->Close();
+    for (records->moveFirst(); !records->atEnd(); records->moveNext())
+        m_session.currentRole = records->text(QStringLiteral("权限"));
+    records->close();
 }
 
-void MainWindow::ApplyRoleToCashierUnits()
+void MainWindow::applyRoleToCashierUnits()
 {
-    const bool administrator = m_session.IsAdministrator();
+    const bool administrator = m_session.isAdministrator();
     m_ui->编辑框_收银员->setEnabled(administrator);
     m_ui->组合框_收银员->setEnabled(administrator);
     m_ui->按钮_仅保存小票->setEnabled(administrator);
 }
 
-void MainWindow::ShowStartupTicketNumber()
+void MainWindow::showStartupTicketNumber()
 {
-    const std::optional<QString> last = LastTicketNumber(m_session.db);
+    const std::optional<QString> last = lastTicketNumber(m_session.db);
     if (!last)
-        MessageBox::Inform(ui::kQueryFailed, this);
+        MessageBox::inform(ui::kQueryFailed, this);
     m_ui->编辑框_单号->setText(
-        StartupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::Now().date()));
+        startupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::now().date()));
 }
 
-void MainWindow::FillPaymentMethods()
+void MainWindow::fillPaymentMethods()
 {
     QComboBox* combo = m_ui->组合框_付款方式;
     combo->clear();
-    if (auto records = ui::Query(m_session.db, QStringLiteral("select * from 付款方式"), {}, this)) {
-        for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
-            combo->addItem(records->Text(QStringLiteral("方式")), records->ReadField(QStringLiteral("ID")));
-        records->Close();
+    if (auto records = ui::query(m_session.db, QStringLiteral("select * from 付款方式"), {}, this)) {
+        for (records->moveFirst(); !records->atEnd(); records->moveNext())
+            combo->addItem(records->text(QStringLiteral("方式")), records->readField(QStringLiteral("ID")));
+        records->close();
     }
     m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
 }
 
-void MainWindow::ApplyFlagSetting(const QString& column, const std::function<void(bool)>& apply)
+void MainWindow::applyFlagSetting(const QString& column, const std::function<void(bool)>& apply)
 {
-    const QString value = ui::ReadSetting(m_session.db, column, this);
+    const QString value = ui::readSetting(m_session.db, column, this);
     if (value == kOff)
         apply(false);
     else if (value == kOn)
         apply(true);
 }
 
-void MainWindow::ApplyPhoneSetting()
+void MainWindow::applyPhoneSetting()
 {
-    ApplyFlagSetting(QStringLiteral("电话"), [this](bool on) {
+    applyFlagSetting(QStringLiteral("电话"), [this](bool on) {
         m_ui->选择框_电话->setChecked(on);
         m_ui->组合框_电话->setEnabled(on);
         m_ui->编辑框_电话->setEnabled(on);
         if (on)
-            ShowCustomerLookups();
+            showCustomerLookups();
     });
 }
 
-void MainWindow::ApplyCustomerSetting()
+void MainWindow::applyCustomerSetting()
 {
-    ApplyFlagSetting(QStringLiteral("客户"), [this](bool on) {
+    applyFlagSetting(QStringLiteral("客户"), [this](bool on) {
         m_ui->选择框_客户->setChecked(on);
         m_ui->组合框_客户->setEnabled(on);
         m_ui->编辑框_客户->setEnabled(false); // the name is picked from the list
         if (on)
-            ShowCustomerLookups();
+            showCustomerLookups();
     });
 }
 
-void MainWindow::ApplyDiscountSetting()
+void MainWindow::applyDiscountSetting()
 {
-    ApplyFlagSetting(QStringLiteral("折扣"), [this](bool on) {
+    applyFlagSetting(QStringLiteral("折扣"), [this](bool on) {
         m_ui->选择框_折扣->setChecked(on);
         m_ui->组合框_折扣->setEnabled(on);
     });
 }
 
-void MainWindow::ApplyPaymentMethodSetting()
+void MainWindow::applyPaymentMethodSetting()
 {
-    ApplyFlagSetting(QStringLiteral("付款方式的选中"), [this](bool on) {
+    applyFlagSetting(QStringLiteral("付款方式的选中"), [this](bool on) {
         m_ui->选择框_付款方式->setChecked(on);
         m_ui->编辑框_付款方式->setEnabled(on);
         m_ui->组合框_付款方式->setEnabled(on);
     });
 }
 
-void MainWindow::ShowCustomerLookups()
+void MainWindow::showCustomerLookups()
 {
-    FillCustomerLists();
+    fillCustomerLists();
     m_ui->按钮_客户栏->setChecked(true);
 }
 
-void MainWindow::LoadPrintSettings()
+void MainWindow::loadPrintSettings()
 {
     auto flag = [this](const char16_t* column) {
-        return ui::ReadSetting(m_session.db, QString::fromUtf16(column), this) == kOn;
+        return ui::readSetting(m_session.db, QString::fromUtf16(column), this) == kOn;
     };
     auto whole = [this](const char16_t* column) {
-        return static_cast<int>(TextToNumber(ui::ReadSetting(m_session.db, QString::fromUtf16(column), this)));
+        return static_cast<int>(textToNumber(ui::readSetting(m_session.db, QString::fromUtf16(column), this)));
     };
     PrintSettings& print = m_session.print;
     print.showPrintFinished = flag(u"显示打印完毕");
     print.askPrintAgain = flag(u"提示再次打印");
     print.printUnitPrice = flag(u"打印单价");
     print.saveSalesRecords = flag(u"保存销售记录");
-    print.printLogo = ReadPrintLogoFlagOrReport() == kOn;
+    print.printLogo = readPrintLogoFlagOrReport() == kOn;
     print.paperMargin = whole(u"纸张边距");
     print.printOffset = whole(u"打印偏差");
 }
 
-QString MainWindow::ReadPrintLogoFlagOrReport()
+QString MainWindow::readPrintLogoFlagOrReport()
 {
-    const std::optional<QString> value = ReadPrintLogoFlag(m_session.db);
+    const std::optional<QString> value = readPrintLogoFlag(m_session.db);
     if (!value) {
-        ReportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(m_session.db, this);
         return QString();
     }
     return *value;
 }
 
-void MainWindow::FillCashiers()
+void MainWindow::fillCashiers()
 {
     QComboBox* combo = m_ui->组合框_收银员;
     combo->clear();
-    auto records = ui::Query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
+    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
     if (!records)
         return;
-    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext())
-        combo->addItem(records->Text(QStringLiteral("用户名")), records->ReadField(QStringLiteral("ID")));
-    records->Close();
+    for (records->moveFirst(); !records->atEnd(); records->moveNext())
+        combo->addItem(records->text(QStringLiteral("用户名")), records->readField(QStringLiteral("ID")));
+    records->close();
 }
 
-void MainWindow::FillCustomerLists()
+void MainWindow::fillCustomerLists()
 {
     QComboBox* phones = m_ui->组合框_电话;
     QComboBox* names = m_ui->组合框_客户;
     phones->clear();
     names->clear();
-    auto records = ui::Query(m_session.db, QStringLiteral("select * from 客户资料"), {}, this);
+    auto records = ui::query(m_session.db, QStringLiteral("select * from 客户资料"), {}, this);
     if (!records)
         return;
-    for (records->MoveFirst(); !records->AtEnd(); records->MoveNext()) {
-        phones->addItem(records->Text(QStringLiteral("电话")));
-        names->addItem(records->Text(QStringLiteral("姓名")));
+    for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
+        phones->addItem(records->text(QStringLiteral("电话")));
+        names->addItem(records->text(QStringLiteral("姓名")));
     }
-    records->Close();
+    records->close();
 }
 
-void MainWindow::ShowCustomerArea(bool show)
+void MainWindow::showCustomerArea(bool show)
 {
     m_ui->按钮_客户栏->setText(show ? QStringLiteral("客户 «") : QStringLiteral("客户 »"));
     setFixedSize(show ? kWideWidth : m_narrowWidth, height());
 }
 
-void MainWindow::TickClock()
+void MainWindow::tickClock()
 {
-    m_ui->编辑框_时间->setText(DateTimeText(Clock::Now()));
+    m_ui->编辑框_时间->setText(dateTimeText(Clock::now()));
 }
 
-void MainWindow::OpenCalculator()
+void MainWindow::openCalculator()
 {
-    if (!Launcher::OpenCalculator())
-        MessageBox::Inform(QStringLiteral("没有找到计算器程序，请先安装计算器（如 gnome-calculator）。"), this);
+    if (!Launcher::openCalculator())
+        MessageBox::inform(QStringLiteral("没有找到计算器程序，请先安装计算器（如 gnome-calculator）。"), this);
 }
 
-void MainWindow::OpenTextEditor()
+void MainWindow::openTextEditor()
 {
-    if (!Launcher::OpenTextEditor())
-        MessageBox::Inform(QStringLiteral("没有找到记事本程序，请先安装文本编辑器（如 gedit）。"), this);
+    if (!Launcher::openTextEditor())
+        MessageBox::inform(QStringLiteral("没有找到记事本程序，请先安装文本编辑器（如 gedit）。"), this);
 }
 
 } // namespace quorrel

@@ -30,16 +30,16 @@ public:
 
     // The opening routine: role, caption, cashier, ticket number, settings, lists. Runs when the
     // window opens and again after the ticket format changes; the hot keys are installed once.
-    void RunStartupRoutine();
+    void runStartupRoutine();
 
-    Ui::MainWindow& Units() { return *m_ui; }
-    LineItems& Lines() { return *m_lines; }
-    ProductLookup& Products() { return *m_products; }
-    Checkout& Payment() { return *m_checkout; }
-    ReceiptPrinting& Receipts() { return *m_receipts; }
+    Ui::MainWindow& units() { return *m_ui; }
+    LineItems& lines() { return *m_lines; }
+    ProductLookup& products() { return *m_products; }
+    Checkout& payment() { return *m_checkout; }
+    ReceiptPrinting& receipts() { return *m_receipts; }
 
     // Opens the ticket-format window (reached from the settings window).
-    void OpenTicketFormatWindow();
+    void openTicketFormatWindow();
 
 signals:
     void addLineRequested();  // "添加", Enter
@@ -48,28 +48,28 @@ signals:
     void previewRequested();  // "打印预览"
 
 private:
-    void LookUpRole();
-    void ApplyRoleToCashierUnits();
-    void ShowStartupTicketNumber();
-    void FillPaymentMethods();
+    void lookUpRole();
+    void applyRoleToCashierUnits();
+    void showStartupTicketNumber();
+    void fillPaymentMethods();
     // Runs `apply` with the flag's state when the settings column holds "真" or "假"; any other
     // value leaves the units as they are.
-    void ApplyFlagSetting(const QString& column, const std::function<void(bool)>& apply);
-    void ApplyPhoneSetting();
-    void ApplyCustomerSetting();
-    void ApplyDiscountSetting();
-    void ApplyPaymentMethodSetting();
-    void LoadPrintSettings();
-    QString ReadPrintLogoFlagOrReport();
-    void FillCashiers();
-    void FillCustomerLists();
-    void ShowCustomerLookups();
+    void applyFlagSetting(const QString& column, const std::function<void(bool)>& apply);
+    void applyPhoneSetting();
+    void applyCustomerSetting();
+    void applyDiscountSetting();
+    void applyPaymentMethodSetting();
+    void loadPrintSettings();
+    QString readPrintLogoFlagOrReport();
+    void fillCashiers();
+    void fillCustomerLists();
+    void showCustomerLookups();
 
-    void ShowCustomerArea(bool show);
-    void TickClock();
-    void OpenCalculator();
-    void OpenTextEditor();
-    void OpenPreview();
+    void showCustomerArea(bool show);
+    void tickClock();
+    void openCalculator();
+    void openTextEditor();
+    void openPreview();
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Session& m_session;

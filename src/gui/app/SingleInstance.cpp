@@ -7,10 +7,10 @@
 
 namespace quorrel {
 
-SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? DefaultLockPath() : std::move(lockPath))
+SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? defaultLockPath() : std::move(lockPath))
 {}
 
-QString SingleInstance::DefaultLockPath()
+QString SingleInstance::defaultLockPath()
 {
     QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (directory.isEmpty())
@@ -19,7 +19,7 @@ QString SingleInstance::DefaultLockPath()
     return directory + u'/' + exe + QStringLiteral(".lock");
 }
 
-bool SingleInstance::Acquire()
+bool SingleInstance::acquire()
 {
     if (m_lock && m_lock->isLocked())
         return true;
@@ -33,7 +33,7 @@ bool SingleInstance::Acquire()
 
 namespace quorrel {
 
-void SingleInstance::Release()
+void SingleInstance::release()
 {
     if (m_lock)
         m_lock->unlock();

@@ -16,12 +16,12 @@ public:
     explicit SingleInstance(QString lockPath = QString());
 
     // False when another running copy holds the lock.
-    bool Acquire();
+    bool acquire();
     // Lets another copy start, as when this one hands over to a new copy of itself.
-    void Release();
-    QString LockPath() const { return m_path; }
+    void release();
+    QString lockPath() const { return m_path; }
 
-    static QString DefaultLockPath();
+    static QString defaultLockPath();
 
 private:
     QString m_path;

@@ -12,25 +12,25 @@ BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent)
 
 BoardWidget::~BoardWidget() = default;
 
-ImagePrinter& BoardWidget::BeginDrawing()
+ImagePrinter& BoardWidget::beginDrawing()
 {
     m_board = std::make_unique<ImagePrinter>(size(), logicalDpiY());
-    m_board->ClearBoard();
-    m_board->StartDocument();
+    m_board->clearBoard();
+    m_board->startDocument();
     return *m_board;
 }
 
-void BoardWidget::EndDrawing()
+void BoardWidget::endDrawing()
 {
     if (m_board)
-        m_board->EndDocument();
+        m_board->endDocument();
     update();
 }
 
-const QImage& BoardWidget::Picture() const
+const QImage& BoardWidget::picture() const
 {
     static const QImage none;
-    return m_board ? m_board->Image() : none;
+    return m_board ? m_board->image() : none;
 }
 
 void BoardWidget::paintEvent(QPaintEvent* event)
@@ -38,7 +38,7 @@ void BoardWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
     if (m_board)
-        painter.drawImage(QPoint(0, 0), m_board->Image());
+        painter.drawImage(QPoint(0, 0), m_board->image());
 }
 
 } // namespace quorrel

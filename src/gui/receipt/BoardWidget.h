@@ -17,11 +17,11 @@ public:
     explicit BoardWidget(QWidget* parent = nullptr);
     ~BoardWidget() override;
 
-    // A fresh white board of the widget's size; draw on it, then EndDrawing().
-    ImagePrinter& BeginDrawing();
-    void EndDrawing();
+    // A fresh white board of the widget's size; draw on it, then endDrawing().
+    ImagePrinter& beginDrawing();
+    void endDrawing();
 
-    const QImage& Picture() const;
+    const QImage& picture() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,12 +2,12 @@
 
 #include "ui_LogoWindow.h"
 
-#include "gui/widgets/FileDialog.h"
-#include "gui/widgets/MessageBox.h"
-#include "core/shop/Session.h"
 #include "core/receipt/LogoImage.h"
 #include "core/receipt/LogoStore.h"
+#include "core/shop/Session.h"
 #include "core/shop/Settings.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
 #include <QFile>
@@ -22,7 +22,7 @@ const QString kStoreFailed = QStringLiteral("数据添加失败！");
 const QString kStored = QStringLiteral("数据添加成功！");
 
 // The whole file; nullopt when it cannot be read.
-std::optional<QByteArray> ReadWholeFile(const QString& path)
+std::optional<QByteArray> readWholeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -39,10 +39,10 @@ std::optional<QByteArray> ReadWholeFile(const QString& path)
 
 } // namespace
 
-void ReportLogoReadFailed(Database& db, QWidget* owner)
+void reportLogoReadFailed(Database& db, QWidget* owner)
 {
-    qWarning().noquote() << "logo read failed:" << db.LastError();
-    MessageBox::Error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, owner);
+    qWarning().noquote() << "logo read failed:" << db.lastError();
+    MessageBox::error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, owner);
 }
 
 LogoWindow::LogoWindow(Session& session, QWidget* parent)
@@ -50,54 +50,54 @@ LogoWindow::LogoWindow(Session& session, QWidget* parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LogoWindow::PrintLogoClicked);
-    connect(m_ui->按钮_更改logo, &QPushButton::clicked, this, &LogoWindow::ChangeLogoClicked);
-    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &LogoWindow::SaveOffsetClicked);
+    connect(m_ui->选择框1, &QCheckBox::clicked, this, &LogoWindow::printLogoClicked);
+    connect(m_ui->按钮_更改logo, &QPushButton::clicked, this, &LogoWindow::changeLogoClicked);
+    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &LogoWindow::saveOffsetClicked);
     connect(m_ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
 
-    LoadLogoIntoPicture();
-    LoadOffsetIntoBox();
-    LoadPrintFlag();
+    loadLogoIntoPicture();
+    loadOffsetIntoBox();
+    loadPrintFlag();
 }
 
 LogoWindow::~LogoWindow() = default;
 
-void LogoWindow::LoadLogoIntoPicture()
+void LogoWindow::loadLogoIntoPicture()
 {
-    const std::optional<QByteArray> logo = LoadLogoImage(m_session.db);
+    const std::optional<QByteArray> logo = loadLogoImage(m_session.db);
     if (!logo) {
-        ReportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(m_session.db, this);
         return;
     }
-    ShowLogo(*logo);
+    showLogo(*logo);
 }
 
-void LogoWindow::LoadOffsetIntoBox()
+void LogoWindow::loadOffsetIntoBox()
 {
-    const std::optional<int> offset = LoadLogoOffset(m_session.db);
+    const std::optional<int> offset = loadLogoOffset(m_session.db);
     if (!offset) {
-        ReportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(m_session.db, this);
         return;
     }
     m_ui->编辑框1->setText(QString::number(*offset));
 }
 
-void LogoWindow::LoadPrintFlag()
+void LogoWindow::loadPrintFlag()
 {
-    const std::optional<QString> flag = ReadPrintLogoFlag(m_session.db);
+    const std::optional<QString> flag = readPrintLogoFlag(m_session.db);
     if (!flag) {
-        ReportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(m_session.db, this);
     }
     const bool on = flag.value_or(QString()) == kOn;
     m_ui->选择框1->setChecked(on);
     m_session.print.printLogo = on;
 }
 
-void LogoWindow::ShowLogo(const QByteArray& bytes)
+void LogoWindow::showLogo(const QByteArray& bytes)
 {
     m_logo = bytes;
     m_logoKnown = true;
-    const QImage image = DecodeLogo(bytes);
+    const QImage image = decodeLogo(bytes);
     if (image.isNull()) {
         m_ui->图片框1->clear();
         return;
@@ -107,46 +107,46 @@ void LogoWindow::ShowLogo(const QByteArray& bytes)
         QPixmap::fromImage(image.scaled(m_ui->图片框1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
-void LogoWindow::PrintLogoClicked(bool checked)
+void LogoWindow::printLogoClicked(bool checked)
 {
-    if (!StorePrintLogoFlag(m_session.db, checked)) {
+    if (!storePrintLogoFlag(m_session.db, checked)) {
         // The box stays as the user set it; receipts keep following the stored flag.
-        qWarning().noquote() << "logo flag update failed:" << m_session.db.LastError();
-        MessageBox::Inform(kFlagFailed, this);
+        qWarning().noquote() << "logo flag update failed:" << m_session.db.lastError();
+        MessageBox::inform(kFlagFailed, this);
         return;
     }
     m_session.print.printLogo = checked;
 }
 
-void LogoWindow::ChangeLogoClicked()
+void LogoWindow::changeLogoClicked()
 {
-    const QString path = FileDialog::OpenFileName(this, QString(), QStringLiteral("所有文件 (*)"));
+    const QString path = FileDialog::openFileName(this, QString(), QStringLiteral("所有文件 (*)"));
     if (!path.isEmpty()) {
         // A file that cannot be read must not replace the stored logo with nothing.
-        const std::optional<QByteArray> bytes = ReadWholeFile(path);
+        const std::optional<QByteArray> bytes = readWholeFile(path);
         if (!bytes) {
-            MessageBox::Error(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageBox::kDefaultCaption, this);
+            MessageBox::error(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageBox::kDefaultCaption, this);
             return;
         }
-        ShowLogo(*bytes);
+        showLogo(*bytes);
     } else if (!m_logoKnown)
         return; // the stored logo was never read: storing "it" again would wipe it out
-    if (!StoreLogoImage(m_session.db, m_logo)) {
-        qWarning().noquote() << "logo update failed:" << m_session.db.LastError();
-        MessageBox::Error(kStoreFailed, MessageBox::kDefaultCaption, this);
+    if (!storeLogoImage(m_session.db, m_logo)) {
+        qWarning().noquote() << "logo update failed:" << m_session.db.lastError();
+        MessageBox::error(kStoreFailed, MessageBox::kDefaultCaption, this);
         return;
     }
-    MessageBox::Show(kStored, MessageBox::kDefaultCaption, this, MessageButtons::Ok, MessageIcon::Information);
+    MessageBox::show(kStored, MessageBox::kDefaultCaption, this, MessageButtons::Ok, MessageIcon::Information);
 }
 
-void LogoWindow::SaveOffsetClicked()
+void LogoWindow::saveOffsetClicked()
 {
-    if (!StoreLogoOffset(m_session.db, m_ui->编辑框1->text())) {
-        qWarning().noquote() << "logo offset update failed:" << m_session.db.LastError();
-        MessageBox::Error(kStoreFailed, MessageBox::kDefaultCaption, this);
+    if (!storeLogoOffset(m_session.db, m_ui->编辑框1->text())) {
+        qWarning().noquote() << "logo offset update failed:" << m_session.db.lastError();
+        MessageBox::error(kStoreFailed, MessageBox::kDefaultCaption, this);
         return;
     }
-    LoadOffsetIntoBox();
+    loadOffsetIntoBox();
 }
 
 } // namespace quorrel

@@ -15,7 +15,7 @@ class Database;
 
 // Tells the user that the logo or its settings could not be read ("logo数据打开失败！"), wherever
 // they are read: the logo window, the receipt, the main window's start-up.
-void ReportLogoReadFailed(Database& db, QWidget* owner);
+void reportLogoReadFailed(Database& db, QWidget* owner);
 
 struct Session;
 
@@ -29,14 +29,14 @@ public:
     ~LogoWindow() override;
 
 private:
-    void LoadLogoIntoPicture();
-    void LoadOffsetIntoBox();
-    void LoadPrintFlag();
-    void ShowLogo(const QByteArray& bytes);
+    void loadLogoIntoPicture();
+    void loadOffsetIntoBox();
+    void loadPrintFlag();
+    void showLogo(const QByteArray& bytes);
 
-    void PrintLogoClicked(bool checked);
-    void ChangeLogoClicked();
-    void SaveOffsetClicked();
+    void printLogoClicked(bool checked);
+    void changeLogoClicked();
+    void saveOffsetClicked();
 
     std::unique_ptr<Ui::LogoWindow> m_ui;
     Session& m_session;

@@ -14,24 +14,24 @@ PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, QWidget* mainWindow)
     : QDialog(mainWindow), m_ui(std::make_unique<Ui::PreviewWindow>()), m_receipts(receipts), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
-    ShowPreview();
+    showPreview();
 }
 
 PreviewWindow::~PreviewWindow() = default;
 
-void PreviewWindow::ShowPreview()
+void PreviewWindow::showPreview()
 {
     if (m_mainWindow) {
         const QRect main = m_mainWindow->geometry();
         setGeometry(kDesignedLeft, main.top(), width(), main.height());
         m_ui->标签1->move(m_ui->标签1->x(), qMin(m_ui->标签1->y(), height() - m_ui->标签1->height() - 4));
     }
-    const ReceiptSettings settings = m_receipts.ReadSettings();
+    const ReceiptSettings settings = m_receipts.readSettings();
     if (settings.paperMargin != 0)
         m_ui->画板1->move(m_ui->画板1->x() + settings.paperMargin, m_ui->画板1->y());
-    ImagePrinter& board = m_ui->画板1->BeginDrawing();
-    LayOutReceipt(board, m_receipts.ContentFromWindow(), settings, ReceiptStyle::Preview);
-    m_ui->画板1->EndDrawing();
+    ImagePrinter& board = m_ui->画板1->beginDrawing();
+    layOutReceipt(board, m_receipts.contentFromWindow(), settings, ReceiptStyle::Preview);
+    m_ui->画板1->endDrawing();
 }
 
 } // namespace quorrel

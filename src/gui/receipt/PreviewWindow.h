@@ -23,7 +23,7 @@ public:
     ~PreviewWindow() override;
 
     // Draws the receipt once; run when the window has been made.
-    void ShowPreview();
+    void showPreview();
 
 private:
     std::unique_ptr<Ui::PreviewWindow> m_ui;

@@ -2,8 +2,8 @@
 
 #include "ui_PrinterSelectWindow.h"
 
-#include "gui/widgets/MessageBox.h"
 #include "core/receipt/CupsDestinations.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
 
@@ -14,42 +14,42 @@ PrinterSelectWindow::PrinterSelectWindow(QWidget* parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &PrinterSelectWindow::SaveClicked);
+    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &PrinterSelectWindow::saveClicked);
     connect(m_ui->按钮1, &QPushButton::clicked, this, &QDialog::reject);
-    LoadPrinters();
+    loadPrinters();
 }
 
 PrinterSelectWindow::~PrinterSelectWindow() = default;
 
 // The list is filled once, when the window opens.
-void PrinterSelectWindow::LoadPrinters()
+void PrinterSelectWindow::loadPrinters()
 {
     QComboBox* list = m_ui->组合框_打印机名称;
     list->clear();
     QString error;
-    const std::optional<QStringList> names = LocalPrinterNames(&error);
+    const std::optional<QStringList> names = localPrinterNames(&error);
     if (!names) {
         qWarning().noquote() << "printer list:" << error;
-        MessageBox::Inform(kEnumerationFailed, this);
+        MessageBox::inform(kEnumerationFailed, this);
         return;
     }
     list->addItems(*names);
     // CUPS lists queues by name, so a name comes before the longer names that begin with it and the
     // prefix search lands on the default itself. Without a default nothing is selected.
-    list->setCurrentIndex(FindPrinterByPrefix(*names, UserDefaultPrinter()));
+    list->setCurrentIndex(findPrinterByPrefix(*names, userDefaultPrinter()));
 }
 
-void PrinterSelectWindow::SaveClicked()
+void PrinterSelectWindow::saveClicked()
 {
     const QComboBox* list = m_ui->组合框_打印机名称;
     if (list->currentIndex() < 0) {
-        MessageBox::Inform(kNoPrinterChosen, this);
+        MessageBox::inform(kNoPrinterChosen, this);
         return;
     }
     QString error;
-    if (!SetUserDefaultPrinter(list->currentText(), &error)) {
+    if (!setUserDefaultPrinter(list->currentText(), &error)) {
         qWarning().noquote() << "default printer:" << error;
-        MessageBox::Inform(kSaveFailed, this);
+        MessageBox::inform(kSaveFailed, this);
     }
 }
 

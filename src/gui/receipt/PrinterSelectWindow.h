@@ -24,8 +24,8 @@ public:
     ~PrinterSelectWindow() override;
 
 private:
-    void LoadPrinters();
-    void SaveClicked();
+    void loadPrinters();
+    void saveClicked();
 
     std::unique_ptr<Ui::PrinterSelectWindow> m_ui;
 };

@@ -2,11 +2,11 @@
 
 #include "ui_MainWindow.h"
 
-#include "gui/widgets/MessageBox.h"
-#include "core/shop/Session.h"
 #include "core/receipt/LogoStore.h"
+#include "core/shop/Session.h"
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/SystemPrinter.h"
+#include "gui/widgets/MessageBox.h"
 
 namespace quorrel {
 
@@ -15,7 +15,7 @@ ReceiptPrinting::PrinterFactory g_factory;
 const QString kHint = QStringLiteral("提示:");
 } // namespace
 
-void ReceiptPrinting::SetPrinterFactory(PrinterFactory factory)
+void ReceiptPrinting::setPrinterFactory(PrinterFactory factory)
 {
     g_factory = std::move(factory);
 }
@@ -26,14 +26,14 @@ ReceiptPrinting::ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* 
 
 ReceiptPrinting::~ReceiptPrinting() = default;
 
-Printer& ReceiptPrinting::CurrentPrinter()
+Printer& ReceiptPrinting::currentPrinter()
 {
     if (!m_printer)
         m_printer = g_factory ? g_factory() : std::make_unique<SystemPrinter>(m_owner);
     return *m_printer;
 }
 
-ReceiptContent ReceiptPrinting::ContentFromWindow() const
+ReceiptContent ReceiptPrinting::contentFromWindow() const
 {
     ReceiptContent content;
     content.shopName = m_ui.编辑框_店名->text();
@@ -55,34 +55,34 @@ ReceiptContent ReceiptPrinting::ContentFromWindow() const
     return content;
 }
 
-ReceiptSettings ReceiptPrinting::ReadSettings()
+ReceiptSettings ReceiptPrinting::readSettings()
 {
-    if (const std::optional<int> offset = LoadLogoOffset(m_session.db))
+    if (const std::optional<int> offset = loadLogoOffset(m_session.db))
         m_logoOffset = *offset;
     else
-        ReportLogoReadFailed(m_session.db, m_owner);
+        reportLogoReadFailed(m_session.db, m_owner);
     const PrintSettings& print = m_session.print;
     if (print.printLogo) {
-        if (const std::optional<QByteArray> logo = LoadLogoImage(m_session.db))
+        if (const std::optional<QByteArray> logo = loadLogoImage(m_session.db))
             m_logo = *logo;
         else
-            ReportLogoReadFailed(m_session.db, m_owner);
+            reportLogoReadFailed(m_session.db, m_owner);
     }
     return ReceiptSettings{print.printUnitPrice, print.printLogo, print.paperMargin,
                            print.printOffset,    m_logoOffset,    m_logo};
 }
 
-void ReceiptPrinting::PrintReceipt()
+void ReceiptPrinting::printReceipt()
 {
     for (;;) {
-        const ReceiptSettings settings = ReadSettings();
-        const bool printed = LayOutReceipt(CurrentPrinter(), ContentFromWindow(), settings, ReceiptStyle::Printed);
+        const ReceiptSettings settings = readSettings();
+        const bool printed = layOutReceipt(currentPrinter(), contentFromWindow(), settings, ReceiptStyle::Printed);
         if (!printed) // never report a receipt that did not reach the printer as printed
-            MessageBox::Error(QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint,
+            MessageBox::error(QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint,
                               m_owner);
         else if (m_session.print.showPrintFinished)
-            MessageBox::Show(QStringLiteral("打印完毕"), kHint, m_owner);
-        if (!m_session.print.askPrintAgain || MessageBox::Show(QStringLiteral("打印完毕,是否再次打印！"), kHint,
+            MessageBox::show(QStringLiteral("打印完毕"), kHint, m_owner);
+        if (!m_session.print.askPrintAgain || MessageBox::show(QStringLiteral("打印完毕,是否再次打印！"), kHint,
                                                                m_owner, MessageButtons::YesNo) != MessageAnswer::Yes)
             return;
     }

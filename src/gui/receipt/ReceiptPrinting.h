@@ -26,19 +26,19 @@ public:
 
     // One job per run; after "打印完毕" (or the news that nothing was printed) and the question to
     // print again as configured, repeats until the user declines. Never fails towards the caller.
-    void PrintReceipt();
+    void printReceipt();
 
     // The receipt as the window shows it now.
-    ReceiptContent ContentFromWindow() const;
+    ReceiptContent contentFromWindow() const;
     // The settings held in memory with the logo offset and the logo read afresh; a failed read shows
     // "logo数据打开失败！" and keeps the value read before.
-    ReceiptSettings ReadSettings();
+    ReceiptSettings readSettings();
 
-    Printer& CurrentPrinter();
+    Printer& currentPrinter();
 
     // Tests replace the system printer here; an empty factory restores it.
     using PrinterFactory = std::function<std::unique_ptr<Printer>()>;
-    static void SetPrinterFactory(PrinterFactory factory);
+    static void setPrinterFactory(PrinterFactory factory);
 
 private:
     Ui::MainWindow& m_ui;

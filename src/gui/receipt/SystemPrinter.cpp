@@ -16,7 +16,7 @@ SystemPrinter::~SystemPrinter()
         m_painter.end();
 }
 
-QPaintDevice* SystemPrinter::BeginDevice()
+QPaintDevice* SystemPrinter::beginDevice()
 {
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     m_printer = std::make_unique<QPrinter>(printer, QPrinter::PrinterResolution);
@@ -36,17 +36,17 @@ QPaintDevice* SystemPrinter::BeginDevice()
     return m_printer.get();
 }
 
-bool SystemPrinter::NewPage()
+bool SystemPrinter::newPage()
 {
     return m_printer && m_printer->newPage();
 }
 
-int SystemPrinter::PageHeight() const
+int SystemPrinter::pageHeight() const
 {
-    return m_printer ? PrintableHeight(m_printer->pageLayout()) : 0;
+    return m_printer ? printableHeight(m_printer->pageLayout()) : 0;
 }
 
-bool SystemPrinter::FinishDevice()
+bool SystemPrinter::finishDevice()
 {
     const bool ok = m_printer && m_printer->printerState() != QPrinter::Error;
     if (!ok)

@@ -21,10 +21,10 @@ public:
     static inline const QString kJobName = QStringLiteral("未命名打印作业");
 
 protected:
-    QPaintDevice* BeginDevice() override;
-    bool NewPage() override;
-    int PageHeight() const override;
-    bool FinishDevice() override;
+    QPaintDevice* beginDevice() override;
+    bool newPage() override;
+    int pageHeight() const override;
+    bool finishDevice() override;
 
 private:
     QWidget* m_dialogOwner;

@@ -2,14 +2,14 @@
 
 #include "ui_MainWindow.h"
 
-#include "gui/widgets/MessageBox.h"
-#include "core/shop/Session.h"
-#include "gui/sales/LineItems.h"
 #include "core/sales/LineMath.h"
 #include "core/sales/SaleStore.h"
-#include "core/tickets/TicketNumbers.h"
+#include "core/shop/Session.h"
 #include "core/store/Clock.h"
 #include "core/store/Conversions.h"
+#include "core/tickets/TicketNumbers.h"
+#include "gui/sales/LineItems.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -22,53 +22,53 @@ Checkout::Checkout(Ui::MainWindow& ui, Session& session, LineItems& lines, QWidg
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMilliseconds);
-    connect(m_settle, &QTimer::timeout, this, &Checkout::ComputeChange);
-    connect(m_ui.编辑框_实收, &QLineEdit::textChanged, this, &Checkout::ReceivedChanged);
-    connect(m_ui.组合框_实收, &QComboBox::activated, this, &Checkout::ReceivedPicked);
-    connect(m_ui.组合框_实收->lineEdit(), &QLineEdit::textEdited, this, &Checkout::ReceivedComboTyped);
+    connect(m_settle, &QTimer::timeout, this, &Checkout::computeChange);
+    connect(m_ui.编辑框_实收, &QLineEdit::textChanged, this, &Checkout::receivedChanged);
+    connect(m_ui.组合框_实收, &QComboBox::activated, this, &Checkout::receivedPicked);
+    connect(m_ui.组合框_实收->lineEdit(), &QLineEdit::textEdited, this, &Checkout::receivedComboTyped);
     m_ui.组合框_实收->installEventFilter(this);
 }
 
-void Checkout::ReceivedChanged()
+void Checkout::receivedChanged()
 {
     if (m_receivedPicked) {
         m_settle->stop();
-        ComputeChange();
+        computeChange();
         return;
     }
     // Quick typing settles first; the window keeps handling input meanwhile.
     m_settle->start();
 }
 
-void Checkout::ComputeChange()
+void Checkout::computeChange()
 {
     m_receivedPicked = false;
-    const double change = TextToNumber(m_ui.编辑框_实收->text()) - TextToNumber(m_lines.AmountDue());
-    m_ui.编辑框_找零->setText(FormatMoney(DoubleToText(change)));
+    const double change = textToNumber(m_ui.编辑框_实收->text()) - textToNumber(m_lines.amountDue());
+    m_ui.编辑框_找零->setText(formatMoney(doubleToText(change)));
 }
 
-void Checkout::ReceivedPicked(int index)
+void Checkout::receivedPicked(int index)
 {
     if (index < 0)
         return;
     m_receivedPicked = true;
     const QString text = m_ui.组合框_实收->itemText(index);
     if (m_ui.编辑框_实收->text() == text)
-        ReceivedChanged(); // the same amount picked again still shows its change at once
+        receivedChanged(); // the same amount picked again still shows its change at once
     else
         m_ui.编辑框_实收->setText(text);
 }
 
-void Checkout::ReceivedComboTyped(const QString& text)
+void Checkout::receivedComboTyped(const QString& text)
 {
-    const double change = TextToNumber(text) - TextToNumber(m_lines.AmountDue());
-    m_ui.编辑框_找零->setText(DoubleToText(change));
+    const double change = textToNumber(text) - textToNumber(m_lines.amountDue());
+    m_ui.编辑框_找零->setText(doubleToText(change));
 }
 
-void Checkout::WheelOverReceivedCombo(int step)
+void Checkout::wheelOverReceivedCombo(int step)
 {
     QComboBox* combo = m_ui.组合框_实收;
-    const qint64 value = TextToWhole(combo->currentText());
+    const qint64 value = textToWhole(combo->currentText());
     if (value == 0 && step == -1)
         return;
     combo->setEditText(QString::number(value + step));
@@ -77,50 +77,50 @@ void Checkout::WheelOverReceivedCombo(int step)
 bool Checkout::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_ui.组合框_实收 && event->type() == QEvent::Wheel) {
-        const int notches = WheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        const int notches = wheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
         if (notches != 0)
-            WheelOverReceivedCombo(WheelStep(notches));
+            wheelOverReceivedCombo(wheelStep(notches));
         return true; // the combo's own wheel would pick entries
     }
     return QObject::eventFilter(watched, event);
 }
 
-void Checkout::PrintAndSave()
+void Checkout::printAndSave()
 {
-    if (m_lines.IsEmpty()) {
-        MessageBox::Inform(QStringLiteral("没有可以打印的数据！"), m_owner);
+    if (m_lines.isEmpty()) {
+        MessageBox::inform(QStringLiteral("没有可以打印的数据！"), m_owner);
         return;
     }
     // The receipt carries the number the sale is stored under: advance first, print (and reprint)
     // with it, then store without advancing again.
-    AdvanceTicketNumber();
+    advanceTicketNumber();
     if (m_printReceipt)
         m_printReceipt();
-    StoreShownSale();
+    storeShownSale();
 }
 
-bool Checkout::SaveSale()
+bool Checkout::saveSale()
 {
-    AdvanceTicketNumber();
-    return StoreShownSale();
+    advanceTicketNumber();
+    return storeShownSale();
 }
 
-void Checkout::AdvanceTicketNumber()
+void Checkout::advanceTicketNumber()
 {
     m_ui.编辑框_单号->setText(
-        quorrel::AdvanceTicketNumber(m_session.ticketFormat, m_ui.编辑框_单号->text(), Clock::Now().date()));
+        quorrel::advanceTicketNumber(m_session.ticketFormat, m_ui.编辑框_单号->text(), Clock::now().date()));
 }
 
-bool Checkout::StoreShownSale()
+bool Checkout::storeShownSale()
 {
     const SaleHeader header{m_ui.编辑框_单号->text(), m_ui.标签_总量->text(), m_ui.标签_总金额->text(),
                             m_ui.编辑框_收银员->text(), m_ui.编辑框_备注->toPlainText()};
-    if (!StoreSale(m_session.db, header, m_lines.Lines())) {
-        qWarning().noquote() << "sale not stored:" << m_session.db.LastError();
-        MessageBox::Inform(QStringLiteral("添加失败！"), m_owner);
+    if (!storeSale(m_session.db, header, m_lines.lines())) {
+        qWarning().noquote() << "sale not stored:" << m_session.db.lastError();
+        MessageBox::inform(QStringLiteral("添加失败！"), m_owner);
         return false;
     }
-    m_lines.Clear();
+    m_lines.clear();
     return true;
 }
 

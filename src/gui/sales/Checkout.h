@@ -26,24 +26,24 @@ public:
     static constexpr int kSettleMilliseconds = 500;
 
     // Prints the receipt under the next ticket number, then stores the sale under that same number.
-    void PrintAndSave();
+    void printAndSave();
     // Advances the ticket number and stores the sale without printing; true when it was stored.
-    bool SaveSale();
+    bool saveSale();
 
     // Receipt printing comes in through here so that the sale is saved only after it.
-    void SetReceiptPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
+    void setReceiptPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ReceivedChanged();
-    void ComputeChange();
-    void ReceivedPicked(int index);
-    void ReceivedComboTyped(const QString& text);
-    void WheelOverReceivedCombo(int step);
-    void AdvanceTicketNumber();
-    bool StoreShownSale();
+    void receivedChanged();
+    void computeChange();
+    void receivedPicked(int index);
+    void receivedComboTyped(const QString& text);
+    void wheelOverReceivedCombo(int step);
+    void advanceTicketNumber();
+    bool storeShownSale();
 
     Ui::MainWindow& m_ui;
     Session& m_session;

@@ -2,9 +2,9 @@
 
 #include "ui_MainWindow.h"
 
-#include "gui/widgets/MessageBox.h"
-#include "gui/sales/ProductLookup.h"
 #include "core/store/Conversions.h"
+#include "gui/sales/ProductLookup.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QWheelEvent>
 
@@ -14,7 +14,7 @@ namespace {
 
 const QString kHint = QStringLiteral("提示");
 
-void SetCells(QTreeWidgetItem* row, const LineCells& cells)
+void setCells(QTreeWidgetItem* row, const LineCells& cells)
 {
     row->setText(1, cells.name);
     row->setText(2, cells.quantity);
@@ -30,77 +30,77 @@ void SetCells(QTreeWidgetItem* row, const LineCells& cells)
 LineItems::LineItems(Ui::MainWindow& ui, ProductLookup& products, QWidget* owner)
     : QObject(owner), m_ui(ui), m_products(products), m_owner(owner)
 {
-    connect(m_ui.按钮_修改, &QPushButton::clicked, this, &LineItems::ChangeLine);
-    connect(m_ui.按钮_删除, &QPushButton::clicked, this, &LineItems::DeleteLines);
-    connect(m_ui.超级列表框1, &QTreeWidget::itemSelectionChanged, this, &LineItems::RowSelected);
-    connect(m_ui.选择框_折扣, &QCheckBox::clicked, this, &LineItems::DiscountToggled);
+    connect(m_ui.按钮_修改, &QPushButton::clicked, this, &LineItems::changeLine);
+    connect(m_ui.按钮_删除, &QPushButton::clicked, this, &LineItems::deleteLines);
+    connect(m_ui.超级列表框1, &QTreeWidget::itemSelectionChanged, this, &LineItems::rowSelected);
+    connect(m_ui.选择框_折扣, &QCheckBox::clicked, this, &LineItems::discountToggled);
     m_ui.编辑框_数量->installEventFilter(this);
     m_ui.编辑框_单价->installEventFilter(this);
 }
 
-LineEntry LineItems::Entry() const
+LineEntry LineItems::entry() const
 {
     return LineEntry{m_ui.编辑框_名称->text(), m_ui.编辑框_数量->text(), m_ui.编辑框_单价->text(),
                      m_ui.选择框_折扣->isChecked(), m_ui.组合框_折扣->currentText()};
 }
 
-void LineItems::AddLine()
+void LineItems::addLine()
 {
     if (m_ui.编辑框_名称->text().isEmpty()) {
-        MessageBox::Error(QStringLiteral("商品名称不能为空！"), kHint, m_owner);
+        MessageBox::error(QStringLiteral("商品名称不能为空！"), kHint, m_owner);
         return;
     }
     if (m_ui.编辑框_数量->text().isEmpty()) {
-        MessageBox::Error(QStringLiteral("数量不能为空！"), kHint, m_owner);
+        MessageBox::error(QStringLiteral("数量不能为空！"), kHint, m_owner);
         return;
     }
     if (m_ui.编辑框_单价->text().isEmpty()) {
-        MessageBox::Error(QStringLiteral("价格不能为空！"), kHint, m_owner);
+        MessageBox::error(QStringLiteral("价格不能为空！"), kHint, m_owner);
         return;
     }
-    if (!m_products.RememberProduct())
+    if (!m_products.rememberProduct())
         return;
     QTreeWidget* list = m_ui.超级列表框1;
     auto* row = new QTreeWidgetItem(list);
     row->setText(0, QString::number(list->topLevelItemCount()));
-    SetCells(row, AddedLine(Entry()));
-    m_products.LineAdded();
-    ResetEntry();
-    RefreshTotals();
+    setCells(row, addedLine(entry()));
+    m_products.lineAdded();
+    resetEntry();
+    refreshTotals();
     list->scrollToItem(row);
 }
 
-void LineItems::ChangeLine()
+void LineItems::changeLine()
 {
     if (m_ui.编辑框_名称->text().isEmpty()) {
-        MessageBox::Inform(QStringLiteral("商品名称不能为空！"), m_owner);
+        MessageBox::inform(QStringLiteral("商品名称不能为空！"), m_owner);
         return;
     }
     if (m_ui.编辑框_单价->text().isEmpty()) {
-        MessageBox::Inform(QStringLiteral("单价不能为空！"), m_owner);
+        MessageBox::inform(QStringLiteral("单价不能为空！"), m_owner);
         return;
     }
     if (m_ui.编辑框_数量->text().isEmpty()) {
-        MessageBox::Inform(QStringLiteral("数量不能为空！"), m_owner);
+        MessageBox::inform(QStringLiteral("数量不能为空！"), m_owner);
         return;
     }
     const QList<QTreeWidgetItem*> selected = m_ui.超级列表框1->selectedItems();
     if (selected.isEmpty())
         return; // no row to change: the entry stays as typed
-    SetCells(selected.first(), ChangedLine(Entry()));
-    ResetEntry();
-    RefreshTotals();
+    setCells(selected.first(), changedLine(entry()));
+    resetEntry();
+    refreshTotals();
 }
 
-void LineItems::DeleteLines()
+void LineItems::deleteLines()
 {
-    ResetEntry();
+    resetEntry();
     qDeleteAll(m_ui.超级列表框1->selectedItems());
-    RenumberRows();
-    RefreshTotals();
+    renumberRows();
+    refreshTotals();
 }
 
-void LineItems::RowSelected()
+void LineItems::rowSelected()
 {
     const QList<QTreeWidgetItem*> selected = m_ui.超级列表框1->selectedItems();
     if (selected.isEmpty())
@@ -115,27 +115,27 @@ void LineItems::RowSelected()
     m_ui.编辑框_单价->setText(row->text(3));
 }
 
-void LineItems::DiscountToggled(bool ticked)
+void LineItems::discountToggled(bool ticked)
 {
     m_ui.组合框_折扣->setEnabled(ticked);
     if (ticked)
         m_ui.组合框_折扣->setCurrentIndex(0); // "10": no discount until a rate is chosen
 }
 
-void LineItems::RefreshTotals()
+void LineItems::refreshTotals()
 {
-    m_ui.标签_总量->setText(SumColumn(ColumnCells(2)));
-    m_ui.标签_总金额->setText(FormatMoney(SumColumn(ColumnCells(4))));
-    m_ui.标签_打折后->setText(FormatMoney(SumColumn(ColumnCells(5))));
-    m_ui.编辑框_实收->setText(FormatMoney(AmountDue()));
+    m_ui.标签_总量->setText(sumColumn(columnCells(2)));
+    m_ui.标签_总金额->setText(formatMoney(sumColumn(columnCells(4))));
+    m_ui.标签_打折后->setText(formatMoney(sumColumn(columnCells(5))));
+    m_ui.编辑框_实收->setText(formatMoney(amountDue()));
 }
 
-QString LineItems::AmountDue() const
+QString LineItems::amountDue() const
 {
-    return SumColumn(ColumnCells(m_ui.选择框_折扣->isChecked() ? 5 : 4));
+    return sumColumn(columnCells(m_ui.选择框_折扣->isChecked() ? 5 : 4));
 }
 
-QStringList LineItems::ColumnCells(int column) const
+QStringList LineItems::columnCells(int column) const
 {
     QStringList cells;
     const QTreeWidget* list = m_ui.超级列表框1;
@@ -145,7 +145,7 @@ QStringList LineItems::ColumnCells(int column) const
     return cells;
 }
 
-QList<LineCells> LineItems::Lines() const
+QList<LineCells> LineItems::lines() const
 {
     QList<LineCells> lines;
     const QTreeWidget* list = m_ui.超级列表框1;
@@ -156,17 +156,17 @@ QList<LineCells> LineItems::Lines() const
     return lines;
 }
 
-bool LineItems::IsEmpty() const
+bool LineItems::isEmpty() const
 {
     return m_ui.超级列表框1->topLevelItemCount() == 0 || m_ui.超级列表框1->topLevelItem(0)->text(0).isEmpty();
 }
 
-void LineItems::Clear()
+void LineItems::clear()
 {
     m_ui.超级列表框1->clear();
 }
 
-void LineItems::ResetEntry()
+void LineItems::resetEntry()
 {
     m_ui.编辑框_名称->clear();
     m_ui.编辑框_数量->setText(QStringLiteral("1"));
@@ -174,22 +174,22 @@ void LineItems::ResetEntry()
     m_ui.编辑框_名称->setFocus(); // the next product is typed at once
 }
 
-void LineItems::RenumberRows()
+void LineItems::renumberRows()
 {
     QTreeWidget* list = m_ui.超级列表框1;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         list->topLevelItem(i)->setText(0, QString::number(i + 1));
 }
 
-void LineItems::WheelOverQuantity(int step)
+void LineItems::wheelOverQuantity(int step)
 {
-    if (const std::optional<QString> text = SteppedQuantity(m_ui.编辑框_数量->text(), step))
+    if (const std::optional<QString> text = steppedQuantity(m_ui.编辑框_数量->text(), step))
         m_ui.编辑框_数量->setText(*text);
 }
 
-void LineItems::WheelOverPrice(int step)
+void LineItems::wheelOverPrice(int step)
 {
-    if (const std::optional<QString> text = SteppedPrice(m_ui.编辑框_单价->text(), step))
+    if (const std::optional<QString> text = steppedPrice(m_ui.编辑框_单价->text(), step))
         m_ui.编辑框_单价->setText(*text);
 }
 
@@ -197,15 +197,15 @@ bool LineItems::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
-        const int notches = WheelNotches(wheel->angleDelta().y());
+        const int notches = wheelNotches(wheel->angleDelta().y());
         if (notches == 0)
             return true; // a partial notch from a fine-grained wheel: wait for a whole one
         if (watched == m_ui.编辑框_数量) {
-            WheelOverQuantity(WheelStep(notches));
+            wheelOverQuantity(wheelStep(notches));
             return true;
         }
         if (watched == m_ui.编辑框_单价) {
-            WheelOverPrice(WheelStep(notches));
+            wheelOverPrice(wheelStep(notches));
             return true;
         }
     }

@@ -20,31 +20,31 @@ class LineItems : public QObject
 public:
     LineItems(Ui::MainWindow& ui, ProductLookup& products, QWidget* owner);
 
-    void AddLine();
-    void ChangeLine();
-    void DeleteLines();
-    void RowSelected();
-    void DiscountToggled(bool ticked);
-    void RefreshTotals();
+    void addLine();
+    void changeLine();
+    void deleteLines();
+    void rowSelected();
+    void discountToggled(bool ticked);
+    void refreshTotals();
 
     // The text of column `column` of every row; the cells of every row; emptying the list.
-    QStringList ColumnCells(int column) const;
-    QList<LineCells> Lines() const;
-    bool IsEmpty() const;
-    void Clear();
+    QStringList columnCells(int column) const;
+    QList<LineCells> lines() const;
+    bool isEmpty() const;
+    void clear();
 
     // The amount due: the discounted total when the discount is ticked, else the plain total.
-    QString AmountDue() const;
+    QString amountDue() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    LineEntry Entry() const;
-    void ResetEntry();
-    void RenumberRows();
-    void WheelOverQuantity(int step);
-    void WheelOverPrice(int step);
+    LineEntry entry() const;
+    void resetEntry();
+    void renumberRows();
+    void wheelOverQuantity(int step);
+    void wheelOverPrice(int step);
 
     Ui::MainWindow& m_ui;
     ProductLookup& m_products;

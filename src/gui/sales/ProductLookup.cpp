@@ -2,11 +2,11 @@
 
 #include "ui_MainWindow.h"
 
-#include "gui/widgets/MessageBox.h"
-#include "gui/widgets/StoreAccess.h"
 #include "core/sales/LineMath.h"
 #include "core/sales/NameCompletion.h"
 #include "core/store/Gbk.h"
+#include "gui/widgets/MessageBox.h"
+#include "gui/widgets/StoreAccess.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -19,8 +19,8 @@ ProductLookup::ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner)
     : QObject(owner), m_ui(ui), m_db(db), m_owner(owner)
 {
     m_ui.编辑框_名称->installEventFilter(this);
-    connect(m_ui.组合框_名称, &DropComboBox::aboutToDrop, this, &ProductLookup::FillList);
-    connect(m_ui.组合框_名称, &QComboBox::activated, this, &ProductLookup::EntryPicked);
+    connect(m_ui.组合框_名称, &DropComboBox::aboutToDrop, this, &ProductLookup::fillList);
+    connect(m_ui.组合框_名称, &QComboBox::activated, this, &ProductLookup::entryPicked);
 }
 
 bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
@@ -31,26 +31,26 @@ bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_F5)
-            KeyDown();
+            keyDown();
         break;
     }
     case QEvent::KeyRelease: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
             key->key() != Qt::Key_F5)
-            KeyUp(key->key());
+            keyUp(key->key());
         break;
     }
     case QEvent::InputMethod:
         // Text committed by an input method (Chinese typing) arrives without key events: treat it
         // as a key that was let go once the box holds the new text.
         if (!static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
-            QTimer::singleShot(0, this, [this] { KeyUp(0); });
+            QTimer::singleShot(0, this, [this] { keyUp(0); });
         break;
     case QEvent::Wheel: {
-        const int notches = WheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        const int notches = wheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
         if (notches != 0)
-            WheelOverName(WheelStep(notches));
+            wheelOverName(wheelStep(notches));
         return true;
     }
     default:
@@ -59,12 +59,12 @@ bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void ProductLookup::KeyDown()
+void ProductLookup::keyDown()
 {
     ++m_typedLength;
 }
 
-void ProductLookup::KeyUp(int key)
+void ProductLookup::keyUp(int key)
 {
     QLineEdit* box = m_ui.编辑框_名称;
     if (box->text().isEmpty()) {
@@ -78,20 +78,20 @@ void ProductLookup::KeyUp(int key)
             box->del();
         return;
     }
-    m_typedLength = GbkLength(box->text());
-    Lookup(box->text());
-    if (const std::optional<CompletedName> completed = CompleteName(box->text(), m_typedLength, m_lastMatch)) {
+    m_typedLength = gbkLength(box->text());
+    lookup(box->text());
+    if (const std::optional<CompletedName> completed = completeName(box->text(), m_typedLength, m_lastMatch)) {
         box->setText(completed->text);
         box->setSelection(static_cast<int>(completed->text.size()),
                           -static_cast<int>(completed->text.size() - completed->selectFrom));
     }
 }
 
-void ProductLookup::Lookup(const QString& text)
+void ProductLookup::lookup(const QString& text)
 {
-    const std::optional<ProductMatch> match = LastProductWithPrefix(m_db, text);
+    const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
     if (!match) {
-        MessageBox::Inform(ui::kQueryFailed, m_owner);
+        MessageBox::inform(ui::kQueryFailed, m_owner);
         return;
     }
     m_lastMatch = match->name;
@@ -99,14 +99,14 @@ void ProductLookup::Lookup(const QString& text)
         m_ui.编辑框_单价->setText(match->price);
 }
 
-void ProductLookup::FillList()
+void ProductLookup::fillList()
 {
     QComboBox* combo = m_ui.组合框_名称;
     combo->clear();
     m_entries.clear();
-    const std::optional<QList<ProductEntry>> entries = ProductList(m_db);
+    const std::optional<QList<ProductEntry>> entries = productList(m_db);
     if (!entries) {
-        MessageBox::Inform(ui::kQueryFailed, m_owner);
+        MessageBox::inform(ui::kQueryFailed, m_owner);
         return;
     }
     m_entries = *entries;
@@ -114,7 +114,7 @@ void ProductLookup::FillList()
         combo->addItem(entry.text, entry.number);
 }
 
-void ProductLookup::EntryPicked(int index)
+void ProductLookup::entryPicked(int index)
 {
     if (index < 0 || index >= m_entries.size())
         return;
@@ -123,7 +123,7 @@ void ProductLookup::EntryPicked(int index)
     m_ui.编辑框_单价->setText(QString::number(m_entries[index].number));
 }
 
-void ProductLookup::WheelOverName(int step)
+void ProductLookup::wheelOverName(int step)
 {
     if (m_entries.isEmpty())
         return; // nothing listed yet: the name and price stay as they are
@@ -137,27 +137,27 @@ void ProductLookup::WheelOverName(int step)
     m_ui.编辑框_单价->setText(QString::number(entry.number));
 }
 
-bool ProductLookup::RememberProduct()
+bool ProductLookup::rememberProduct()
 {
     if (!m_lastMatch.isEmpty() || m_productChosen)
         return true;
     // A name that reached the box without typing (a row of the list picked again) may be stored
     // already: it is not stored twice.
     const QString name = m_ui.编辑框_名称->text();
-    const std::optional<bool> known = ProductExists(m_db, name);
+    const std::optional<bool> known = productExists(m_db, name);
     if (known.value_or(false)) {
         m_productChosen = true;
         return true;
     }
-    if (!known || !RememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
-        MessageBox::Inform(QStringLiteral("添加失败！"), m_owner);
+    if (!known || !rememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
+        MessageBox::inform(QStringLiteral("添加失败！"), m_owner);
         return false;
     }
     m_productChosen = true;
     return true;
 }
 
-void ProductLookup::LineAdded()
+void ProductLookup::lineAdded()
 {
     m_productChosen = false;
 }

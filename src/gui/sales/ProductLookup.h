@@ -22,23 +22,23 @@ public:
     ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner);
 
     // Stores the typed product unless it was found or picked; false after "添加失败！".
-    bool RememberProduct();
+    bool rememberProduct();
     // The line being entered has been added: the next product starts afresh.
-    void LineAdded();
+    void lineAdded();
 
-    QString LastMatch() const { return m_lastMatch; }
-    int TypedLength() const { return m_typedLength; }
+    QString lastMatch() const { return m_lastMatch; }
+    int typedLength() const { return m_typedLength; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void KeyDown();
-    void KeyUp(int key);
-    void Lookup(const QString& text);
-    void FillList();
-    void EntryPicked(int index);
-    void WheelOverName(int step);
+    void keyDown();
+    void keyUp(int key);
+    void lookup(const QString& text);
+    void fillList();
+    void entryPicked(int index);
+    void wheelOverName(int step);
 
     Ui::MainWindow& m_ui;
     Database& m_db;

@@ -2,21 +2,21 @@
 
 #include "ui_TicketFormatWindow.h"
 
-#include "gui/widgets/MessageBox.h"
 #include "core/shop/Session.h"
-#include "gui/widgets/StoreAccess.h"
-#include "core/tickets/TicketNumbers.h"
 #include "core/store/Clock.h"
 #include "core/store/DateTexts.h"
+#include "core/tickets/TicketNumbers.h"
+#include "gui/widgets/MessageBox.h"
+#include "gui/widgets/StoreAccess.h"
 
 namespace quorrel {
 
-void LoadTicketFormatInto(Session& session, QWidget* owner)
+void loadTicketFormatInto(Session& session, QWidget* owner)
 {
-    if (const std::optional<int> format = LoadTicketFormat(session.db))
+    if (const std::optional<int> format = loadTicketFormat(session.db))
         session.ticketFormat = *format;
     else
-        MessageBox::Inform(ui::kQueryFailed, owner);
+        MessageBox::inform(ui::kQueryFailed, owner);
 }
 
 TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox,
@@ -26,21 +26,21 @@ TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> r
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    connect(m_ui->选择框1, &QCheckBox::clicked, this, &TicketFormatWindow::CustomPrefixClicked);
-    connect(m_ui->选择框2, &QCheckBox::clicked, this, &TicketFormatWindow::DatePrefixClicked);
-    connect(m_ui->按钮1, &QPushButton::clicked, this, &TicketFormatWindow::ConfirmClicked);
+    connect(m_ui->选择框1, &QCheckBox::clicked, this, &TicketFormatWindow::customPrefixClicked);
+    connect(m_ui->选择框2, &QCheckBox::clicked, this, &TicketFormatWindow::datePrefixClicked);
+    connect(m_ui->按钮1, &QPushButton::clicked, this, &TicketFormatWindow::confirmClicked);
     connect(m_ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
 
     m_ui->编辑框1->setText(QStringLiteral("000000"));
-    m_ui->编辑框2->setText(DatePrefix(Clock::Now().date()));
-    LoadFormatIntoUnits();
+    m_ui->编辑框2->setText(datePrefix(Clock::now().date()));
+    loadFormatIntoUnits();
 }
 
 TicketFormatWindow::~TicketFormatWindow() = default;
 
-void TicketFormatWindow::LoadFormatIntoUnits()
+void TicketFormatWindow::loadFormatIntoUnits()
 {
-    LoadTicketFormatInto(m_session, this);
+    loadTicketFormatInto(m_session, this);
     const bool custom = m_session.ticketFormat == kTicketFormatCustomPrefix;
     m_ui->选择框1->setChecked(custom);
     m_ui->选择框2->setChecked(!custom);
@@ -48,28 +48,28 @@ void TicketFormatWindow::LoadFormatIntoUnits()
     m_ui->编辑框2->setEnabled(!custom);
 }
 
-void TicketFormatWindow::CustomPrefixClicked(bool checked)
+void TicketFormatWindow::customPrefixClicked(bool checked)
 {
     m_ui->选择框2->setChecked(!checked);
     m_ui->编辑框1->setEnabled(checked);
     m_ui->编辑框2->setEnabled(!checked);
 }
 
-void TicketFormatWindow::DatePrefixClicked(bool checked)
+void TicketFormatWindow::datePrefixClicked(bool checked)
 {
     m_ui->选择框1->setChecked(!checked);
     m_ui->编辑框2->setEnabled(checked);
     m_ui->编辑框1->setEnabled(!checked);
 }
 
-void TicketFormatWindow::ConfirmClicked()
+void TicketFormatWindow::confirmClicked()
 {
     const bool custom = m_ui->选择框1->isChecked();
     const int format = custom ? kTicketFormatCustomPrefix : kTicketFormatDatePrefix;
-    if (StoreTicketFormat(m_session.db, format)) {
-        LoadTicketFormatInto(m_session, this);
+    if (storeTicketFormat(m_session.db, format)) {
+        loadTicketFormatInto(m_session, this);
     } else {
-        MessageBox::Inform(QStringLiteral("数据添加失败"), this);
+        MessageBox::inform(QStringLiteral("数据添加失败"), this);
     }
     if (m_sampleBox)
         m_sampleBox->setText(custom ? m_ui->编辑框1->text() : m_ui->编辑框2->text());

@@ -17,7 +17,7 @@ struct Session;
 
 // Load format: the stored ticket-number format into the session's copy, which every reader of
 // the format uses; "查询失败！" and the copy unchanged when the read fails.
-void LoadTicketFormatInto(Session& session, QWidget* owner);
+void loadTicketFormatInto(Session& session, QWidget* owner);
 
 // Chooses the ticket-number format: a fixed prefix of zeros, or the date.
 class TicketFormatWindow : public QDialog
@@ -31,10 +31,10 @@ public:
     ~TicketFormatWindow() override;
 
 private:
-    void LoadFormatIntoUnits();
-    void CustomPrefixClicked(bool checked);
-    void DatePrefixClicked(bool checked);
-    void ConfirmClicked();
+    void loadFormatIntoUnits();
+    void customPrefixClicked(bool checked);
+    void datePrefixClicked(bool checked);
+    void confirmClicked();
 
     std::unique_ptr<Ui::TicketFormatWindow> m_ui;
     Session& m_session;

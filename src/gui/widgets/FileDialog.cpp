@@ -8,12 +8,12 @@ namespace {
 FileDialog::Hook g_hook;
 }
 
-void FileDialog::SetTestHook(Hook hook)
+void FileDialog::setTestHook(Hook hook)
 {
     g_hook = std::move(hook);
 }
 
-QString FileDialog::OpenFileName(QWidget* owner, const QString& caption, const QString& filter,
+QString FileDialog::openFileName(QWidget* owner, const QString& caption, const QString& filter,
                                  const QString& directory)
 {
     if (g_hook)
@@ -21,7 +21,7 @@ QString FileDialog::OpenFileName(QWidget* owner, const QString& caption, const Q
     return QFileDialog::getOpenFileName(owner, caption, directory, filter);
 }
 
-QString FileDialog::SaveFileName(QWidget* owner, const QString& caption, const QString& filter,
+QString FileDialog::saveFileName(QWidget* owner, const QString& caption, const QString& filter,
                                  const QString& directory)
 {
     if (g_hook)

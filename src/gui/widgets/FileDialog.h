@@ -19,14 +19,14 @@ public:
     };
 
     // The chosen path, or an empty text when the user cancelled.
-    static QString OpenFileName(QWidget* owner, const QString& caption, const QString& filter,
+    static QString openFileName(QWidget* owner, const QString& caption, const QString& filter,
                                 const QString& directory = QString());
-    static QString SaveFileName(QWidget* owner, const QString& caption, const QString& filter,
+    static QString saveFileName(QWidget* owner, const QString& caption, const QString& filter,
                                 const QString& directory = QString());
 
     // Tests answer dialogs here instead of showing them; an empty hook restores real dialogs.
     using Hook = std::function<QString(Mode, const QString& caption, const QString& filter)>;
-    static void SetTestHook(Hook hook);
+    static void setTestHook(Hook hook);
 };
 
 } // namespace quorrel

@@ -8,7 +8,7 @@
 
 namespace quorrel {
 
-void InstallFontSubstitutions()
+void installFontSubstitutions()
 {
     const QString song = QString::fromLatin1(kSongFace);
     for (const QString& name :
@@ -16,9 +16,9 @@ void InstallFontSubstitutions()
         QFont::insertSubstitution(name, song);
 }
 
-void InstallLookAndLanguage(QApplication& app)
+void installLookAndLanguage(QApplication& app)
 {
-    InstallFontSubstitutions();
+    installFontSubstitutions();
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);

@@ -8,10 +8,10 @@ namespace quorrel {
 // is Noto Serif CJK SC here.
 inline constexpr const char* kSongFace = "Noto Serif CJK SC";
 
-void InstallFontSubstitutions();
+void installFontSubstitutions();
 
 // The program's look: Chinese texts on Qt's own buttons (确定, 取消, 是, 否), the Fusion style and
 // the Song face for every window.
-void InstallLookAndLanguage(QApplication& app);
+void installLookAndLanguage(QApplication& app);
 
 } // namespace quorrel

@@ -9,12 +9,12 @@ namespace {
 MessageBox::Hook g_hook;
 }
 
-void MessageBox::SetTestHook(Hook hook)
+void MessageBox::setTestHook(Hook hook)
 {
     g_hook = std::move(hook);
 }
 
-MessageAnswer MessageBox::Show(const QString& text, const QString& caption, QWidget* owner, MessageButtons buttons,
+MessageAnswer MessageBox::show(const QString& text, const QString& caption, QWidget* owner, MessageButtons buttons,
                                MessageIcon icon)
 {
     if (g_hook) {

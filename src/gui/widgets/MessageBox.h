@@ -42,24 +42,24 @@ class MessageBox
 public:
     static inline const QString kDefaultCaption = QStringLiteral("信息：");
 
-    static MessageAnswer Show(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr,
+    static MessageAnswer show(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr,
                               MessageButtons buttons = MessageButtons::Ok, MessageIcon icon = MessageIcon::None);
 
     // The common shapes.
-    static void Inform(const QString& text, QWidget* owner = nullptr) { Show(text, kDefaultCaption, owner); }
-    static void Error(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr)
+    static void inform(const QString& text, QWidget* owner = nullptr) { show(text, kDefaultCaption, owner); }
+    static void error(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr)
     {
-        Show(text, caption, owner, MessageButtons::Ok, MessageIcon::Error);
+        show(text, caption, owner, MessageButtons::Ok, MessageIcon::Error);
     }
     // True only on Yes.
-    static bool Ask(const QString& text, QWidget* owner = nullptr, const QString& caption = kDefaultCaption)
+    static bool ask(const QString& text, QWidget* owner = nullptr, const QString& caption = kDefaultCaption)
     {
-        return Show(text, caption, owner, MessageButtons::YesNo) == MessageAnswer::Yes;
+        return show(text, caption, owner, MessageButtons::YesNo) == MessageAnswer::Yes;
     }
 
     // Tests answer boxes here instead of showing them; an empty hook restores real boxes.
     using Hook = std::function<MessageAnswer(const ShownMessage&)>;
-    static void SetTestHook(Hook hook);
+    static void setTestHook(Hook hook);
 };
 
 } // namespace quorrel

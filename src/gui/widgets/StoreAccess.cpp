@@ -1,41 +1,41 @@
 #include "gui/widgets/StoreAccess.h"
 
-#include "gui/widgets/MessageBox.h"
-#include "core/store/Database.h"
 #include "core/shop/Settings.h"
+#include "core/store/Database.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
 
 namespace quorrel::ui {
 
-std::unique_ptr<RecordSet> Query(Database& db, const QString& sql, const QVariantList& params, QWidget* owner)
+std::unique_ptr<RecordSet> query(Database& db, const QString& sql, const QVariantList& params, QWidget* owner)
 {
-    auto records = db.Query(sql, params);
+    auto records = db.query(sql, params);
     if (!records) {
-        qWarning().noquote() << "query failed:" << db.LastError();
-        MessageBox::Inform(kQueryFailed, owner);
+        qWarning().noquote() << "query failed:" << db.lastError();
+        MessageBox::inform(kQueryFailed, owner);
     }
     return records;
 }
 
-QString ReadSetting(Database& db, const QString& column, QWidget* owner)
+QString readSetting(Database& db, const QString& column, QWidget* owner)
 {
-    const std::optional<QString> value = quorrel::ReadSetting(db, column);
+    const std::optional<QString> value = quorrel::readSetting(db, column);
     if (!value) {
-        qWarning().noquote() << "settings read failed:" << db.LastError();
-        MessageBox::Inform(kQueryFailed, owner);
+        qWarning().noquote() << "settings read failed:" << db.lastError();
+        MessageBox::inform(kQueryFailed, owner);
         return QString();
     }
     return *value;
 }
 
-bool Execute(Database& db, const QString& sql, const QVariantList& params, const QString& failureMessage,
+bool execute(Database& db, const QString& sql, const QVariantList& params, const QString& failureMessage,
              QWidget* owner)
 {
-    if (db.Execute(sql, params))
+    if (db.execute(sql, params))
         return true;
-    qWarning().noquote() << "statement failed:" << db.LastError();
-    MessageBox::Inform(failureMessage, owner);
+    qWarning().noquote() << "statement failed:" << db.lastError();
+    MessageBox::inform(failureMessage, owner);
     return false;
 }
 

@@ -1,8 +1,8 @@
 // The receipt's layout, recorded operation by operation, in both layouts and both styles.
 
 #include "core/receipt/ReceiptLayout.h"
-#include "mock/RecordingPrinter.h"
 #include "core/store/Gbk.h"
+#include "mock/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 using Kind = RecordingPrinter::Kind;
 
-ReceiptContent Sale(int items)
+ReceiptContent sale(int items)
 {
     ReceiptContent content;
     content.shopName = QStringLiteral("好邻居便利店"); // 12 bytes
@@ -34,22 +34,22 @@ ReceiptContent Sale(int items)
 struct Laid
 {
     RecordingPrinter printer;
-    QList<int> RuleYs() const
+    QList<int> ruleYs() const
     {
         QList<int> ys;
-        for (const auto& op : printer.OfKind(Kind::DrawLine))
+        for (const auto& op : printer.ofKind(Kind::DrawLine))
             ys << op.y1;
         return ys;
     }
     int Y(const QString& text) const
     {
-        const auto* op = printer.Written(text);
+        const auto* op = printer.written(text);
         EXPECT_NE(op, nullptr) << "not written: " << text.toStdString();
         return op ? op->y1 : -1;
     }
     int X(const QString& text) const
     {
-        const auto* op = printer.Written(text);
+        const auto* op = printer.written(text);
         EXPECT_NE(op, nullptr) << "not written: " << text.toStdString();
         return op ? op->x1 : -1;
     }
@@ -64,15 +64,15 @@ TEST(ReceiptLayoutTest, VerticalSummaryWithoutAndWithLogo)
             ReceiptSettings settings;
             settings.printLogo = logo;
             settings.logo = QByteArray("not an image");
-            LayOutReceipt(laid.printer, Sale(n), settings);
+            layOutReceipt(laid.printer, sale(n), settings);
             const int y0 = logo ? 220 : 0;
             const int r = 40 * n;
-            const auto& ops = laid.printer.Operations();
+            const auto& ops = laid.printer.operations();
             ASSERT_FALSE(ops.isEmpty());
             EXPECT_EQ(ops.first().kind, Kind::StartDocument);
             EXPECT_EQ(ops.last().kind, Kind::EndDocument);
-            EXPECT_EQ(laid.printer.Documents(), 1);
-            const auto pictures = laid.printer.OfKind(Kind::DrawPicture);
+            EXPECT_EQ(laid.printer.documents(), 1);
+            const auto pictures = laid.printer.ofKind(Kind::DrawPicture);
             ASSERT_EQ(pictures.size(), logo ? 1 : 0);
             if (logo) {
                 EXPECT_EQ(pictures[0].x1, 0);
@@ -81,7 +81,7 @@ TEST(ReceiptLayoutTest, VerticalSummaryWithoutAndWithLogo)
                 EXPECT_EQ(pictures[0].y2, 300);
             }
             EXPECT_EQ(laid.Y(QStringLiteral("好邻居便利店")), y0 + 10);
-            EXPECT_EQ(laid.RuleYs(),
+            EXPECT_EQ(laid.ruleYs(),
                       (QList<int>{y0 + 60, y0 + 68, y0 + 155, y0 + r + 225, y0 + r + 410, y0 + r + 418}));
             EXPECT_EQ(laid.Y(QStringLiteral("单号：1608240000001")), y0 + 80);
             EXPECT_EQ(laid.Y(QStringLiteral("时间：2016-08-24  09:05:07")), y0 + 120);
@@ -93,10 +93,10 @@ TEST(ReceiptLayoutTest, VerticalSummaryWithoutAndWithLogo)
             EXPECT_EQ(laid.Y(QStringLiteral("折后总额:9.90")), y0 + r + 280);
             EXPECT_EQ(laid.Y(QStringLiteral("实收现金:10")), y0 + r + 320);
             EXPECT_EQ(laid.Y(QStringLiteral("收银员:admin")), y0 + r + 360);
-            const auto start = laid.printer.OfKind(Kind::SetWritePosition);
+            const auto start = laid.printer.ofKind(Kind::SetWritePosition);
             ASSERT_EQ(start.size(), 1);
             EXPECT_EQ(start[0].y1, y0 + r + 440);
-            for (const auto& rule : laid.printer.OfKind(Kind::DrawLine))
+            for (const auto& rule : laid.printer.ofKind(Kind::DrawLine))
                 EXPECT_EQ(rule.x2, 480);
         }
     }
@@ -105,7 +105,7 @@ TEST(ReceiptLayoutTest, VerticalSummaryWithoutAndWithLogo)
 TEST(ReceiptLayoutTest, ColumnsOfBothLayouts)
 {
     Laid with;
-    LayOutReceipt(with.printer, Sale(1), ReceiptSettings{});
+    layOutReceipt(with.printer, sale(1), ReceiptSettings{});
     EXPECT_EQ(with.X(QStringLiteral("数量")), 170);
     EXPECT_EQ(with.X(QStringLiteral("单价")), 255);
     EXPECT_EQ(with.X(QStringLiteral("金额")), 360);
@@ -119,10 +119,10 @@ TEST(ReceiptLayoutTest, ColumnsOfBothLayouts)
     Laid without;
     ReceiptSettings settings;
     settings.withUnitPrice = false;
-    LayOutReceipt(without.printer, Sale(1), settings);
+    layOutReceipt(without.printer, sale(1), settings);
     EXPECT_EQ(without.X(QStringLiteral("数量")), 260);
-    EXPECT_EQ(without.printer.Written(QStringLiteral("单价")), nullptr);
-    EXPECT_EQ(without.printer.Written(QStringLiteral("1.10")), nullptr);
+    EXPECT_EQ(without.printer.written(QStringLiteral("单价")), nullptr);
+    EXPECT_EQ(without.printer.written(QStringLiteral("1.10")), nullptr);
     EXPECT_EQ(without.X(QStringLiteral("金额")), 360);
     EXPECT_EQ(without.X(QStringLiteral("3")), 260);
     EXPECT_EQ(without.X(QStringLiteral("3.30")), 350);
@@ -130,19 +130,19 @@ TEST(ReceiptLayoutTest, ColumnsOfBothLayouts)
 
 TEST(ReceiptLayoutTest, LongNamesSplitAfterTheLayoutsByteLimit)
 {
-    ReceiptContent content = Sale(0);
+    ReceiptContent content = sale(0);
     content.items = {
         {QStringLiteral("五个汉字呀"), QStringLiteral("1"), QStringLiteral("1.00"), QStringLiteral("1.00")},
         {QStringLiteral("五个汉字呀X"), QStringLiteral("2"), QStringLiteral("2.00"), QStringLiteral("4.00")},
         {QStringLiteral("一二三四五六七八九十甲乙丙丁戊"), QStringLiteral("3"), QStringLiteral("3.00"),
          QStringLiteral("9.00")}};
-    ASSERT_EQ(GbkLength(content.items[2].name), 30);
+    ASSERT_EQ(gbkLength(content.items[2].name), 30);
     Laid laid;
-    LayOutReceipt(laid.printer, content, ReceiptSettings{});
+    layOutReceipt(laid.printer, content, ReceiptSettings{});
     EXPECT_EQ(laid.Y(QStringLiteral("五个汉字呀")), 230) << "10 bytes stay on one line";
     EXPECT_EQ(laid.Y(QStringLiteral("1")), 230);
     // 11 bytes: 10 on the first line, 1 on the second beside the numbers.
-    const auto& ops = laid.printer.Operations();
+    const auto& ops = laid.printer.operations();
     int second = -1;
     for (int i = 0; i < ops.size(); ++i)
         if (ops[i].kind == Kind::WriteAt && ops[i].text == QStringLiteral("X"))
@@ -165,25 +165,25 @@ TEST(ReceiptLayoutTest, LongNamesSplitAfterTheLayoutsByteLimit)
     Laid wide;
     content.items = {{QStringLiteral("九个汉字的商品名称"), QStringLiteral("1"), QString(), QStringLiteral("1.00")},
                      {QStringLiteral("九个汉字的商品名称Z"), QStringLiteral("1"), QString(), QStringLiteral("1.00")}};
-    LayOutReceipt(wide.printer, content, settings);
+    layOutReceipt(wide.printer, content, settings);
     EXPECT_EQ(wide.Y(QStringLiteral("Z")), 310);
 }
 
 TEST(ReceiptLayoutTest, CutNeverFallsInsideACharacter)
 {
     // "a" and five Chinese characters: the tenth byte is the first half of the last character.
-    EXPECT_EQ(SplitName(QStringLiteral("a可口可乐汁"), 10),
+    EXPECT_EQ(splitName(QStringLiteral("a可口可乐汁"), 10),
               (QStringList{QStringLiteral("a可口可乐"), QStringLiteral("汁")}));
-    EXPECT_EQ(SplitName(QStringLiteral("ab可口可乐汁"), 10),
+    EXPECT_EQ(splitName(QStringLiteral("ab可口可乐汁"), 10),
               (QStringList{QStringLiteral("ab可口可乐"), QStringLiteral("汁")}));
-    EXPECT_EQ(SplitName(QStringLiteral("可口可乐"), 10), (QStringList{QStringLiteral("可口可乐"), QString()}));
-    EXPECT_EQ(SplitName(QStringLiteral("0123456789AB"), 10),
+    EXPECT_EQ(splitName(QStringLiteral("可口可乐"), 10), (QStringList{QStringLiteral("可口可乐"), QString()}));
+    EXPECT_EQ(splitName(QStringLiteral("0123456789AB"), 10),
               (QStringList{QStringLiteral("0123456789"), QStringLiteral("AB")}));
 }
 
 TEST(ReceiptLayoutTest, MarginOffsetAndShopNamePosition)
 {
-    ReceiptContent content = Sale(1);
+    ReceiptContent content = sale(1);
     content.shopName = QStringLiteral("十个汉字的商店名称啊"); // 20 bytes
     ReceiptSettings settings;
     settings.paperMargin = 30;
@@ -191,18 +191,18 @@ TEST(ReceiptLayoutTest, MarginOffsetAndShopNamePosition)
     settings.printLogo = true;
     settings.logoOffset = 15;
     Laid laid;
-    LayOutReceipt(laid.printer, content, settings);
-    const auto& ops = laid.printer.Operations();
+    layOutReceipt(laid.printer, content, settings);
+    const auto& ops = laid.printer.operations();
     ASSERT_GE(ops.size(), 2);
     EXPECT_EQ(ops[0].kind, Kind::SetLeftMargin) << "the margin is set before the job starts";
     EXPECT_EQ(ops[0].x1, 30);
     EXPECT_EQ(ops[1].kind, Kind::StartDocument);
-    const auto pictures = laid.printer.OfKind(Kind::DrawPicture);
+    const auto pictures = laid.printer.ofKind(Kind::DrawPicture);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_EQ(pictures[0].x1, 0) << "the logo's left edge never moves";
     EXPECT_EQ(pictures[0].x2, 30 + 15 + 400);
     EXPECT_EQ(laid.X(content.shopName), 30) << "20 bytes start exactly at x0";
-    for (const auto& rule : laid.printer.OfKind(Kind::DrawLine)) {
+    for (const auto& rule : laid.printer.ofKind(Kind::DrawLine)) {
         EXPECT_EQ(rule.x1, 30);
         EXPECT_EQ(rule.x2, 480);
     }
@@ -212,54 +212,54 @@ TEST(ReceiptLayoutTest, MarginOffsetAndShopNamePosition)
     // Without a margin nothing is set: the printer keeps what it had.
     Laid plain;
     content.shopName = QStringLiteral("一个很长很长很长的商店名字"); // 26 bytes: starts left of x0
-    LayOutReceipt(plain.printer, content, ReceiptSettings{});
-    EXPECT_TRUE(plain.printer.OfKind(Kind::SetLeftMargin).isEmpty());
+    layOutReceipt(plain.printer, content, ReceiptSettings{});
+    EXPECT_TRUE(plain.printer.ofKind(Kind::SetLeftMargin).isEmpty());
     EXPECT_EQ(plain.X(content.shopName), 240 - 12 * 26);
 }
 
 TEST(ReceiptLayoutTest, FontsRemarkAndPaymentMethod)
 {
-    ReceiptContent content = Sale(1);
+    ReceiptContent content = sale(1);
     content.paymentMethod = QStringLiteral("\u3000 银行 卡 ");
     content.remark = QStringLiteral("第一行\n第二行\r\n第三行");
     Laid laid;
-    LayOutReceipt(laid.printer, content, ReceiptSettings{});
-    const auto fonts = laid.printer.OfKind(Kind::SetFont);
+    layOutReceipt(laid.printer, content, ReceiptSettings{});
+    const auto fonts = laid.printer.ofKind(Kind::SetFont);
     ASSERT_EQ(fonts.size(), 2);
     EXPECT_EQ(fonts[0].text, QStringLiteral("宋体"));
     EXPECT_EQ(fonts[0].points, 12);
     EXPECT_TRUE(fonts[0].bold);
     EXPECT_EQ(fonts[1].points, 9);
     EXPECT_FALSE(fonts[1].bold);
-    EXPECT_NE(laid.printer.Written(QStringLiteral("付款方式:银行 卡 ")), nullptr)
+    EXPECT_NE(laid.printer.written(QStringLiteral("付款方式:银行 卡 ")), nullptr)
         << "leading blanks go, inner and trailing ones stay";
-    const auto lines = laid.printer.OfKind(Kind::WriteLines);
+    const auto lines = laid.printer.ofKind(Kind::WriteLines);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines[0].text, content.remark);
 
     Laid empty;
     content.remark.clear();
-    LayOutReceipt(empty.printer, content, ReceiptSettings{});
-    ASSERT_EQ(empty.printer.OfKind(Kind::WriteLines).size(), 1);
+    layOutReceipt(empty.printer, content, ReceiptSettings{});
+    ASSERT_EQ(empty.printer.ofKind(Kind::WriteLines).size(), 1);
 }
 
 TEST(ReceiptLayoutTest, PreviewStyleDiffersWhereTheScreenDoes)
 {
-    ReceiptContent content = Sale(1);
+    ReceiptContent content = sale(1);
     content.paymentMethod = QStringLiteral("  现金");
     ReceiptSettings settings;
     settings.paperMargin = 20;
     Laid laid;
-    LayOutReceipt(laid.printer, content, settings, ReceiptStyle::Preview);
-    EXPECT_EQ(laid.printer.Documents(), 0) << "nothing is printed";
-    EXPECT_TRUE(laid.printer.OfKind(Kind::EndDocument).isEmpty());
-    EXPECT_TRUE(laid.printer.OfKind(Kind::SetLeftMargin).isEmpty()) << "the board moves instead";
+    layOutReceipt(laid.printer, content, settings, ReceiptStyle::Preview);
+    EXPECT_EQ(laid.printer.documents(), 0) << "nothing is printed";
+    EXPECT_TRUE(laid.printer.ofKind(Kind::EndDocument).isEmpty());
+    EXPECT_TRUE(laid.printer.ofKind(Kind::SetLeftMargin).isEmpty()) << "the board moves instead";
     EXPECT_EQ(laid.X(QStringLiteral("单号：")), 0);
     EXPECT_EQ(laid.X(QStringLiteral("1608240000001")), 100);
     EXPECT_EQ(laid.X(QStringLiteral("2016-08-24  09:05:07")), 100);
-    EXPECT_NE(laid.printer.Written(QStringLiteral("合计数量：9")), nullptr);
-    EXPECT_NE(laid.printer.Written(QStringLiteral("付款方式：  现金")), nullptr) << "shown as typed";
-    const auto fonts = laid.printer.OfKind(Kind::SetFont);
+    EXPECT_NE(laid.printer.written(QStringLiteral("合计数量：9")), nullptr);
+    EXPECT_NE(laid.printer.written(QStringLiteral("付款方式：  现金")), nullptr) << "shown as typed";
+    const auto fonts = laid.printer.ofKind(Kind::SetFont);
     ASSERT_EQ(fonts.size(), 2);
     EXPECT_EQ(fonts[0].text, QStringLiteral("新宋体"));
     EXPECT_TRUE(fonts[0].bold);
@@ -268,8 +268,8 @@ TEST(ReceiptLayoutTest, PreviewStyleDiffersWhereTheScreenDoes)
 
     Laid without;
     settings.withUnitPrice = false;
-    LayOutReceipt(without.printer, content, settings, ReceiptStyle::Preview);
-    const auto plainFonts = without.printer.OfKind(Kind::SetFont);
+    layOutReceipt(without.printer, content, settings, ReceiptStyle::Preview);
+    const auto plainFonts = without.printer.ofKind(Kind::SetFont);
     ASSERT_EQ(plainFonts.size(), 2);
     EXPECT_EQ(plainFonts[0].text, QStringLiteral("宋体"));
     EXPECT_FALSE(plainFonts[0].bold);

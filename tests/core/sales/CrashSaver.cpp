@@ -18,8 +18,8 @@ int main(int argc, char** argv)
         return 2;
     }
     quorrel::Database db;
-    if (!db.Open(QString::fromLocal8Bit(argv[1]), quorrel::schema::kDatabaseKey)) {
-        std::fprintf(stderr, "crash_saver: %s\n", qPrintable(db.LastError()));
+    if (!db.open(QString::fromLocal8Bit(argv[1]), quorrel::schema::kDatabaseKey)) {
+        std::fprintf(stderr, "crash_saver: %s\n", qPrintable(db.lastError()));
         return 1;
     }
     for (int sale = 0;; ++sale) {
@@ -32,8 +32,8 @@ int main(int argc, char** argv)
         const quorrel::SaleHeader header{QString::number(sale), QString::number(count),
                                          QString::number(count * 2) + QStringLiteral(".00"), QStringLiteral("crash"),
                                          QStringLiteral("n=%1").arg(count)};
-        if (!quorrel::StoreSale(db, header, lines)) {
-            std::fprintf(stderr, "crash_saver: %s\n", qPrintable(db.LastError()));
+        if (!quorrel::storeSale(db, header, lines)) {
+            std::fprintf(stderr, "crash_saver: %s\n", qPrintable(db.lastError()));
             return 1;
         }
         if (sale == 0) {

@@ -2,8 +2,8 @@
 
 #include "support/AppDriver.h"
 
-#include "gui/app/MainWindow.h"
 #include "core/store/Clock.h"
+#include "gui/app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,25 +29,25 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        shop.WriteFactory();
+        shop.writeFactory();
     }
     void TearDown() override
     {
-        Clock::Reset();
+        Clock::reset();
         AppTest::TearDown();
     }
 
     // Starts the program and logs admin in; the main window is then active.
-    template <typename T> T* MainUnit(const char16_t* name)
+    template <typename T> T* mainUnit(const char16_t* name)
     {
-        return Unit<T>(MainWindowWidget(), QString::fromUtf16(name));
+        return Unit<T>(mainWindowWidget(), QString::fromUtf16(name));
     }
 };
 
 TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 店名='好邻居便利店', 备注='多谢光临' where ID=1"));
-    MainWindow* main = OpenMainWindow();
+    shop.exec(QStringLiteral("update 配置文件 set 店名='好邻居便利店', 备注='多谢光临' where ID=1"));
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：admin(管理员)"));
     EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_店名")->text(), QStringLiteral("好邻居便利店"));
@@ -87,12 +87,12 @@ TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
     EXPECT_EQ(discounts->findText(QStringLiteral("8.8")), -1);
     EXPECT_EQ(discounts->findText(QStringLiteral("7.0")), -1);
     EXPECT_TRUE(MainUnit<QLineEdit>(u"编辑框_名称")->hasFocus());
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, UnitsStandWhereTheLayoutPutsThem)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     struct Place
     {
@@ -129,8 +129,8 @@ TEST_F(MainWindowTest, UnitsStandWhereTheLayoutPutsThem)
 
 TEST_F(MainWindowTest, OrdinaryUserCannotChangeTheCashierOrSaveWithoutPrinting)
 {
-    AddUser(QStringLiteral("小王"), QStringLiteral("普通用户"), QStringLiteral("1"));
-    MainWindow* main = OpenMainWindow(QStringLiteral("小王"), QStringLiteral("1"));
+    addUser(QStringLiteral("小王"), QStringLiteral("普通用户"), QStringLiteral("1"));
+    MainWindow* main = openMainWindow(QStringLiteral("小王"), QStringLiteral("1"));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：小王(普通用户)"));
     for (const char16_t* unit : {u"编辑框_收银员", u"组合框_收银员", u"按钮_仅保存小票"})
@@ -142,9 +142,9 @@ TEST_F(MainWindowTest, OrdinaryUserCannotChangeTheCashierOrSaveWithoutPrinting)
 
 TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 折扣='真', 付款方式的选中='假', 电话='真', 客户='假' where ID=1"));
-    shop.Exec(QStringLiteral("insert into 客户资料 (姓名, 电话) values ('张三', '13800000001')"));
-    MainWindow* main = OpenMainWindow();
+    shop.exec(QStringLiteral("update 配置文件 set 折扣='真', 付款方式的选中='假', 电话='真', 客户='假' where ID=1"));
+    shop.exec(QStringLiteral("insert into 客户资料 (姓名, 电话) values ('张三', '13800000001')"));
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
     EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
     EXPECT_TRUE(MainUnit<QPushButton>(u"按钮_客户栏")->isChecked());
     EXPECT_GT(main->width(), 1136);
 
-    const PrintSettings& print = app->CurrentSession().print;
+    const PrintSettings& print = app->currentSession().print;
     EXPECT_TRUE(print.showPrintFinished);
     EXPECT_FALSE(print.askPrintAgain);
     EXPECT_TRUE(print.printUnitPrice);
@@ -171,15 +171,15 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
 
 TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMarginsAreCut)
 {
-    shop.Exec(QStringLiteral(
+    shop.exec(QStringLiteral(
         "update 配置文件 set 折扣='yes', 付款方式的选中='', 纸张边距='12.9', 打印偏差='-3.7' where ID=1"));
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
     EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
     EXPECT_TRUE(MainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
-    EXPECT_EQ(app->CurrentSession().print.paperMargin, 12);
-    EXPECT_EQ(app->CurrentSession().print.printOffset, -3);
+    EXPECT_EQ(app->currentSession().print.paperMargin, 12);
+    EXPECT_EQ(app->currentSession().print.printOffset, -3);
     // The customer area stays folded away when neither lookup is in use, and opens on demand.
     EXPECT_EQ(main->width(), 662);
     QTest::mouseClick(MainUnit<QPushButton>(u"按钮_客户栏"), Qt::LeftButton);
@@ -189,19 +189,19 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
 
 TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
 {
-    Clock::SetFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
-    MainWindow* main = OpenMainWindow();
+    Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     auto* time = MainUnit<QLineEdit>(u"编辑框_时间");
     EXPECT_EQ(time->text(), QStringLiteral("2016-08-24  09:05:07"));
     EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
-    Clock::SetFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 8)));
+    Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 8)));
     QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("2016-08-24  09:05:08"), 3000);
 }
 
 TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
 
 TEST_F(MainWindowTest, TabWalksTheEntryBoxesInTheOrderACashierFillsThem)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     auto* name = MainUnit<QLineEdit>(u"编辑框_名称");
     name->setFocus();
@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, TabWalksTheEntryBoxesInTheOrderACashierFillsThem)
 
 TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
@@ -275,17 +275,17 @@ TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
 
 TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMissing)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     QTemporaryDir bin;
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin.path().toUtf8());
     MainUnit<QAction>(u"菜单_计算器")->trigger();
     MainUnit<QAction>(u"菜单_记事本")->trigger();
-    EXPECT_TRUE(hooks().Started().isEmpty());
-    ASSERT_EQ(hooks().Messages().size(), 2);
-    EXPECT_TRUE(hooks().Messages()[0].text.contains(QStringLiteral("计算器")));
-    EXPECT_TRUE(hooks().Messages()[1].text.contains(QStringLiteral("记事本")));
+    EXPECT_TRUE(hooks().started().isEmpty());
+    ASSERT_EQ(hooks().messages().size(), 2);
+    EXPECT_TRUE(hooks().messages()[0].text.contains(QStringLiteral("计算器")));
+    EXPECT_TRUE(hooks().messages()[1].text.contains(QStringLiteral("记事本")));
 
     for (const char* name : {"xcalc", "gedit"}) {
         QFile program(bin.filePath(QString::fromLatin1(name)));
@@ -297,20 +297,20 @@ TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMis
     MainUnit<QAction>(u"菜单_计算器")->trigger();
     MainUnit<QAction>(u"菜单_记事本")->trigger();
     qputenv("PATH", oldPath);
-    ASSERT_EQ(hooks().Started().size(), 2);
-    EXPECT_EQ(hooks().Started()[0].first(), bin.filePath(QStringLiteral("xcalc")));
-    EXPECT_EQ(hooks().Started()[1].first(), bin.filePath(QStringLiteral("gedit")));
+    ASSERT_EQ(hooks().started().size(), 2);
+    EXPECT_EQ(hooks().started()[0].first(), bin.filePath(QStringLiteral("xcalc")));
+    EXPECT_EQ(hooks().started()[1].first(), bin.filePath(QStringLiteral("gedit")));
 }
 
 TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgramAndClosesTheDatabase)
 {
-    MainWindow* main = OpenMainWindow();
+    MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     main->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(MainWindowWidget(), nullptr);
+    EXPECT_EQ(mainWindowWidget(), nullptr);
     EXPECT_EQ(finishedCount, 1);
-    EXPECT_FALSE(app->CurrentSession().db.IsOpen());
+    EXPECT_FALSE(app->currentSession().db.isOpen());
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 
 #include "support/AppDriver.h"
 
-#include "core/shop/Session.h"
 #include "core/receipt/LogoImage.h"
-#include "gui/receipt/LogoWindow.h"
+#include "core/shop/Session.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "gui/receipt/LogoWindow.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -25,7 +25,7 @@ const QString kStoreFailed = QStringLiteral("数据添加失败！");
 const QString kReadFailed = QStringLiteral("logo数据打开失败！");
 
 // 40 × 20, red on the left half and blue on the right, as PNG file bytes.
-QByteArray RedBluePng()
+QByteArray redBluePng()
 {
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(qRgb(255, 0, 0));
@@ -40,7 +40,7 @@ QByteArray RedBluePng()
     return bytes;
 }
 
-QByteArray GreenBmp()
+QByteArray greenBmp()
 {
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(qRgb(0, 255, 0));
@@ -57,17 +57,17 @@ protected:
     void SetUp() override
     {
         HookedTest::SetUp();
-        shop.WriteFactory();
-        ASSERT_TRUE(session.db.Open(shop.DatabasePath(), schema::kDatabaseKey)) << session.db.LastError().toStdString();
+        shop.writeFactory();
+        ASSERT_TRUE(session.db.open(shop.databasePath(), schema::kDatabaseKey)) << session.db.lastError().toStdString();
     }
     void TearDown() override
     {
         window.reset();
-        session.db.Close();
+        session.db.close();
         HookedTest::TearDown();
     }
 
-    LogoWindow* Open()
+    LogoWindow* open()
     {
         window = std::make_unique<LogoWindow>(session);
         window->show();
@@ -78,31 +78,31 @@ protected:
     {
         return Unit<T>(window.get(), QString::fromUtf16(name));
     }
-    void Click(const char16_t* button) { QTest::mouseClick(U<QAbstractButton>(button), Qt::LeftButton); }
-    void ClickPrintLogo()
+    void click(const char16_t* button) { QTest::mouseClick(U<QAbstractButton>(button), Qt::LeftButton); }
+    void clickPrintLogo()
     {
         auto* box = U<QCheckBox>(u"选择框1");
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
     }
 
     // The settings row's column as stored, read through a connection of the test's own.
-    QVariant Stored(const QString& column)
+    QVariant stored(const QString& column)
     {
         Database db;
-        EXPECT_TRUE(db.Open(shop.DatabasePath(), schema::kDatabaseKey));
-        auto records = db.Query(QStringLiteral("select ") + column + QStringLiteral(" from 配置文件 where ID=1"));
-        EXPECT_NE(records, nullptr) << db.LastError().toStdString();
-        return records ? records->ReadField(1) : QVariant();
+        EXPECT_TRUE(db.open(shop.databasePath(), schema::kDatabaseKey));
+        auto records = db.query(QStringLiteral("select ") + column + QStringLiteral(" from 配置文件 where ID=1"));
+        EXPECT_NE(records, nullptr) << db.lastError().toStdString();
+        return records ? records->readField(1) : QVariant();
     }
-    QByteArray StoredLogo() { return Stored(QStringLiteral("logo")).toByteArray(); }
-    void StoreLogo(const QByteArray& bytes)
+    QByteArray storedLogo() { return stored(QStringLiteral("logo")).toByteArray(); }
+    void storeLogo(const QByteArray& bytes)
     {
-        shop.Exec(QStringLiteral("update 配置文件 set logo=? where ID=1"), {bytes});
+        shop.exec(QStringLiteral("update 配置文件 set logo=? where ID=1"), {bytes});
     }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes)
+    QString writeFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = shop.FilePath(name);
+        const QString path = shop.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -110,22 +110,22 @@ protected:
     }
 
     // Renames the settings table away from the window's statements, and back.
-    void BreakSettingsTable() { shop.Exec(QStringLiteral("alter table 配置文件 rename to 配置文件_改名")); }
-    void MendSettingsTable() { shop.Exec(QStringLiteral("alter table 配置文件_改名 rename to 配置文件")); }
+    void breakSettingsTable() { shop.exec(QStringLiteral("alter table 配置文件 rename to 配置文件_改名")); }
+    void mendSettingsTable() { shop.exec(QStringLiteral("alter table 配置文件_改名 rename to 配置文件")); }
 
-    void ExpectOnlyMessage(const QString& text, MessageIcon icon)
+    void expectOnlyMessage(const QString& text, MessageIcon icon)
     {
-        ASSERT_EQ(hooks().Messages().size(), 1) << hooks().MessageTexts().join(u'|').toStdString();
-        const ShownMessage& shown = hooks().Messages().first();
+        ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
+        const ShownMessage& shown = hooks().messages().first();
         EXPECT_EQ(shown.text, text);
         EXPECT_EQ(shown.caption, QStringLiteral("信息："));
         EXPECT_EQ(shown.icon, icon);
         EXPECT_EQ(shown.buttons, MessageButtons::Ok);
         EXPECT_EQ(shown.ownerClass, QStringLiteral("quorrel::LogoWindow"));
-        hooks().ClearMessages();
+        hooks().clearMessages();
     }
 
-    QImage Shown() { return U<QLabel>(u"图片框1")->pixmap().toImage(); }
+    QImage shown() { return U<QLabel>(u"图片框1")->pixmap().toImage(); }
 
     TempShop shop;
     Session session;
@@ -134,7 +134,7 @@ protected:
 
 TEST_F(LogoWindowTest, HasTheUnitsAndGeometryOfTheLogoWindow)
 {
-    Open();
+    open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorrel"));
     EXPECT_EQ(window->size(), QSize(405, 348));
     EXPECT_EQ(U<QLabel>(u"图片框1")->geometry(), QRect(8, 8, 300, 300));
@@ -149,18 +149,18 @@ TEST_F(LogoWindowTest, HasTheUnitsAndGeometryOfTheLogoWindow)
     EXPECT_EQ(U<QPushButton>(u"按钮_保存")->text(), QStringLiteral("保存"));
     EXPECT_EQ(U<QPushButton>(u"按钮2")->geometry(), QRect(318, 272, 70, 24));
     EXPECT_EQ(U<QPushButton>(u"按钮2")->text(), QStringLiteral("退出"));
-    EXPECT_TRUE(hooks().Messages().isEmpty());
+    EXPECT_TRUE(hooks().messages().isEmpty());
 }
 
 TEST_F(LogoWindowTest, OpeningShowsTheStoredLogoOffsetAndFlag)
 {
-    StoreLogo(RedBluePng());
-    shop.Exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
+    storeLogo(redBluePng());
+    shop.exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
     session.print.printLogo = false;
-    Open();
+    open();
 
     // Stretched over the whole box: a 2:1 picture fills 300 × 300.
-    const QImage shown = Shown();
+    const QImage shown = shown();
     ASSERT_EQ(shown.size(), QSize(300, 300));
     EXPECT_EQ(QColor(shown.pixel(60, 20)), QColor(255, 0, 0));
     EXPECT_EQ(QColor(shown.pixel(60, 280)), QColor(255, 0, 0));
@@ -168,18 +168,18 @@ TEST_F(LogoWindowTest, OpeningShowsTheStoredLogoOffsetAndFlag)
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("7"));
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_TRUE(session.print.printLogo);
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(LogoWindowTest, OpeningANewShopShowsNoLogoAndClearsTheInMemoryFlag)
 {
     session.print.printLogo = true;
-    Open();
+    open();
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("0"));
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_FALSE(session.print.printLogo);
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(LogoWindowTest, AStoredOffsetIsShownAsItsWholePart)
@@ -190,128 +190,128 @@ TEST_F(LogoWindowTest, AStoredOffsetIsShownAsItsWholePart)
         const char* shown;
     } cases[] = {{12.9, "12"}, {-3.7, "-3"}, {QStringLiteral("5.5"), "5"}, {QVariant(), "0"}, {QString(), "0"}};
     for (const auto& c : cases) {
-        shop.Exec(QStringLiteral("update 配置文件 set logo偏差=? where ID=1"), {c.stored});
-        Open();
+        shop.exec(QStringLiteral("update 配置文件 set logo偏差=? where ID=1"), {c.stored});
+        open();
         EXPECT_EQ(U(u"编辑框1")->text(), QString::fromLatin1(c.shown)) << c.stored.toString().toStdString();
     }
-    EXPECT_TRUE(hooks().Messages().isEmpty());
+    EXPECT_TRUE(hooks().messages().isEmpty());
 }
 
 TEST_F(LogoWindowTest, TickingAndUntickingWritesTheFlagAndTheInMemoryFlag)
 {
-    Open();
-    ClickPrintLogo();
+    open();
+    clickPrintLogo();
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked());
-    EXPECT_EQ(Stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("真"));
+    EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("真"));
     EXPECT_TRUE(session.print.printLogo);
 
-    ClickPrintLogo();
+    clickPrintLogo();
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
-    EXPECT_EQ(Stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
+    EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
     EXPECT_FALSE(session.print.printLogo);
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(LogoWindowTest, AFailedFlagUpdateLeavesTheInMemoryFlagAlone)
 {
-    Open();
-    BreakSettingsTable();
-    ClickPrintLogo();
-    ExpectOnlyMessage(QStringLiteral("数据修改失败"), MessageIcon::None);
+    open();
+    breakSettingsTable();
+    clickPrintLogo();
+    expectOnlyMessage(QStringLiteral("数据修改失败"), MessageIcon::None);
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked()) << "the box stays as the user set it";
     EXPECT_FALSE(session.print.printLogo);
 
-    MendSettingsTable();
-    EXPECT_EQ(Stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
+    mendSettingsTable();
+    EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
 }
 
 TEST_F(LogoWindowTest, ChangingTheLogoStoresTheChosenFileByteForByte)
 {
-    Open();
-    const QByteArray png = RedBluePng();
-    hooks().ChooseNextFile(WriteFile(QStringLiteral("logo.png"), png));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStored, MessageIcon::Information);
-    EXPECT_EQ(StoredLogo(), png);
-    EXPECT_EQ(Shown().size(), QSize(300, 300));
-    EXPECT_EQ(QColor(Shown().pixel(240, 150)), QColor(0, 0, 255));
+    open();
+    const QByteArray png = redBluePng();
+    hooks().chooseNextFile(writeFile(QStringLiteral("logo.png"), png));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStored, MessageIcon::Information);
+    EXPECT_EQ(storedLogo(), png);
+    EXPECT_EQ(shown().size(), QSize(300, 300));
+    EXPECT_EQ(QColor(shown().pixel(240, 150)), QColor(0, 0, 255));
 
     // The next change replaces it.
-    const QByteArray bmp = GreenBmp();
-    hooks().ChooseNextFile(WriteFile(QStringLiteral("logo.bmp"), bmp));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStored, MessageIcon::Information);
-    EXPECT_EQ(StoredLogo(), bmp);
-    EXPECT_EQ(QColor(Shown().pixel(150, 150)), QColor(0, 255, 0));
+    const QByteArray bmp = greenBmp();
+    hooks().chooseNextFile(writeFile(QStringLiteral("logo.bmp"), bmp));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStored, MessageIcon::Information);
+    EXPECT_EQ(storedLogo(), bmp);
+    EXPECT_EQ(QColor(shown().pixel(150, 150)), QColor(0, 255, 0));
 }
 
 TEST_F(LogoWindowTest, ATextFileIsKeptButShowsNoPicture)
 {
-    StoreLogo(RedBluePng());
-    Open();
+    storeLogo(redBluePng());
+    open();
     ASSERT_FALSE(U<QLabel>(u"图片框1")->pixmap().isNull());
 
     const char raw[] = "Not a picture.\r\n\0binary tail \xC3\xBF";
     const QByteArray text(raw, sizeof raw - 1);
-    hooks().ChooseNextFile(WriteFile(QStringLiteral("readme.txt"), text));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStored, MessageIcon::Information);
-    EXPECT_EQ(StoredLogo(), text);
+    hooks().chooseNextFile(writeFile(QStringLiteral("readme.txt"), text));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStored, MessageIcon::Information);
+    EXPECT_EQ(storedLogo(), text);
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
-    EXPECT_TRUE(DecodeLogo(StoredLogo()).isNull());
+    EXPECT_TRUE(decodeLogo(storedLogo()).isNull());
 
     // Opened again, the window still shows nothing for it.
-    Open();
+    open();
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
-    EXPECT_TRUE(hooks().Messages().isEmpty());
+    EXPECT_TRUE(hooks().messages().isEmpty());
 }
 
 TEST_F(LogoWindowTest, AFileThatCannotBeReadLeavesTheStoredLogoAlone)
 {
-    StoreLogo(RedBluePng());
-    Open();
-    hooks().ChooseNextFile(shop.FilePath(QStringLiteral("no such file.png")));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageIcon::Error);
-    EXPECT_EQ(StoredLogo(), RedBluePng()) << "a failed read must not wipe the logo";
+    storeLogo(redBluePng());
+    open();
+    hooks().chooseNextFile(shop.filePath(QStringLiteral("no such file.png")));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageIcon::Error);
+    EXPECT_EQ(storedLogo(), redBluePng()) << "a failed read must not wipe the logo";
     EXPECT_FALSE(U<QLabel>(u"图片框1")->pixmap().isNull());
 }
 
 TEST_F(LogoWindowTest, CancellingTheDialogStoresTheShownLogoAgain)
 {
-    const QByteArray png = RedBluePng();
-    StoreLogo(png);
-    Open();
+    const QByteArray png = redBluePng();
+    storeLogo(png);
+    open();
     // Changed behind the window's back: the cancel writes back what the window shows.
-    StoreLogo(GreenBmp());
-    hooks().ChooseNextFile(QString());
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStored, MessageIcon::Information);
-    EXPECT_EQ(StoredLogo(), png);
-    EXPECT_EQ(QColor(Shown().pixel(60, 150)), QColor(255, 0, 0));
+    storeLogo(greenBmp());
+    hooks().chooseNextFile(QString());
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStored, MessageIcon::Information);
+    EXPECT_EQ(storedLogo(), png);
+    EXPECT_EQ(QColor(shown().pixel(60, 150)), QColor(255, 0, 0));
 }
 
 TEST_F(LogoWindowTest, AFailedLogoUpdateIsReported)
 {
-    const QByteArray png = RedBluePng();
-    StoreLogo(png);
-    Open();
-    BreakSettingsTable();
-    hooks().ChooseNextFile(WriteFile(QStringLiteral("logo.bmp"), GreenBmp()));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStoreFailed, MessageIcon::Error);
+    const QByteArray png = redBluePng();
+    storeLogo(png);
+    open();
+    breakSettingsTable();
+    hooks().chooseNextFile(writeFile(QStringLiteral("logo.bmp"), greenBmp()));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStoreFailed, MessageIcon::Error);
 
-    hooks().ChooseNextFile(QString());
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStoreFailed, MessageIcon::Error);
+    hooks().chooseNextFile(QString());
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStoreFailed, MessageIcon::Error);
 
-    MendSettingsTable();
-    EXPECT_EQ(StoredLogo(), png);
+    mendSettingsTable();
+    EXPECT_EQ(storedLogo(), png);
 }
 
 TEST_F(LogoWindowTest, SavingTheOffsetStoresItsWholeNumberAndShowsItBack)
 {
-    Open();
+    open();
     const struct
     {
         const char16_t* typed;
@@ -320,79 +320,79 @@ TEST_F(LogoWindowTest, SavingTheOffsetStoresItsWholeNumberAndShowsItBack)
     for (const auto& c : cases) {
         const QString typed = QString::fromUtf16(c.typed);
         U(u"编辑框1")->setText(typed);
-        Click(u"按钮_保存");
-        EXPECT_TRUE(hooks().Messages().isEmpty()) << typed.toStdString();
-        EXPECT_EQ(Stored(QStringLiteral("logo偏差")), QVariant(qlonglong(c.stored))) << typed.toStdString();
+        click(u"按钮_保存");
+        EXPECT_TRUE(hooks().messages().isEmpty()) << typed.toStdString();
+        EXPECT_EQ(stored(QStringLiteral("logo偏差")), QVariant(qlonglong(c.stored))) << typed.toStdString();
         EXPECT_EQ(U(u"编辑框1")->text(), QString::number(c.stored)) << typed.toStdString();
     }
 }
 
 TEST_F(LogoWindowTest, AnOffsetThatIsNoWholeNumberIsRefusedAndKeptInTheBox)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set logo偏差=12 where ID=1"));
-    Open();
+    shop.exec(QStringLiteral("update 配置文件 set logo偏差=12 where ID=1"));
+    open();
     for (const char16_t* typed : {u"abc", u"", u"12abc", u"1.2.3", u"- 5", u"99999999999", u"1e400",
                                   u"0' where 1; drop table 销售记录; --", u"1 or 1=1"}) {
         const QString text = QString::fromUtf16(typed);
         U(u"编辑框1")->setText(text);
-        Click(u"按钮_保存");
-        ExpectOnlyMessage(kStoreFailed, MessageIcon::Error);
+        click(u"按钮_保存");
+        expectOnlyMessage(kStoreFailed, MessageIcon::Error);
         EXPECT_EQ(U(u"编辑框1")->text(), text);
-        EXPECT_EQ(Stored(QStringLiteral("logo偏差")), QVariant(qlonglong(12))) << text.toStdString();
+        EXPECT_EQ(stored(QStringLiteral("logo偏差")), QVariant(qlonglong(12))) << text.toStdString();
     }
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("0"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("0"));
 }
 
 TEST_F(LogoWindowTest, AFailedOffsetUpdateIsReported)
 {
-    Open();
-    BreakSettingsTable();
+    open();
+    breakSettingsTable();
     U(u"编辑框1")->setText(QStringLiteral("12"));
-    Click(u"按钮_保存");
-    ExpectOnlyMessage(kStoreFailed, MessageIcon::Error);
+    click(u"按钮_保存");
+    expectOnlyMessage(kStoreFailed, MessageIcon::Error);
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("12"));
 }
 
 TEST_F(LogoWindowTest, AFailedReadOnOpeningIsReportedAndNeverWipesTheStoredLogo)
 {
-    const QByteArray png = RedBluePng();
-    StoreLogo(png);
-    shop.Exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
+    const QByteArray png = redBluePng();
+    storeLogo(png);
+    shop.exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
     session.print.printLogo = true;
-    BreakSettingsTable();
-    Open();
-    ASSERT_EQ(hooks().MessageTexts(), (QStringList{kReadFailed, kReadFailed, kReadFailed}));
-    for (const ShownMessage& shown : hooks().Messages())
+    breakSettingsTable();
+    open();
+    ASSERT_EQ(hooks().messageTexts(), (QStringList{kReadFailed, kReadFailed, kReadFailed}));
+    for (const ShownMessage& shown : hooks().messages())
         EXPECT_EQ(shown.icon, MessageIcon::Error);
-    hooks().ClearMessages();
+    hooks().clearMessages();
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
     EXPECT_EQ(U(u"编辑框1")->text(), QString());
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_FALSE(session.print.printLogo);
 
     // The window never saw the stored logo, so a cancelled dialog has nothing to store again.
-    MendSettingsTable();
-    hooks().ChooseNextFile(QString());
-    Click(u"按钮_更改logo");
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
-    EXPECT_EQ(StoredLogo(), png);
+    mendSettingsTable();
+    hooks().chooseNextFile(QString());
+    click(u"按钮_更改logo");
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(storedLogo(), png);
 
     // A chosen file is stored as usual.
-    const QByteArray bmp = GreenBmp();
-    hooks().ChooseNextFile(WriteFile(QStringLiteral("logo.bmp"), bmp));
-    Click(u"按钮_更改logo");
-    ExpectOnlyMessage(kStored, MessageIcon::Information);
-    EXPECT_EQ(StoredLogo(), bmp);
+    const QByteArray bmp = greenBmp();
+    hooks().chooseNextFile(writeFile(QStringLiteral("logo.bmp"), bmp));
+    click(u"按钮_更改logo");
+    expectOnlyMessage(kStored, MessageIcon::Information);
+    EXPECT_EQ(storedLogo(), bmp);
 }
 
 TEST_F(LogoWindowTest, ExitClosesTheWindow)
 {
-    Open();
+    open();
     ASSERT_TRUE(window->isVisible());
-    Click(u"按钮2");
+    click(u"按钮2");
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_TRUE(hooks().Messages().isEmpty());
+    EXPECT_TRUE(hooks().messages().isEmpty());
 }
 
 } // namespace

@@ -17,7 +17,7 @@ namespace quorrel::test {
 namespace {
 
 // Share of the board's pixels in a band of rows that are not white.
-double InkIn(const QImage& image, int top, int bottom)
+double inkIn(const QImage& image, int top, int bottom)
 {
     int ink = 0;
     int all = 0;
@@ -34,20 +34,20 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        shop.WriteFactory();
+        shop.writeFactory();
     }
-    MainWindow* Open() { return main = OpenMainWindow(); }
-    void EnterLine(const QString& name) { AppTest::EnterLine(name, QStringLiteral("1"), QStringLiteral("2")); }
+    MainWindow* open() { return main = openMainWindow(); }
+    void enterLine(const QString& name) { AppTest::enterLine(name, QStringLiteral("1"), QStringLiteral("2")); }
     MainWindow* main = nullptr;
 };
 
 TEST_F(PreviewWindowTest, DrawsTheSaleOnTheBoardBesideTheMainWindow)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     main->move(300, 40);
-    EnterLine(QStringLiteral("可口可乐"));
-    EnterLine(QStringLiteral("雪碧"));
-    PreviewWindow preview(main->Receipts(), main);
+    enterLine(QStringLiteral("可口可乐"));
+    enterLine(QStringLiteral("雪碧"));
+    PreviewWindow preview(main->receipts(), main);
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("Quorrel"));
     EXPECT_EQ(preview.geometry().left(), 50);
     EXPECT_EQ(preview.geometry().top(), main->geometry().top());
@@ -57,37 +57,37 @@ TEST_F(PreviewWindowTest, DrawsTheSaleOnTheBoardBesideTheMainWindow)
     auto* board = Unit<BoardWidget>(&preview, QStringLiteral("画板1"));
     ASSERT_NE(board, nullptr);
     EXPECT_EQ(board->geometry(), QRect(16, 16, 192, 610));
-    const QImage& picture = board->Picture();
+    const QImage& picture = board->picture();
     ASSERT_EQ(picture.size(), QSize(192, 610));
     const double mmPerPixel = 25.4 / board->logicalDpiY();
     auto row = [&](int tenths) { return int(tenths / 10.0 / mmPerPixel); };
-    EXPECT_GT(InkIn(picture, row(10), row(50)), 0.01) << "the shop name is drawn at the top";
-    EXPECT_GT(InkIn(picture, row(230), row(300)), 0.01) << "the item lines are drawn";
-    EXPECT_LT(InkIn(picture, row(1000), 610), 0.001) << "below the receipt the board stays white";
+    EXPECT_GT(inkIn(picture, row(10), row(50)), 0.01) << "the shop name is drawn at the top";
+    EXPECT_GT(inkIn(picture, row(230), row(300)), 0.01) << "the item lines are drawn";
+    EXPECT_LT(inkIn(picture, row(1000), 610), 0.001) << "below the receipt the board stays white";
     EXPECT_EQ(hooks().Printer(), nullptr) << "the preview prints nothing";
 }
 
 TEST_F(PreviewWindowTest, PaperMarginMovesTheBoardNotTheReceipt)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 纸张边距='20' where ID=1"));
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"));
-    PreviewWindow moved(main->Receipts(), main);
+    shop.exec(QStringLiteral("update 配置文件 set 纸张边距='20' where ID=1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"));
+    PreviewWindow moved(main->receipts(), main);
     auto* board = Unit<BoardWidget>(&moved, QStringLiteral("画板1"));
     EXPECT_EQ(board->pos(), QPoint(36, 16));
-    const QImage withMargin = board->Picture();
+    const QImage withMargin = board->picture();
 
-    app->CurrentSession().print.paperMargin = 0;
-    PreviewWindow plain(main->Receipts(), main);
+    app->currentSession().print.paperMargin = 0;
+    PreviewWindow plain(main->receipts(), main);
     EXPECT_EQ(Unit<BoardWidget>(&plain, QStringLiteral("画板1"))->pos(), QPoint(16, 16));
-    EXPECT_EQ(Unit<BoardWidget>(&plain, QStringLiteral("画板1"))->Picture(), withMargin)
+    EXPECT_EQ(Unit<BoardWidget>(&plain, QStringLiteral("画板1"))->picture(), withMargin)
         << "the receipt on the board is unchanged";
 }
 
 TEST_F(PreviewWindowTest, ButtonOpensThePreviewModally)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"));
     QString opened;
     QTimer::singleShot(0, [&opened] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -97,7 +97,7 @@ TEST_F(PreviewWindowTest, ButtonOpensThePreviewModally)
     });
     QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_打印预览")), Qt::LeftButton);
     EXPECT_EQ(opened, QStringLiteral("quorrel::PreviewWindow"));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("0"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("0"));
 }
 
 } // namespace

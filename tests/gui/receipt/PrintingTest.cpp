@@ -3,12 +3,12 @@
 
 #include "support/AppDriver.h"
 
-#include "gui/app/MainWindow.h"
 #include "core/receipt/PainterPrinter.h"
+#include "core/store/Clock.h"
+#include "gui/app/MainWindow.h"
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/receipt/SystemPrinter.h"
-#include "core/store/Clock.h"
 #include "support/CupsServer.h"
 
 #include <QComboBox>
@@ -26,7 +26,7 @@ namespace {
 using Kind = RecordingPrinter::Kind;
 
 // The text of a PDF as pdftotext reads it, normalised so that compatibility forms compare equal.
-QString PdfText(const QString& path)
+QString pdfText(const QString& path)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (tool.isEmpty()) {
@@ -40,7 +40,7 @@ QString PdfText(const QString& path)
     return QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
 }
 
-int PdfPages(const QString& path)
+int pdfPages(const QString& path)
 {
     QProcess process;
     process.start(QStringLiteral("pdfinfo"), {path});
@@ -57,15 +57,15 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        shop.WriteFactory();
-        Clock::SetFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+        shop.writeFactory();
+        Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     }
     void TearDown() override
     {
-        Clock::Reset();
+        Clock::reset();
         AppTest::TearDown();
     }
-    MainWindow* Open() { return main = OpenMainWindow(); }
+    MainWindow* open() { return main = openMainWindow(); }
     QLineEdit* U(const char16_t* name) { return Unit<QLineEdit>(main, QString::fromUtf16(name)); }
 
     MainWindow* main = nullptr;
@@ -73,124 +73,124 @@ protected:
 
 TEST_F(PrintingTest, F5PrintsTheReceiptUnderTheNumberTheSaleIsStoredWith)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
-    EXPECT_EQ(printer->Documents(), 1);
-    const QString stored = shop.Scalar(QStringLiteral("select 销售票号 from 销售记录"));
+    EXPECT_EQ(printer->documents(), 1);
+    const QString stored = shop.scalar(QStringLiteral("select 销售票号 from 销售记录"));
     EXPECT_EQ(stored, QStringLiteral("1608240000001"));
-    EXPECT_NE(printer->Written(QStringLiteral("单号：") + stored), nullptr) << "the receipt shows the stored number";
-    EXPECT_NE(printer->Written(QStringLiteral("糖")), nullptr);
-    EXPECT_NE(printer->Written(QStringLiteral("总额:3.30")), nullptr);
-    EXPECT_TRUE(hooks().Messages().isEmpty());
+    EXPECT_NE(printer->written(QStringLiteral("单号：") + stored), nullptr) << "the receipt shows the stored number";
+    EXPECT_NE(printer->written(QStringLiteral("糖")), nullptr);
+    EXPECT_NE(printer->written(QStringLiteral("总额:3.30")), nullptr);
+    EXPECT_TRUE(hooks().messages().isEmpty());
 }
 
 TEST_F(PrintingTest, FinishedNoticeThenTheQuestionAndYesTwicePrintsThreeReceipts)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='真' where ID=1"));
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
-    hooks().AnswerNext(MessageAnswer::Yes);
-    hooks().AnswerNext(MessageAnswer::Yes);
-    hooks().AnswerNext(MessageAnswer::No);
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='真' where ID=1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
+    hooks().answerNext(MessageAnswer::Yes);
+    hooks().answerNext(MessageAnswer::Yes);
+    hooks().answerNext(MessageAnswer::No);
     QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_打印小票")), Qt::LeftButton);
     ASSERT_NE(hooks().Printer(), nullptr);
-    EXPECT_EQ(hooks().Printer()->Documents(), 3);
+    EXPECT_EQ(hooks().Printer()->documents(), 3);
     const QStringList expected{QStringLiteral("打印完毕"), QStringLiteral("打印完毕,是否再次打印！"),
                                QStringLiteral("打印完毕"), QStringLiteral("打印完毕,是否再次打印！"),
                                QStringLiteral("打印完毕"), QStringLiteral("打印完毕,是否再次打印！")};
-    EXPECT_EQ(hooks().MessageTexts(), expected);
-    for (const ShownMessage& shown : hooks().Messages()) {
+    EXPECT_EQ(hooks().messageTexts(), expected);
+    for (const ShownMessage& shown : hooks().messages()) {
         EXPECT_EQ(shown.caption, QStringLiteral("提示:"));
         EXPECT_EQ(shown.icon, MessageIcon::None);
         EXPECT_EQ(shown.ownerClass, QStringLiteral("quorrel::MainWindow"));
     }
     // Every copy carries the same number, the one stored, and the sale is stored once.
-    EXPECT_EQ(hooks().Printer()->OfKind(Kind::WriteAt).count() % 3, 0);
+    EXPECT_EQ(hooks().Printer()->ofKind(Kind::WriteAt).count() % 3, 0);
     int numbered = 0;
-    for (const auto& op : hooks().Printer()->OfKind(Kind::WriteAt))
+    for (const auto& op : hooks().Printer()->ofKind(Kind::WriteAt))
         if (op.text == QStringLiteral("单号：1608240000001"))
             ++numbered;
     EXPECT_EQ(numbered, 3);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
 }
 
 // A printer that refuses every job, as when there is no printer and the dialog is cancelled.
 class RefusingPrinter : public RecordingPrinter
 {
 public:
-    bool StartDocument() override
+    bool startDocument() override
     {
-        RecordingPrinter::StartDocument();
+        RecordingPrinter::startDocument();
         return false;
     }
-    bool EndDocument() override
+    bool endDocument() override
     {
-        RecordingPrinter::EndDocument();
+        RecordingPrinter::endDocument();
         return false;
     }
 };
 
 TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSaleIsKept)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='真' where ID=1"));
-    ReceiptPrinting::SetPrinterFactory([] { return std::make_unique<RefusingPrinter>(); });
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
-    hooks().AnswerNext(MessageAnswer::No);
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='真' where ID=1"));
+    ReceiptPrinting::setPrinterFactory([] { return std::make_unique<RefusingPrinter>(); });
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    hooks().answerNext(MessageAnswer::No);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    ASSERT_EQ(hooks().Messages().size(), 2);
-    EXPECT_TRUE(hooks().Messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
-    EXPECT_EQ(hooks().Messages()[0].icon, MessageIcon::Error);
-    EXPECT_EQ(hooks().Messages()[1].text, QStringLiteral("打印完毕,是否再次打印！"));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"))
+    ASSERT_EQ(hooks().messages().size(), 2);
+    EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
+    EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(hooks().messages()[1].text, QStringLiteral("打印完毕,是否再次打印！"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"))
         << "the cash was taken: the sale is stored all the same";
 }
 
 TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 是否打印logo='真', 纸张边距='30', 打印偏差='30', "
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 是否打印logo='真', 纸张边距='30', 打印偏差='30', "
                              "logo偏差=15, logo=? where ID=1"),
               {QByteArray("\x89PNG\r\n\x1a\n-not-really", 20)});
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
-    const auto margins = printer->OfKind(Kind::SetLeftMargin);
+    const auto margins = printer->ofKind(Kind::SetLeftMargin);
     ASSERT_EQ(margins.size(), 1);
     EXPECT_EQ(margins[0].x1, 30);
-    const auto pictures = printer->OfKind(Kind::DrawPicture);
+    const auto pictures = printer->ofKind(Kind::DrawPicture);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_EQ(pictures[0].x2, 445);
     EXPECT_EQ(pictures[0].bytes.size(), 20);
-    EXPECT_EQ(printer->Written(QStringLiteral("单号：1608240000001"))->y1, 300);
-    EXPECT_EQ(printer->Written(QStringLiteral("单号：1608240000001"))->x1, 30);
+    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->y1, 300);
+    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->x1, 30);
 }
 
 TEST_F(PrintingTest, ReceiptRenderedToPdfReadsAsTheSale)
 {
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 店名='好邻居便利店' where ID=1"));
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 店名='好邻居便利店' where ID=1"));
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("receipt.pdf"));
-    ReceiptPrinting::SetPrinterFactory([pdf] { return std::make_unique<PdfPrinter>(pdf); });
-    ASSERT_NE(Open(), nullptr);
+    ReceiptPrinting::setPrinterFactory([pdf] { return std::make_unique<PdfPrinter>(pdf); });
+    ASSERT_NE(open(), nullptr);
     Unit<QPlainTextEdit>(main, QStringLiteral("编辑框_备注"))->setPlainText(QStringLiteral("谢谢惠顾\n欢迎再来"));
-    EnterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
-    EnterLine(QStringLiteral("大包装的薯片原味"), QStringLiteral("1"), QStringLiteral("7.8"));
+    enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
+    enterLine(QStringLiteral("大包装的薯片原味"), QStringLiteral("1"), QStringLiteral("7.8"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
     ASSERT_TRUE(QFile::exists(pdf));
-    const QString text = PdfText(pdf);
+    const QString text = pdfText(pdf);
     for (const QString& expected :
          {QStringLiteral("好邻居便利店"), QStringLiteral("单号:1608240000001"), QStringLiteral("可口可乐"),
           QStringLiteral("5.00"), QStringLiteral("大包装的薯"), QStringLiteral("片原味"), QStringLiteral("7.80"),
           QStringLiteral("合计数量:3"), QStringLiteral("总额:12.80"), QStringLiteral("收银员:admin"),
           QStringLiteral("谢谢惠顾"), QStringLiteral("欢迎再来")})
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << " not in:\n" << text.toStdString();
-    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_EQ(pdfPages(pdf), 1);
 }
 
 TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
@@ -198,16 +198,16 @@ TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
     QStringList lines;
     for (int i = 1; i <= 120; ++i)
         lines << QStringLiteral("备注第%1行").arg(i);
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假' where ID=1"));
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假' where ID=1"));
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("long.pdf"));
-    ReceiptPrinting::SetPrinterFactory([pdf] { return std::make_unique<PdfPrinter>(pdf); });
-    ASSERT_NE(Open(), nullptr);
+    ReceiptPrinting::setPrinterFactory([pdf] { return std::make_unique<PdfPrinter>(pdf); });
+    ASSERT_NE(open(), nullptr);
     Unit<QPlainTextEdit>(main, QStringLiteral("编辑框_备注"))->setPlainText(lines.join(u'\n'));
-    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_GE(PdfPages(pdf), 2);
-    const QString text = PdfText(pdf);
+    EXPECT_GE(pdfPages(pdf), 2);
+    const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("备注第1行")));
     EXPECT_TRUE(text.contains(QStringLiteral("备注第120行"))) << "nothing of the remark is lost";
 }
@@ -218,17 +218,17 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
 {
     CupsServer cups;
     QUORREL_START_CUPS_SERVER(cups);
-    ASSERT_TRUE(cups.AddQueue(QStringLiteral("P")));
-    ASSERT_TRUE(cups.AddQueue(QStringLiteral("P2")));
-    ASSERT_TRUE(cups.SetServerDefault(QStringLiteral("P")));
-    hooks().UseSystemPrinter(true);
-    shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
+    ASSERT_TRUE(cups.addQueue(QStringLiteral("P")));
+    ASSERT_TRUE(cups.addQueue(QStringLiteral("P2")));
+    ASSERT_TRUE(cups.setServerDefault(QStringLiteral("P")));
+    hooks().useSystemPrinter(true);
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
 
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    const QList<CapturedJob> jobs = cups.WaitForJobs(QStringLiteral("P"), 1, 30000);
-    ASSERT_EQ(jobs.size(), 1) << cups.LastError().toStdString();
+    const QList<CapturedJob> jobs = cups.waitForJobs(QStringLiteral("P"), 1, 30000);
+    ASSERT_EQ(jobs.size(), 1) << cups.lastError().toStdString();
     EXPECT_EQ(jobs[0].title, SystemPrinter::kJobName);
     EXPECT_TRUE(jobs[0].data.startsWith("%PDF")) << "the queue receives the receipt as a document";
     QTemporaryDir out;
@@ -238,11 +238,11 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(jobs[0].data);
     }
-    const QString text = PdfText(pdf);
+    const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("1608240000001"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("可口可乐"))) << text.toStdString();
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
-    EXPECT_TRUE(cups.CapturedJobs(QStringLiteral("P2")).isEmpty());
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+    EXPECT_TRUE(cups.capturedJobs(QStringLiteral("P2")).isEmpty());
 
     // The printer window makes P2 the default: the next receipt goes there.
     {
@@ -252,11 +252,11 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
         printers->setCurrentIndex(printers->findText(QStringLiteral("P2")));
         QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮_保存")), Qt::LeftButton);
     }
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
-    EnterLine(QStringLiteral("雪碧"), QStringLiteral("1"), QStringLiteral("3"));
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+    enterLine(QStringLiteral("雪碧"), QStringLiteral("1"), QStringLiteral("3"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(cups.WaitForJobs(QStringLiteral("P2"), 1, 30000).size(), 1);
-    EXPECT_EQ(cups.CapturedJobs(QStringLiteral("P")).size(), 1);
+    EXPECT_EQ(cups.waitForJobs(QStringLiteral("P2"), 1, 30000).size(), 1);
+    EXPECT_EQ(cups.capturedJobs(QStringLiteral("P")).size(), 1);
 }
 
 } // namespace

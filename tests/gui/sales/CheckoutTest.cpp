@@ -2,11 +2,11 @@
 
 #include "support/AppDriver.h"
 
+#include "core/store/Clock.h"
+#include "core/store/RecordSet.h"
 #include "gui/app/MainWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/tickets/TicketFormatWindow.h"
-#include "core/store/Clock.h"
-#include "core/store/RecordSet.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,29 +28,29 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        shop.WriteFactory();
+        shop.writeFactory();
         // Receipts are the printing tests' business; here the sale is what matters.
-        shop.Exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
-        Clock::SetFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+        shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
+        Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     }
     void TearDown() override
     {
-        Clock::Reset();
+        Clock::reset();
         AppTest::TearDown();
     }
-    MainWindow* Open() { return main = OpenMainWindow(); }
+    MainWindow* open() { return main = openMainWindow(); }
     template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
-    int Count(const QString& table) { return shop.Scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
-    QStringList Columns(const QString& sql, const QVariantList& params = {})
+    int count(const QString& table) { return shop.scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
+    QStringList columns(const QString& sql, const QVariantList& params = {})
     {
         Database db;
-        EXPECT_TRUE(db.Open(shop.DatabasePath(), "19970605"));
-        auto records = db.Query(sql, params);
+        EXPECT_TRUE(db.open(shop.databasePath(), "19970605"));
+        auto records = db.query(sql, params);
         QStringList cells;
         if (!records)
             return cells;
-        for (int c = 1; c <= records->ColumnCount(); ++c)
-            cells << records->Text(c);
+        for (int c = 1; c <= records->columnCount(); ++c)
+            cells << records->text(c);
         return cells;
     }
 
@@ -59,8 +59,8 @@ protected:
 
 TEST_F(CheckoutTest, ChangeAppearsOnceTypingHasSettled)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     QLineEdit* received = U(u"编辑框_实收");
     QLineEdit* change = U(u"编辑框_找零");
     EXPECT_EQ(received->text(), QStringLiteral("3.30"));
@@ -69,7 +69,7 @@ TEST_F(CheckoutTest, ChangeAppearsOnceTypingHasSettled)
     received->clear();
     QElapsedTimer typed;
     typed.start();
-    TypeText(received, QStringLiteral("10"));
+    typeText(received, QStringLiteral("10"));
     QApplication::processEvents();
     if (typed.elapsed() < Checkout::kSettleMilliseconds - 100) {
         EXPECT_NE(change->text(), QStringLiteral("6.70")) << "the change waits for the typing to settle";
@@ -82,8 +82,8 @@ TEST_F(CheckoutTest, ChangeAppearsOnceTypingHasSettled)
 
 TEST_F(CheckoutTest, PickingAnAmountShowsTheChangeAtOnce)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("12.5"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("12.5"));
     auto* combo = U<QComboBox>(u"组合框_实收");
     const int fifty = combo->findText(QStringLiteral("50"));
     ASSERT_GE(fifty, 0);
@@ -94,14 +94,14 @@ TEST_F(CheckoutTest, PickingAnAmountShowsTheChangeAtOnce)
 
     // The combo's own edit field shows the plain difference.
     combo->lineEdit()->clear();
-    TypeText(combo->lineEdit(), QStringLiteral("20"));
+    typeText(combo->lineEdit(), QStringLiteral("20"));
     EXPECT_EQ(U(u"编辑框_找零")->text(), QStringLiteral("7.5"));
 }
 
 TEST_F(CheckoutTest, WheelOverTheAmountComboStepsItsOwnTextOnly)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("5"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("5"));
     auto* combo = U<QComboBox>(u"组合框_实收");
     combo->setEditText(QStringLiteral("20"));
     auto wheel = [combo](int notches) {
@@ -123,78 +123,78 @@ TEST_F(CheckoutTest, WheelOverTheAmountComboStepsItsOwnTextOnly)
 
 TEST_F(CheckoutTest, ChangeIsWorkedOutFromTheDiscountedTotal)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     QTest::mouseClick(U<QCheckBox>(u"选择框_折扣"), Qt::LeftButton);
     U<QComboBox>(u"组合框_折扣")->setCurrentText(QStringLiteral("8"));
-    EnterLine(QStringLiteral("油"), QStringLiteral("1"), QStringLiteral("10"));
+    enterLine(QStringLiteral("油"), QStringLiteral("1"), QStringLiteral("10"));
     U(u"编辑框_实收")->setText(QStringLiteral("10"));
     QTRY_COMPARE_WITH_TIMEOUT(U(u"编辑框_找零")->text(), QStringLiteral("2.00"), 2000);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 金额 from 销售记录")), QStringLiteral("10.00"))
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 金额 from 销售记录")), QStringLiteral("10.00"))
         << "the header keeps the total before discount";
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 折后 from 销售详情")), QStringLiteral("8.00"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 折后 from 销售详情")), QStringLiteral("8.00"));
 }
 
 TEST_F(CheckoutTest, PrintingSavesTheSaleWithItsLinesUnderTheNextTicketNumber)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     U<QPlainTextEdit>(u"编辑框_备注")->setPlainText(QStringLiteral("欢迎再来"));
-    EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
-    EnterLine(QStringLiteral("A01-可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
+    enterLine(QStringLiteral("A01-可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 
     EXPECT_EQ(U<QTreeWidget>(u"超级列表框1")->topLevelItemCount(), 0);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000001"));
-    ASSERT_EQ(Count(QStringLiteral("销售记录")), 1);
-    const QStringList header = Columns(QStringLiteral("select * from 销售记录"));
+    ASSERT_EQ(count(QStringLiteral("销售记录")), 1);
+    const QStringList header = columns(QStringLiteral("select * from 销售记录"));
     EXPECT_EQ(header, (QStringList{QStringLiteral("1"), QStringLiteral("1608240000001"),
                                    QStringLiteral("2016-08-24 09:05:07"), QStringLiteral("5"), QStringLiteral("8.30"),
                                    QStringLiteral("admin"), QStringLiteral("欢迎再来 ")}));
-    ASSERT_EQ(Count(QStringLiteral("销售详情")), 2);
-    EXPECT_EQ(Columns(QStringLiteral("select * from 销售详情 where ID=1")),
+    ASSERT_EQ(count(QStringLiteral("销售详情")), 2);
+    EXPECT_EQ(columns(QStringLiteral("select * from 销售详情 where ID=1")),
               (QStringList{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
                            QStringLiteral("1.10"), QStringLiteral("3.30"), QStringLiteral("3.30"),
                            QStringLiteral(" 欢迎再来")}));
-    EXPECT_EQ(Columns(QStringLiteral("select 关联, 名称, 折后 from 销售详情 where ID=2")),
+    EXPECT_EQ(columns(QStringLiteral("select 关联, 名称, 折后 from 销售详情 where ID=2")),
               (QStringList{QStringLiteral("1"), QStringLiteral("可乐"), QStringLiteral("5.00")}));
     // Totals and the amount received stay until the next line.
     EXPECT_EQ(U<QLabel>(u"标签_总金额")->text(), QStringLiteral("8.30"));
 
     // The next sale takes the next number and points its lines at its own header.
-    EnterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::mouseClick(U<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000002"));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 关联 from 销售详情 where 名称='盐'")), QStringLiteral("2"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000002"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 关联 from 销售详情 where 名称='盐'")), QStringLiteral("2"));
 }
 
 TEST_F(CheckoutTest, EmptyListIsNotPrintedButAnAdministratorMaySaveIt)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(hooks().MessageTexts(), QStringList{QStringLiteral("没有可以打印的数据！")});
-    EXPECT_EQ(Count(QStringLiteral("销售记录")), 0);
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("没有可以打印的数据！")});
+    EXPECT_EQ(count(QStringLiteral("销售记录")), 0);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
 
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
-    EXPECT_EQ(Count(QStringLiteral("销售记录")), 1);
-    EXPECT_EQ(Count(QStringLiteral("销售详情")), 0);
+    EXPECT_EQ(count(QStringLiteral("销售记录")), 1);
+    EXPECT_EQ(count(QStringLiteral("销售详情")), 0);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000001"));
 }
 
 TEST_F(CheckoutTest, QuotesInNamesRemarksAndCashiersAreStoredAsTyped)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     U(u"编辑框_收银员")->setText(QStringLiteral("O'Neil"));
     U<QPlainTextEdit>(u"编辑框_备注")->setPlainText(QStringLiteral("it's \"fine\""));
-    EnterLine(QStringLiteral("Joe's 'best' tea"), QStringLiteral("1"), QStringLiteral("3"));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 名称 from 商品名称")), QStringLiteral("Joe's 'best' tea"));
+    enterLine(QStringLiteral("Joe's 'best' tea"), QStringLiteral("1"), QStringLiteral("3"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 名称 from 商品名称")), QStringLiteral("Joe's 'best' tea"));
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
-    EXPECT_TRUE(hooks().Messages().isEmpty()) << hooks().MessageTexts().join(u'|').toStdString();
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 收银员 from 销售记录")), QStringLiteral("O'Neil"));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 备注 from 销售记录")), QStringLiteral("it's \"fine\" "));
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 名称 from 销售详情")), QStringLiteral("Joe's 'best' tea"));
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 收银员 from 销售记录")), QStringLiteral("O'Neil"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 备注 from 销售记录")), QStringLiteral("it's \"fine\" "));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 名称 from 销售详情")), QStringLiteral("Joe's 'best' tea"));
     // And it completes like any other product.
     QTest::keyClick(U(u"编辑框_名称"), 'J');
     EXPECT_EQ(U(u"编辑框_名称")->text(), QStringLiteral("Joe's 'best' tea"));
@@ -202,44 +202,44 @@ TEST_F(CheckoutTest, QuotesInNamesRemarksAndCashiersAreStoredAsTyped)
 
 TEST_F(CheckoutTest, FailedSaveStoresNothingAndKeepsTheLines)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
-    EnterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     // Lines can no longer be stored: the header must not be left behind alone.
-    shop.Exec(QStringLiteral("alter table 销售详情 rename to 销售详情_old"));
+    shop.exec(QStringLiteral("alter table 销售详情 rename to 销售详情_old"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(hooks().MessageTexts(), QStringList{QStringLiteral("添加失败！")});
-    EXPECT_EQ(Count(QStringLiteral("销售记录")), 0);
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("添加失败！")});
+    EXPECT_EQ(count(QStringLiteral("销售记录")), 0);
     EXPECT_EQ(U<QTreeWidget>(u"超级列表框1")->topLevelItemCount(), 2);
 
     // Once the table is back the same sale is stored whole.
-    shop.Exec(QStringLiteral("alter table 销售详情_old rename to 销售详情"));
-    hooks().ClearMessages();
+    shop.exec(QStringLiteral("alter table 销售详情_old rename to 销售详情"));
+    hooks().clearMessages();
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_TRUE(hooks().Messages().isEmpty());
-    EXPECT_EQ(Count(QStringLiteral("销售记录")), 1);
-    EXPECT_EQ(Count(QStringLiteral("销售详情")), 2);
+    EXPECT_TRUE(hooks().messages().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("销售记录")), 1);
+    EXPECT_EQ(count(QStringLiteral("销售详情")), 2);
 }
 
 TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
 
-    Clock::SetFixed(QDateTime(QDate(2016, 9, 1), QTime(8, 0, 0)));
-    ASSERT_NE(Open(), nullptr);
+    Clock::setFixed(QDateTime(QDate(2016, 9, 1), QTime(8, 0, 0)));
+    ASSERT_NE(open(), nullptr);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1609010000001"));
-    EnterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1609010000002"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1609010000002"));
 
     // The custom-prefix format keeps six digits of the counter across a restart.
-    EndProgram();
-    shop.Exec(QStringLiteral("update 配置文件 set 全局单号格式='1'"));
-    shop.Exec(QStringLiteral("insert into 销售记录 (销售票号) values ('0000001000123')"));
-    ASSERT_NE(Open(), nullptr);
+    endProgram();
+    shop.exec(QStringLiteral("update 配置文件 set 全局单号格式='1'"));
+    shop.exec(QStringLiteral("insert into 销售记录 (销售票号) values ('0000001000123')"));
+    ASSERT_NE(open(), nullptr);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000123"));
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000124"));
@@ -247,14 +247,14 @@ TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
 
 TEST_F(CheckoutTest, TicketFormatWindowSwitchesTheFormatAndTheMainWindowFollows)
 {
-    shop.Exec(QStringLiteral("insert into 销售记录 (销售票号) values ('0000000000005')"));
-    shop.Exec(QStringLiteral("update 配置文件 set 全局单号格式='1'"));
-    ASSERT_NE(Open(), nullptr);
+    shop.exec(QStringLiteral("insert into 销售记录 (销售票号) values ('0000000000005')"));
+    shop.exec(QStringLiteral("update 配置文件 set 全局单号格式='1'"));
+    ASSERT_NE(open(), nullptr);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000005"));
 
     QLineEdit sample;
     TicketFormatWindow window(
-        app->CurrentSession(), [this] { main->RunStartupRoutine(); }, &sample, main);
+        app->currentSession(), [this] { main->runStartupRoutine(); }, &sample, main);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quorrel"));
     auto* custom = Unit<QCheckBox>(&window, QStringLiteral("选择框1"));
     auto* date = Unit<QCheckBox>(&window, QStringLiteral("选择框2"));
@@ -277,12 +277,12 @@ TEST_F(CheckoutTest, TicketFormatWindowSwitchesTheFormatAndTheMainWindowFollows)
     EXPECT_TRUE(date->isChecked());
 
     QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮1")), Qt::LeftButton);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 全局单号格式 from 配置文件")), QStringLiteral("2"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 全局单号格式 from 配置文件")), QStringLiteral("2"));
     EXPECT_EQ(sample.text(), QStringLiteral("160824"));
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000005"));
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：admin(管理员)"));
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000006"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000006"));
 
     // Back to the custom prefix: seven zeros and the last six digits of the last number.
     QTest::mouseClick(custom, Qt::LeftButton);
@@ -293,7 +293,7 @@ TEST_F(CheckoutTest, TicketFormatWindowSwitchesTheFormatAndTheMainWindowFollows)
     // "取消" after "确定" keeps what was stored.
     QTest::mouseClick(date, Qt::LeftButton);
     QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮2")), Qt::LeftButton);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 全局单号格式 from 配置文件")), QStringLiteral("1"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 全局单号格式 from 配置文件")), QStringLiteral("1"));
 }
 
 } // namespace

@@ -23,41 +23,41 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        shop.WriteFactory();
+        shop.writeFactory();
     }
 
-    MainWindow* Open() { return main = OpenMainWindow(); }
+    MainWindow* open() { return main = openMainWindow(); }
     template <typename T = QLineEdit> T* U(const char16_t* name) { return Unit<T>(main, QString::fromUtf16(name)); }
-    QLineEdit* NameBox() { return U(u"编辑框_名称"); }
-    QTreeWidget* List() { return U<QTreeWidget>(u"超级列表框1"); }
+    QLineEdit* nameBox() { return U(u"编辑框_名称"); }
+    QTreeWidget* list() { return U<QTreeWidget>(u"超级列表框1"); }
 
     // Types into the name box as a cashier does: each key pressed and let go.
-    void TypeName(const QString& text)
+    void typeName(const QString& text)
     {
-        NameBox()->setFocus();
+        nameBox()->setFocus();
         for (QChar c : text) {
             ASSERT_LT(c.unicode(), 0x80) << "TypeName takes ASCII; Chinese comes through the input method";
-            QTest::keyClick(NameBox(), char(c.unicode()));
+            QTest::keyClick(nameBox(), char(c.unicode()));
         }
     }
-    QStringList Row(int index)
+    QStringList row(int index)
     {
         QStringList cells;
-        QTreeWidgetItem* row = List()->topLevelItem(index);
+        QTreeWidgetItem* row = list()->topLevelItem(index);
         for (int c = 0; c < 6 && row; ++c)
             cells << row->text(c);
         return cells;
     }
-    QStringList Totals()
+    QStringList totals()
     {
         return {U<QLabel>(u"标签_总量")->text(), U<QLabel>(u"标签_总金额")->text(), U<QLabel>(u"标签_打折后")->text(),
                 U(u"编辑框_实收")->text()};
     }
-    int ProductCount(const QString& name)
+    int productCount(const QString& name)
     {
-        return shop.Scalar(QStringLiteral("select count(*) from 商品名称 where 名称=?"), {name}).toInt();
+        return shop.scalar(QStringLiteral("select count(*) from 商品名称 where 名称=?"), {name}).toInt();
     }
-    void Wheel(QWidget* target, int notches)
+    void wheel(QWidget* target, int notches)
     {
         const QPointF at(5, 5);
         QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
@@ -70,94 +70,94 @@ protected:
 
 TEST_F(SaleEntryTest, TypingOffersTheLastStoredProductWithItsCompletedPartSelected)
 {
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.00')"));
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('coke', '2.50')"));
-    ASSERT_NE(Open(), nullptr);
-    TypeName(QStringLiteral("c"));
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("coke"));
-    EXPECT_EQ(NameBox()->selectedText(), QStringLiteral("oke"));
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.00')"));
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('coke', '2.50')"));
+    ASSERT_NE(open(), nullptr);
+    typeName(QStringLiteral("c"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("coke"));
+    EXPECT_EQ(nameBox()->selectedText(), QStringLiteral("oke"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("2.50"));
 
     // Typing on replaces the offer; "col" finds cola.
-    TypeName(QStringLiteral("ol"));
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("cola"));
-    EXPECT_EQ(NameBox()->selectedText(), QStringLiteral("a"));
+    typeName(QStringLiteral("ol"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
+    EXPECT_EQ(nameBox()->selectedText(), QStringLiteral("a"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3.00"));
 
     // Backspace takes the offer away and offers nothing new.
-    QTest::keyClick(NameBox(), Qt::Key_Backspace);
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("col"));
-    EXPECT_FALSE(NameBox()->hasSelectedText());
+    QTest::keyClick(nameBox(), Qt::Key_Backspace);
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("col"));
+    EXPECT_FALSE(nameBox()->hasSelectedText());
 
     // A name nothing begins with: no offer, the price stays.
-    NameBox()->clear();
-    TypeName(QStringLiteral("x"));
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("x"));
-    EXPECT_EQ(main->Products().LastMatch(), QString());
+    nameBox()->clear();
+    typeName(QStringLiteral("x"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("x"));
+    EXPECT_EQ(main->products().lastMatch(), QString());
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3.00"));
 
     // Upper case matches in the database but is offered only when the first letter agrees exactly.
-    NameBox()->clear();
-    TypeName(QStringLiteral("C"));
-    EXPECT_EQ(main->Products().LastMatch(), QStringLiteral("coke"));
-    EXPECT_FALSE(NameBox()->hasSelectedText());
+    nameBox()->clear();
+    typeName(QStringLiteral("C"));
+    EXPECT_EQ(main->products().lastMatch(), QStringLiteral("coke"));
+    EXPECT_FALSE(nameBox()->hasSelectedText());
 }
 
 TEST_F(SaleEntryTest, ChineseNamesCompleteByWholeCharacters)
 {
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('可口可乐', '3.50')"));
-    ASSERT_NE(Open(), nullptr);
-    NameBox()->setFocus();
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('可口可乐', '3.50')"));
+    ASSERT_NE(open(), nullptr);
+    nameBox()->setFocus();
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("可口"));
-    QApplication::sendEvent(NameBox(), &commit);
-    QTRY_COMPARE(NameBox()->text(), QStringLiteral("可口可乐"));
-    EXPECT_EQ(NameBox()->selectedText(), QStringLiteral("可乐"));
-    EXPECT_EQ(main->Products().TypedLength(), 4);
+    QApplication::sendEvent(nameBox(), &commit);
+    QTRY_COMPARE(nameBox()->text(), QStringLiteral("可口可乐"));
+    EXPECT_EQ(nameBox()->selectedText(), QStringLiteral("可乐"));
+    EXPECT_EQ(main->products().typedLength(), 4);
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3.50"));
 }
 
 TEST_F(SaleEntryTest, EveryNewProductTypedIsRememberedOnceAndFoundOnesAreNot)
 {
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.00')"));
-    ASSERT_NE(Open(), nullptr);
-    TypeName(QStringLiteral("tea"));
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.00')"));
+    ASSERT_NE(open(), nullptr);
+    typeName(QStringLiteral("tea"));
     U(u"编辑框_单价")->setText(QStringLiteral("4.5"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    TypeName(QStringLiteral("milk"));
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    typeName(QStringLiteral("milk"));
     U(u"编辑框_单价")->setText(QStringLiteral("6"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    TypeName(QStringLiteral("tea"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    TypeName(QStringLiteral("cola"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    EXPECT_EQ(List()->topLevelItemCount(), 4);
-    EXPECT_EQ(ProductCount(QStringLiteral("tea")), 1);
-    EXPECT_EQ(ProductCount(QStringLiteral("milk")), 1) << "a second new product of the same run is remembered too";
-    EXPECT_EQ(ProductCount(QStringLiteral("cola")), 1);
-    EXPECT_EQ(shop.Scalar(QStringLiteral("select 单价 from 商品名称 where 名称='tea'")), QStringLiteral("4.50"));
-    EXPECT_EQ(Row(2)[3], QStringLiteral("4.50")) << "the remembered price is completed the next time";
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    typeName(QStringLiteral("tea"));
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    typeName(QStringLiteral("cola"));
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    EXPECT_EQ(list()->topLevelItemCount(), 4);
+    EXPECT_EQ(productCount(QStringLiteral("tea")), 1);
+    EXPECT_EQ(productCount(QStringLiteral("milk")), 1) << "a second new product of the same run is remembered too";
+    EXPECT_EQ(productCount(QStringLiteral("cola")), 1);
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 单价 from 商品名称 where 名称='tea'")), QStringLiteral("4.50"));
+    EXPECT_EQ(row(2)[3], QStringLiteral("4.50")) << "the remembered price is completed the next time";
 
     // A line's name taken again from the list (no typing, no lookup) is not stored a second time.
-    TypeName(QStringLiteral("juice"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    EXPECT_EQ(ProductCount(QStringLiteral("juice")), 1);
-    List()->topLevelItem(1)->setSelected(true);
-    ASSERT_EQ(NameBox()->text(), QStringLiteral("milk"));
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    EXPECT_EQ(List()->topLevelItemCount(), 6);
-    EXPECT_EQ(ProductCount(QStringLiteral("milk")), 1);
+    typeName(QStringLiteral("juice"));
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    EXPECT_EQ(productCount(QStringLiteral("juice")), 1);
+    list()->topLevelItem(1)->setSelected(true);
+    ASSERT_EQ(nameBox()->text(), QStringLiteral("milk"));
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    EXPECT_EQ(list()->topLevelItemCount(), 6);
+    EXPECT_EQ(productCount(QStringLiteral("milk")), 1);
 }
 
 TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
 {
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.50')"));
-    shop.Exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('coke', '2.50')"));
-    ASSERT_NE(Open(), nullptr);
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.50')"));
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('coke', '2.50')"));
+    ASSERT_NE(open(), nullptr);
     // Before the list was ever dropped down the wheel changes nothing.
     U(u"编辑框_单价")->setText(QStringLiteral("1.00"));
-    Wheel(NameBox(), -1);
-    EXPECT_EQ(NameBox()->text(), QString());
+    wheel(nameBox(), -1);
+    EXPECT_EQ(nameBox()->text(), QString());
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("1.00"));
 
     auto* combo = U<QComboBox>(u"组合框_名称");
@@ -165,70 +165,70 @@ TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
     combo->hidePopup();
     ASSERT_EQ(combo->count(), 2);
     combo->activated(0);
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("cola"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3")) << "the list carries the whole part of the price";
-    QTest::keyClick(NameBox(), Qt::Key_Return);
-    EXPECT_EQ(ProductCount(QStringLiteral("cola")), 1) << "a picked product is not stored again";
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    EXPECT_EQ(productCount(QStringLiteral("cola")), 1) << "a picked product is not stored again";
 
-    Wheel(NameBox(), -1); // towards the user: +1
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("cola"));
-    Wheel(NameBox(), -1);
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("coke"));
-    Wheel(NameBox(), -1); // past the end stays on the last entry
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("coke"));
+    wheel(nameBox(), -1); // towards the user: +1
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
+    wheel(nameBox(), -1);
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("coke"));
+    wheel(nameBox(), -1); // past the end stays on the last entry
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("coke"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("2"));
-    Wheel(NameBox(), 1); // one notch away: −1
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("cola"));
+    wheel(nameBox(), 1); // one notch away: −1
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
 }
 
 TEST_F(SaleEntryTest, LinesCarryTheirAmountsAndTheTotalsFollow)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     U(u"编辑框_单价")->setFocus();
-    EnterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
-    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
+    EXPECT_EQ(row(0), (QStringList{QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
                                    QStringLiteral("1.10"), QStringLiteral("3.30"), QStringLiteral("3.30")}));
-    EXPECT_EQ(Totals(), (QStringList{QStringLiteral("3"), QStringLiteral("3.30"), QStringLiteral("3.30"),
+    EXPECT_EQ(totals(), (QStringList{QStringLiteral("3"), QStringLiteral("3.30"), QStringLiteral("3.30"),
                                      QStringLiteral("3.30")}));
     // The entry is reset for the next line, and the next product can be typed at once.
-    EXPECT_TRUE(NameBox()->hasFocus());
-    EXPECT_EQ(NameBox()->text(), QString());
+    EXPECT_TRUE(nameBox()->hasFocus());
+    EXPECT_EQ(nameBox()->text(), QString());
     EXPECT_EQ(U(u"编辑框_数量")->text(), QStringLiteral("1"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("0.00"));
 
-    EnterLine(QStringLiteral("盐"), QStringLiteral("3"), QStringLiteral("1.115"));
-    EXPECT_EQ(Row(1)[4], QStringLiteral("3.35")) << "3.345 rounds half away from zero";
-    EnterLine(QStringLiteral("A01-可乐"), QStringLiteral("2.5"), QStringLiteral("2"));
-    EXPECT_EQ(Row(2)[1], QStringLiteral("可乐"));
-    EXPECT_EQ(ProductCount(QStringLiteral("A01-可乐")), 1) << "the full name is remembered";
-    EXPECT_EQ(Totals(), (QStringList{QStringLiteral("8.5"), QStringLiteral("11.65"), QStringLiteral("11.65"),
+    enterLine(QStringLiteral("盐"), QStringLiteral("3"), QStringLiteral("1.115"));
+    EXPECT_EQ(row(1)[4], QStringLiteral("3.35")) << "3.345 rounds half away from zero";
+    enterLine(QStringLiteral("A01-可乐"), QStringLiteral("2.5"), QStringLiteral("2"));
+    EXPECT_EQ(row(2)[1], QStringLiteral("可乐"));
+    EXPECT_EQ(productCount(QStringLiteral("A01-可乐")), 1) << "the full name is remembered";
+    EXPECT_EQ(totals(), (QStringList{QStringLiteral("8.5"), QStringLiteral("11.65"), QStringLiteral("11.65"),
                                      QStringLiteral("11.65")}));
 
     // Deleting the middle row renumbers the rest.
-    List()->topLevelItem(1)->setSelected(true);
+    list()->topLevelItem(1)->setSelected(true);
     QTest::mouseClick(U<QPushButton>(u"按钮_删除"), Qt::LeftButton);
-    ASSERT_EQ(List()->topLevelItemCount(), 2);
-    EXPECT_EQ(Row(0)[0], QStringLiteral("1"));
-    EXPECT_EQ(Row(1)[0], QStringLiteral("2"));
-    EXPECT_EQ(Row(1)[1], QStringLiteral("可乐"));
-    EXPECT_EQ(Totals()[1], QStringLiteral("8.30"));
+    ASSERT_EQ(list()->topLevelItemCount(), 2);
+    EXPECT_EQ(row(0)[0], QStringLiteral("1"));
+    EXPECT_EQ(row(1)[0], QStringLiteral("2"));
+    EXPECT_EQ(row(1)[1], QStringLiteral("可乐"));
+    EXPECT_EQ(totals()[1], QStringLiteral("8.30"));
 }
 
 TEST_F(SaleEntryTest, DiscountAppliesToLinesAddedWhileItIsTicked)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("10"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("米"), QStringLiteral("1"), QStringLiteral("10"));
     QTest::mouseClick(U<QCheckBox>(u"选择框_折扣"), Qt::LeftButton);
     auto* rate = U<QComboBox>(u"组合框_折扣");
     EXPECT_TRUE(rate->isEnabled());
     EXPECT_EQ(rate->currentText(), QStringLiteral("10"));
-    EXPECT_EQ(Row(0)[5], QStringLiteral("10.00")) << "ticking leaves existing lines as they were";
+    EXPECT_EQ(row(0)[5], QStringLiteral("10.00")) << "ticking leaves existing lines as they were";
 
     rate->setCurrentText(QStringLiteral("8.5"));
-    EnterLine(QStringLiteral("面"), QStringLiteral("1"), QStringLiteral("10"));
-    EXPECT_EQ(Row(1)[4], QStringLiteral("10.00"));
-    EXPECT_EQ(Row(1)[5], QStringLiteral("8.50"));
-    EXPECT_EQ(Totals(), (QStringList{QStringLiteral("2"), QStringLiteral("20.00"), QStringLiteral("18.50"),
+    enterLine(QStringLiteral("面"), QStringLiteral("1"), QStringLiteral("10"));
+    EXPECT_EQ(row(1)[4], QStringLiteral("10.00"));
+    EXPECT_EQ(row(1)[5], QStringLiteral("8.50"));
+    EXPECT_EQ(totals(), (QStringList{QStringLiteral("2"), QStringLiteral("20.00"), QStringLiteral("18.50"),
                                      QStringLiteral("18.50")}));
     QTest::mouseClick(U<QCheckBox>(u"选择框_折扣"), Qt::LeftButton);
     EXPECT_FALSE(rate->isEnabled());
@@ -236,77 +236,77 @@ TEST_F(SaleEntryTest, DiscountAppliesToLinesAddedWhileItIsTicked)
 
 TEST_F(SaleEntryTest, ChangingALineKeepsItsOwnRoundingAndFormatting)
 {
-    ASSERT_NE(Open(), nullptr);
-    EnterLine(QStringLiteral("A02-饼干"), QStringLiteral("1"), QStringLiteral("1"));
-    List()->topLevelItem(0)->setSelected(true);
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("A02-饼干"), QStringLiteral("1"), QStringLiteral("1"));
+    list()->topLevelItem(0)->setSelected(true);
     EXPECT_TRUE(U<QPushButton>(u"按钮_修改")->isEnabled());
-    EXPECT_EQ(NameBox()->text(), QStringLiteral("饼干"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("饼干"));
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("1.00"));
 
-    NameBox()->setText(QStringLiteral("A02-饼干"));
+    nameBox()->setText(QStringLiteral("A02-饼干"));
     U(u"编辑框_数量")->setText(QStringLiteral("2.5"));
     U(u"编辑框_单价")->setText(QStringLiteral("1.25"));
     QTest::mouseClick(U<QPushButton>(u"按钮_修改"), Qt::LeftButton);
-    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("1"), QStringLiteral("A02-饼干"), QStringLiteral("2.5"),
+    EXPECT_EQ(row(0), (QStringList{QStringLiteral("1"), QStringLiteral("A02-饼干"), QStringLiteral("2.5"),
                                    QStringLiteral("1.25"), QStringLiteral("3.12"), QStringLiteral("3.125")}));
-    EXPECT_EQ(Totals()[2], QStringLiteral("3.13"));
+    EXPECT_EQ(totals()[2], QStringLiteral("3.13"));
 
     QTest::mouseClick(U<QCheckBox>(u"选择框_折扣"), Qt::LeftButton);
     U<QComboBox>(u"组合框_折扣")->setCurrentText(QStringLiteral("9"));
-    List()->topLevelItem(0)->setSelected(false);
-    List()->topLevelItem(0)->setSelected(true);
+    list()->topLevelItem(0)->setSelected(false);
+    list()->topLevelItem(0)->setSelected(true);
     U(u"编辑框_数量")->setText(QStringLiteral("1"));
     U(u"编辑框_单价")->setText(QStringLiteral("5"));
     QTest::mouseClick(U<QPushButton>(u"按钮_修改"), Qt::LeftButton);
-    EXPECT_EQ(Row(0)[5], QStringLiteral("4.5"));
+    EXPECT_EQ(row(0)[5], QStringLiteral("4.5"));
     EXPECT_EQ(U(u"编辑框_实收")->text(), QStringLiteral("4.50"));
 }
 
 TEST_F(SaleEntryTest, EmptyEntryBoxesAreRefusedWithTheirMessages)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     QTest::mouseClick(U<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
-    NameBox()->setText(QStringLiteral("茶"));
+    nameBox()->setText(QStringLiteral("茶"));
     U(u"编辑框_数量")->clear();
     QTest::mouseClick(U<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
     U(u"编辑框_数量")->setText(QStringLiteral("1"));
     U(u"编辑框_单价")->clear();
     QTest::mouseClick(U<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
-    EXPECT_EQ(hooks().MessageTexts(),
+    EXPECT_EQ(hooks().messageTexts(),
               (QStringList{QStringLiteral("商品名称不能为空！"), QStringLiteral("数量不能为空！"),
                            QStringLiteral("价格不能为空！")}));
-    for (const ShownMessage& shown : hooks().Messages()) {
+    for (const ShownMessage& shown : hooks().messages()) {
         EXPECT_EQ(shown.caption, QStringLiteral("提示"));
         EXPECT_EQ(shown.icon, MessageIcon::Error);
     }
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
-    EXPECT_EQ(ProductCount(QStringLiteral("茶")), 0);
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_EQ(productCount(QStringLiteral("茶")), 0);
 }
 
 TEST_F(SaleEntryTest, WheelStepsQuantityAndPrice)
 {
-    ASSERT_NE(Open(), nullptr);
+    ASSERT_NE(open(), nullptr);
     QLineEdit* quantity = U(u"编辑框_数量");
     QLineEdit* price = U(u"编辑框_单价");
     quantity->setText(QStringLiteral("2.5"));
-    Wheel(quantity, -1);
+    wheel(quantity, -1);
     EXPECT_EQ(quantity->text(), QStringLiteral("3"));
-    Wheel(quantity, 1);
+    wheel(quantity, 1);
     EXPECT_EQ(quantity->text(), QStringLiteral("2"));
     quantity->setText(QStringLiteral("0"));
-    Wheel(quantity, 1);
+    wheel(quantity, 1);
     EXPECT_EQ(quantity->text(), QStringLiteral("0")) << "no step below nothing";
-    Wheel(quantity, -3);
+    wheel(quantity, -3);
     EXPECT_EQ(quantity->text(), QStringLiteral("1"));
 
     price->setText(QStringLiteral("12.50"));
-    Wheel(price, -1);
+    wheel(price, -1);
     EXPECT_EQ(price->text(), QStringLiteral("13.50"));
     price->setText(QStringLiteral("7"));
-    Wheel(price, 1);
+    wheel(price, 1);
     EXPECT_EQ(price->text(), QStringLiteral("6.00"));
     price->setText(QStringLiteral("12.5"));
-    Wheel(price, -1);
+    wheel(price, -1);
     EXPECT_EQ(price->text(), QStringLiteral("13.50")) << "a price typed with one decimal keeps a price shape";
 }
 
