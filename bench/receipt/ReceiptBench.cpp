@@ -35,7 +35,7 @@ quorrel::ReceiptContent thirtyLines()
     return content;
 }
 
-void receiptToPdf(benchmark::State& state)
+void ReceiptToPdf(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("receipt.pdf"));
@@ -50,7 +50,7 @@ void receiptToPdf(benchmark::State& state)
 }
 BENCHMARK(ReceiptToPdf)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-void previewBoard(benchmark::State& state)
+void PreviewBoard(benchmark::State& state)
 {
     const quorrel::ReceiptContent content = thirtyLines();
     const quorrel::ReceiptSettings settings;

@@ -30,7 +30,7 @@ constexpr int kProducts = 100000;
 constexpr int kLines = 50;
 const char* const kPrefixes[] = {"c", "co", "ke", "可口", "zq7", "A01-"};
 
-using quorrel::bench::Fail;
+using quorrel::bench::fail;
 
 // 100,000 remembered products: names a shop would have, some Latin, some Chinese, some with a
 // code in front.
@@ -64,7 +64,7 @@ Shop& theShop()
 // --- completion ----------------------------------------------------------------------------------
 
 // What a key release in the name box costs: the prefix query, then the completion of the box.
-void completionLookup(benchmark::State& state)
+void CompletionLookup(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
     int i = 0;
@@ -80,7 +80,7 @@ void completionLookup(benchmark::State& state)
 BENCHMARK(CompletionLookup)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // The same two statements in plain SQLite: the highest ID in the name range, then that row.
-void plainPrefixQuery(benchmark::State& state)
+void PlainPrefixQuery(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     int i = 0;
@@ -116,7 +116,7 @@ BENCHMARK(PlainPrefixQuery)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // For comparison: the prefix as a LIKE pattern, which SQLite cannot serve from the index when the
 // pattern is a bound parameter (it reads the whole table).
-void plainLikeQuery(benchmark::State& state)
+void PlainLikeQuery(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     int i = 0;
@@ -145,7 +145,7 @@ QList<quorrel::LineCells> fiftyLines()
     return lines;
 }
 
-void saveSale(benchmark::State& state)
+void SaveSale(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
     const QList<quorrel::LineCells> lines = fiftyLines();
@@ -159,7 +159,7 @@ void saveSale(benchmark::State& state)
 BENCHMARK(SaveSale)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // The same rows in one plain transaction, each statement prepared once.
-void plainSaleInserts(benchmark::State& state)
+void PlainSaleInserts(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     const QList<quorrel::LineCells> lines = fiftyLines();

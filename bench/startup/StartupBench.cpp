@@ -214,19 +214,19 @@ void measure(benchmark::State& state, const std::string& program, const std::vec
     state.counters["child_cpu_ms"] = benchmark::Counter(childCpuSeconds * 1e3, benchmark::Counter::kAvgIterations);
 }
 
-void loginWindowStartup(benchmark::State& state)
+void LoginWindowStartup(benchmark::State& state)
 {
     measure(state, loginProgram(), {theShop().path()});
 }
 BENCHMARK(LoginWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void emptyWindowStartup(benchmark::State& state)
+void EmptyWindowStartup(benchmark::State& state)
 {
     measure(state, emptyWindowProgram(), {});
 }
 BENCHMARK(EmptyWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void textWindowStartup(benchmark::State& state)
+void TextWindowStartup(benchmark::State& state)
 {
     measure(state, textWindowProgram(), {});
 }
@@ -234,7 +234,7 @@ BENCHMARK(TextWindowStartup)->UseManualTime()->Iterations(1)->Unit(benchmark::kM
 
 // Opening the shop's database in this process, as the login window's start-up does: the part of
 // the start-up that is SQLCipher deriving the page key from the password.
-void databaseOpen(benchmark::State& state)
+void DatabaseOpen(benchmark::State& state)
 {
     const QString path = QString::fromStdString(theShop().path()) + QStringLiteral("/ZoZ.mdb");
     for (auto _ : state) {

@@ -28,7 +28,7 @@ constexpr int kRows = 10000;
 constexpr int kColumns = 8; // ID, 关联, 名称, 数量, 单价, 金额, 折后, 备注
 constexpr const char* kSelect = "select * from 销售详情";
 
-using quorrel::bench::Fail;
+using quorrel::bench::fail;
 
 // A shop database in a temporary directory: the factory file with 10,000 sale lines added.
 class Shop : public quorrel::bench::BenchShop
@@ -81,7 +81,7 @@ void count(benchmark::State& state)
 // --- RecordSet ---------------------------------------------------------------------------------
 
 // Every column read by name as text, the way the windows read their rows.
-void recordSetTextByName(benchmark::State& state)
+void RecordSetTextByName(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
     for (auto _ : state) {
@@ -108,7 +108,7 @@ void recordSetTextByName(benchmark::State& state)
 BENCHMARK(RecordSetTextByName)->Unit(benchmark::kMillisecond);
 
 // Every column read by name as a typed value.
-void recordSetReadFieldByName(benchmark::State& state)
+void RecordSetReadFieldByName(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
     for (auto _ : state) {
@@ -141,7 +141,7 @@ void recordSetReadFieldByName(benchmark::State& state)
 BENCHMARK(RecordSetReadFieldByName)->Unit(benchmark::kMillisecond);
 
 // Every column read by position as text: the walk without the name look-ups.
-void recordSetTextByPosition(benchmark::State& state)
+void RecordSetTextByPosition(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
     for (auto _ : state) {
@@ -178,7 +178,7 @@ QString columnText(sqlite3_stmt* statement, int index)
 }
 
 // Every column as text made into a QString: the same work as RecordSetTextByName.
-void plainTextAsQString(benchmark::State& state)
+void PlainTextAsQString(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     for (auto _ : state) {
@@ -199,7 +199,7 @@ void plainTextAsQString(benchmark::State& state)
 BENCHMARK(PlainTextAsQString)->Unit(benchmark::kMillisecond);
 
 // Every column as a typed QVariant: the same work as RecordSetReadFieldByName.
-void plainTyped(benchmark::State& state)
+void PlainTyped(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     for (auto _ : state) {
@@ -234,7 +234,7 @@ void plainTyped(benchmark::State& state)
 BENCHMARK(PlainTyped)->Unit(benchmark::kMillisecond);
 
 // Every column's bytes touched, no QString at all: the floor set by SQLCipher itself.
-void plainRawBytes(benchmark::State& state)
+void PlainRawBytes(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
     for (auto _ : state) {

@@ -108,10 +108,10 @@ CupsServer::~CupsServer()
 bool CupsServer::available(QString* whyNot)
 {
     QStringList missing;
-    for (const QString& tool :
+    for (const QString& name :
          {QStringLiteral("cupsd"), QStringLiteral("lpadmin"), QStringLiteral("lpstat"), QStringLiteral("lpoptions")}) {
-        if (tool(tool).isEmpty())
-            missing << tool;
+        if (tool(name).isEmpty())
+            missing << name;
     }
     const QString exec = kSystemServerBin + QStringLiteral("/daemon/cups-exec");
     if (!QFileInfo(exec).isExecutable())
