@@ -263,7 +263,7 @@ TEST(LogoImageTest, QtReadersForEveryLogoKindAreInstalled)
 
 TEST(LogoImageTest, PicturesSavedByQtDecodeToTheirSizeAndColours)
 {
-    const QImage sample = sample();
+    const QImage picture = sample();
     struct Case
     {
         const char* format;
@@ -272,7 +272,7 @@ TEST(LogoImageTest, PicturesSavedByQtDecodeToTheirSizeAndColours)
     };
     for (const Case& c : {Case{"BMP", LogoFormat::Bmp, 0}, Case{"PNG", LogoFormat::Png, 0},
                           Case{"JPEG", LogoFormat::Jpeg, 40}, Case{"ICO", LogoFormat::Icon, 0}}) {
-        const QByteArray bytes = saved(sample, c.format);
+        const QByteArray bytes = saved(picture, c.format);
         EXPECT_EQ(recogniseLogo(bytes), c.kind) << c.format;
         const QImage decoded = decodeLogo(bytes);
         ASSERT_FALSE(decoded.isNull()) << c.format;
@@ -283,7 +283,7 @@ TEST(LogoImageTest, PicturesSavedByQtDecodeToTheirSizeAndColours)
     }
 
     // A cursor is an icon file with type 2 and the hot spot in place of planes and bit count.
-    QByteArray cursor = saved(sample, "ICO");
+    QByteArray cursor = saved(picture, "ICO");
     cursor[2] = '\x02';
     EXPECT_EQ(recogniseLogo(cursor), LogoFormat::Cursor);
     EXPECT_EQ(decodeLogo(cursor).size(), QSize(37, 23));

@@ -50,27 +50,27 @@ TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：admin(管理员)"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_店名")->text(), QStringLiteral("好邻居便利店"));
-    EXPECT_EQ(MainUnit<QPlainTextEdit>(u"编辑框_备注")->toPlainText(), QStringLiteral("多谢光临"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_收银员")->text(), QStringLiteral("admin"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("现金"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_数量")->text(), QStringLiteral("1"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_单价")->text(), QStringLiteral("0.00"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_找零")->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_店名")->text(), QStringLiteral("好邻居便利店"));
+    EXPECT_EQ(mainUnit<QPlainTextEdit>(u"编辑框_备注")->toPlainText(), QStringLiteral("多谢光临"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_收银员")->text(), QStringLiteral("admin"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("现金"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_数量")->text(), QStringLiteral("1"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_单价")->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_找零")->text(), QStringLiteral("0.00"));
     for (const char16_t* unit : {u"编辑框_收银员", u"组合框_收银员", u"按钮_仅保存小票"})
-        EXPECT_TRUE(MainUnit<QWidget>(unit)->isEnabled()) << QString::fromUtf16(unit).toStdString();
-    EXPECT_FALSE(MainUnit<QPushButton>(u"按钮_修改")->isEnabled());
-    EXPECT_FALSE(MainUnit<QPushButton>(u"按钮_删除")->isEnabled());
+        EXPECT_TRUE(mainUnit<QWidget>(unit)->isEnabled()) << QString::fromUtf16(unit).toStdString();
+    EXPECT_FALSE(mainUnit<QPushButton>(u"按钮_修改")->isEnabled());
+    EXPECT_FALSE(mainUnit<QPushButton>(u"按钮_删除")->isEnabled());
 
-    auto* methods = MainUnit<QComboBox>(u"组合框_付款方式");
+    auto* methods = mainUnit<QComboBox>(u"组合框_付款方式");
     ASSERT_GE(methods->count(), 1);
     EXPECT_EQ(methods->itemText(0), QStringLiteral("现金"));
-    auto* cashiers = MainUnit<QComboBox>(u"组合框_收银员");
+    auto* cashiers = mainUnit<QComboBox>(u"组合框_收银员");
     ASSERT_EQ(cashiers->count(), 1);
     EXPECT_EQ(cashiers->itemText(0), QStringLiteral("admin"));
     EXPECT_EQ(cashiers->itemData(0).toLongLong(), 1);
 
-    auto* list = MainUnit<QTreeWidget>(u"超级列表框1");
+    auto* list = mainUnit<QTreeWidget>(u"超级列表框1");
     ASSERT_EQ(list->columnCount(), 6);
     const QStringList titles{QStringLiteral("ID"),   QStringLiteral("        商品名称"),
                              QStringLiteral("数量"), QStringLiteral("单价"),
@@ -80,13 +80,13 @@ TEST_F(MainWindowTest, AdministratorGetsTheFullWindowFilledFromTheSettings)
         EXPECT_EQ(list->headerItem()->text(c), titles[c]);
         EXPECT_EQ(list->columnWidth(c), widths[c]);
     }
-    auto* discounts = MainUnit<QComboBox>(u"组合框_折扣");
+    auto* discounts = mainUnit<QComboBox>(u"组合框_折扣");
     ASSERT_EQ(discounts->count(), 89);
     EXPECT_EQ(discounts->itemText(0), QStringLiteral("10"));
     EXPECT_EQ(discounts->itemText(88), QStringLiteral("1.0"));
     EXPECT_EQ(discounts->findText(QStringLiteral("8.8")), -1);
     EXPECT_EQ(discounts->findText(QStringLiteral("7.0")), -1);
-    EXPECT_TRUE(MainUnit<QLineEdit>(u"编辑框_名称")->hasFocus());
+    EXPECT_TRUE(mainUnit<QLineEdit>(u"编辑框_名称")->hasFocus());
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
@@ -115,15 +115,15 @@ TEST_F(MainWindowTest, UnitsStandWhereTheLayoutPutsThem)
         {u"组合框_电话", {936, 32, 112, 20}, u"centralwidget"},
     };
     for (const Place& place : places) {
-        auto* unit = MainUnit<QWidget>(place.name);
+        auto* unit = mainUnit<QWidget>(place.name);
         ASSERT_NE(unit, nullptr);
         EXPECT_EQ(unit->geometry(), place.rect) << QString::fromUtf16(place.name).toStdString();
         EXPECT_EQ(unit->parentWidget()->objectName(), QString::fromUtf16(place.parent));
     }
     // The name box lies over its combo box, the amount box over its own.
-    auto* nameBox = MainUnit<QWidget>(u"编辑框_名称");
+    auto* nameBox = mainUnit<QWidget>(u"编辑框_名称");
     EXPECT_EQ(nameBox->parentWidget()->childAt(QPoint(70, 130)), nameBox);
-    auto* receivedBox = MainUnit<QWidget>(u"编辑框_实收");
+    auto* receivedBox = mainUnit<QWidget>(u"编辑框_实收");
     EXPECT_EQ(receivedBox->parentWidget()->childAt(QPoint(380, 540)), receivedBox);
 }
 
@@ -134,10 +134,10 @@ TEST_F(MainWindowTest, OrdinaryUserCannotChangeTheCashierOrSaveWithoutPrinting)
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：小王(普通用户)"));
     for (const char16_t* unit : {u"编辑框_收银员", u"组合框_收银员", u"按钮_仅保存小票"})
-        EXPECT_FALSE(MainUnit<QWidget>(unit)->isEnabled()) << QString::fromUtf16(unit).toStdString();
-    EXPECT_TRUE(MainUnit<QWidget>(u"按钮_打印小票")->isEnabled());
-    EXPECT_TRUE(MainUnit<QWidget>(u"按钮_添加商品")->isEnabled());
-    EXPECT_EQ(MainUnit<QComboBox>(u"组合框_收银员")->count(), 2);
+        EXPECT_FALSE(mainUnit<QWidget>(unit)->isEnabled()) << QString::fromUtf16(unit).toStdString();
+    EXPECT_TRUE(mainUnit<QWidget>(u"按钮_打印小票")->isEnabled());
+    EXPECT_TRUE(mainUnit<QWidget>(u"按钮_添加商品")->isEnabled());
+    EXPECT_EQ(mainUnit<QComboBox>(u"组合框_收银员")->count(), 2);
 }
 
 TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
@@ -146,19 +146,19 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
     shop.exec(QStringLiteral("insert into 客户资料 (姓名, 电话) values ('张三', '13800000001')"));
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
-    EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
-    EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_付款方式")->isChecked());
-    EXPECT_FALSE(MainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
-    EXPECT_FALSE(MainUnit<QComboBox>(u"组合框_付款方式")->isEnabled());
-    EXPECT_TRUE(MainUnit<QCheckBox>(u"选择框_电话")->isChecked());
-    EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_电话")->isEnabled());
-    EXPECT_EQ(MainUnit<QComboBox>(u"组合框_电话")->itemText(0), QStringLiteral("13800000001"));
-    EXPECT_EQ(MainUnit<QComboBox>(u"组合框_客户")->itemText(0), QStringLiteral("张三"));
-    EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_客户")->isChecked());
-    EXPECT_FALSE(MainUnit<QComboBox>(u"组合框_客户")->isEnabled());
+    EXPECT_TRUE(mainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
+    EXPECT_TRUE(mainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
+    EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_付款方式")->isChecked());
+    EXPECT_FALSE(mainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
+    EXPECT_FALSE(mainUnit<QComboBox>(u"组合框_付款方式")->isEnabled());
+    EXPECT_TRUE(mainUnit<QCheckBox>(u"选择框_电话")->isChecked());
+    EXPECT_TRUE(mainUnit<QComboBox>(u"组合框_电话")->isEnabled());
+    EXPECT_EQ(mainUnit<QComboBox>(u"组合框_电话")->itemText(0), QStringLiteral("13800000001"));
+    EXPECT_EQ(mainUnit<QComboBox>(u"组合框_客户")->itemText(0), QStringLiteral("张三"));
+    EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_客户")->isChecked());
+    EXPECT_FALSE(mainUnit<QComboBox>(u"组合框_客户")->isEnabled());
     // A shop that uses the phone lookup sees the customer area at once.
-    EXPECT_TRUE(MainUnit<QPushButton>(u"按钮_客户栏")->isChecked());
+    EXPECT_TRUE(mainUnit<QPushButton>(u"按钮_客户栏")->isChecked());
     EXPECT_GT(main->width(), 1136);
 
     const PrintSettings& print = app->currentSession().print;
@@ -175,16 +175,16 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
         "update 配置文件 set 折扣='yes', 付款方式的选中='', 纸张边距='12.9', 打印偏差='-3.7' where ID=1"));
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_FALSE(MainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
-    EXPECT_TRUE(MainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
-    EXPECT_TRUE(MainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
+    EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
+    EXPECT_TRUE(mainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
+    EXPECT_TRUE(mainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
     EXPECT_EQ(app->currentSession().print.paperMargin, 12);
     EXPECT_EQ(app->currentSession().print.printOffset, -3);
     // The customer area stays folded away when neither lookup is in use, and opens on demand.
     EXPECT_EQ(main->width(), 662);
-    QTest::mouseClick(MainUnit<QPushButton>(u"按钮_客户栏"), Qt::LeftButton);
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_客户栏"), Qt::LeftButton);
     EXPECT_GT(main->width(), 1136);
-    EXPECT_TRUE(MainUnit<QWidget>(u"按钮_设置客户")->isVisibleTo(main));
+    EXPECT_TRUE(mainUnit<QWidget>(u"按钮_设置客户")->isVisibleTo(main));
 }
 
 TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
@@ -192,9 +192,9 @@ TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
     Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
-    auto* time = MainUnit<QLineEdit>(u"编辑框_时间");
+    auto* time = mainUnit<QLineEdit>(u"编辑框_时间");
     EXPECT_EQ(time->text(), QStringLiteral("2016-08-24  09:05:07"));
-    EXPECT_EQ(MainUnit<QLineEdit>(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
     Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 8)));
     QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("2016-08-24  09:05:08"), 3000);
 }
@@ -205,7 +205,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     ASSERT_NE(main, nullptr);
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
-    auto* quantity = MainUnit<QLineEdit>(u"编辑框_数量");
+    auto* quantity = mainUnit<QLineEdit>(u"编辑框_数量");
     QSignalSpy confirmed(quantity, &QLineEdit::returnPressed);
     quantity->setFocus();
 
@@ -213,9 +213,9 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     QTest::keyClick(quantity, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(add.count(), 2);
     EXPECT_EQ(confirmed.count(), 0) << "Enter never reaches the focused box";
-    QTest::keyClick(MainUnit<QPlainTextEdit>(u"编辑框_备注"), Qt::Key_Return);
+    QTest::keyClick(mainUnit<QPlainTextEdit>(u"编辑框_备注"), Qt::Key_Return);
     EXPECT_EQ(add.count(), 3);
-    EXPECT_EQ(MainUnit<QPlainTextEdit>(u"编辑框_备注")->toPlainText().count(u'\n'), 0);
+    EXPECT_EQ(mainUnit<QPlainTextEdit>(u"编辑框_备注")->toPlainText().count(u'\n'), 0);
     QTest::keyClick(quantity, Qt::Key_F5);
     EXPECT_EQ(print.count(), 1);
 
@@ -241,7 +241,7 @@ TEST_F(MainWindowTest, TabWalksTheEntryBoxesInTheOrderACashierFillsThem)
 {
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
-    auto* name = MainUnit<QLineEdit>(u"编辑框_名称");
+    auto* name = mainUnit<QLineEdit>(u"编辑框_名称");
     name->setFocus();
     const char16_t* order[] = {u"编辑框_数量", u"编辑框_单价", u"选择框_折扣"};
     for (const char16_t* next : order) {
@@ -250,11 +250,11 @@ TEST_F(MainWindowTest, TabWalksTheEntryBoxesInTheOrderACashierFillsThem)
         EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromUtf16(next));
     }
     // The combo boxes under the name, cashier and payment boxes take no focus of their own.
-    EXPECT_EQ(MainUnit<QWidget>(u"组合框_名称")->focusPolicy(), Qt::NoFocus);
-    auto* received = MainUnit<QLineEdit>(u"编辑框_实收");
+    EXPECT_EQ(mainUnit<QWidget>(u"组合框_名称")->focusPolicy(), Qt::NoFocus);
+    auto* received = mainUnit<QLineEdit>(u"编辑框_实收");
     received->setFocus();
     QTest::keyClick(received, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), MainUnit<QComboBox>(u"组合框_实收"))
+    EXPECT_EQ(QApplication::focusWidget(), mainUnit<QComboBox>(u"组合框_实收"))
         << "the amount combo's own field is reached with the keyboard";
 }
 
@@ -265,9 +265,9 @@ TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
     QSignalSpy add(main, &MainWindow::addLineRequested);
     QSignalSpy print(main, &MainWindow::printRequested);
     QSignalSpy saveOnly(main, &MainWindow::saveOnlyRequested);
-    QTest::mouseClick(MainUnit<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
-    QTest::mouseClick(MainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
-    QTest::mouseClick(MainUnit<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(add.count(), 1);
     EXPECT_EQ(print.count(), 1);
     EXPECT_EQ(saveOnly.count(), 1);
@@ -280,8 +280,8 @@ TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMis
     QTemporaryDir bin;
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin.path().toUtf8());
-    MainUnit<QAction>(u"菜单_计算器")->trigger();
-    MainUnit<QAction>(u"菜单_记事本")->trigger();
+    mainUnit<QAction>(u"菜单_计算器")->trigger();
+    mainUnit<QAction>(u"菜单_记事本")->trigger();
     EXPECT_TRUE(hooks().started().isEmpty());
     ASSERT_EQ(hooks().messages().size(), 2);
     EXPECT_TRUE(hooks().messages()[0].text.contains(QStringLiteral("计算器")));
@@ -294,8 +294,8 @@ TEST_F(MainWindowTest, CalculatorAndNotepadStartTheDesktopProgramsOrSaySoWhenMis
         program.close();
         program.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     }
-    MainUnit<QAction>(u"菜单_计算器")->trigger();
-    MainUnit<QAction>(u"菜单_记事本")->trigger();
+    mainUnit<QAction>(u"菜单_计算器")->trigger();
+    mainUnit<QAction>(u"菜单_记事本")->trigger();
     qputenv("PATH", oldPath);
     ASSERT_EQ(hooks().started().size(), 2);
     EXPECT_EQ(hooks().started()[0].first(), bin.filePath(QStringLiteral("xcalc")));

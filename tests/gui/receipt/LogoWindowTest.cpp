@@ -160,11 +160,11 @@ TEST_F(LogoWindowTest, OpeningShowsTheStoredLogoOffsetAndFlag)
     open();
 
     // Stretched over the whole box: a 2:1 picture fills 300 × 300.
-    const QImage shown = shown();
-    ASSERT_EQ(shown.size(), QSize(300, 300));
-    EXPECT_EQ(QColor(shown.pixel(60, 20)), QColor(255, 0, 0));
-    EXPECT_EQ(QColor(shown.pixel(60, 280)), QColor(255, 0, 0));
-    EXPECT_EQ(QColor(shown.pixel(240, 150)), QColor(0, 0, 255));
+    const QImage picture = shown();
+    ASSERT_EQ(picture.size(), QSize(300, 300));
+    EXPECT_EQ(QColor(picture.pixel(60, 20)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(picture.pixel(60, 280)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(picture.pixel(240, 150)), QColor(0, 0, 255));
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("7"));
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_TRUE(session.print.printLogo);

@@ -77,15 +77,15 @@ protected:
     // Picks an entry with the keyboard, as a user would.
     void choose(const QString& printer)
     {
-        QComboBox* list = list();
-        const int target = list->findText(printer);
+        QComboBox* combo = list();
+        const int target = combo->findText(printer);
         ASSERT_GE(target, 0) << printer.toStdString();
-        list->setFocus();
-        while (list->currentIndex() < target)
-            QTest::keyClick(list, Qt::Key_Down);
-        while (list->currentIndex() > target)
-            QTest::keyClick(list, Qt::Key_Up);
-        ASSERT_EQ(list->currentText(), printer);
+        combo->setFocus();
+        while (combo->currentIndex() < target)
+            QTest::keyClick(combo, Qt::Key_Down);
+        while (combo->currentIndex() > target)
+            QTest::keyClick(combo, Qt::Key_Up);
+        ASSERT_EQ(combo->currentText(), printer);
     }
     void click(const QString& button) { QTest::mouseClick(Unit<QPushButton>(window.get(), button), Qt::LeftButton); }
     void save() { click(QStringLiteral("按钮_保存")); }
