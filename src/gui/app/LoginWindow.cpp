@@ -77,14 +77,14 @@ bool LoginWindow::checkSingleInstance()
 {
     if (m_instance.acquire())
         return true;
-    MessageBox::show(QStringLiteral("程序已经运行!"));
+    MessageBox::show(nullptr, QStringLiteral("程序已经运行!"));
     return false;
 }
 
 LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
 {
     if (!QFileInfo::exists(m_databasePath)) {
-        if (!MessageBox::ask(QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
+        if (!MessageBox::question(nullptr, QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
             m_instance.release(); // the new copy must not find this one still running
             if (!Launcher::startNewCopy())
                 qWarning() << "could not start a new copy of the program";
@@ -92,15 +92,15 @@ LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
         }
         QString error;
         if (writeFactoryDatabase(m_databasePath, &error)) {
-            MessageBox::show(QStringLiteral("初始化成功！"));
+            MessageBox::show(nullptr, QStringLiteral("初始化成功！"));
         } else {
             qWarning().noquote() << "factory database not written:" << error;
-            MessageBox::show(QStringLiteral("初始化失败！"));
+            MessageBox::show(nullptr, QStringLiteral("初始化失败！"));
         }
     }
     if (!m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
         qWarning().noquote() << "database not opened:" << m_session.db.lastError();
-        MessageBox::error(QStringLiteral("连接数据库失败！！"));
+        MessageBox::critical(nullptr, QStringLiteral("连接数据库失败！！"));
         return DatabaseResult::Failed;
     }
     return DatabaseResult::Opened;
@@ -166,27 +166,25 @@ void LoginWindow::loginClicked()
 {
     const QString name = m_ui->组合框_用户名->currentText();
     if (name.isEmpty()) {
-        MessageBox::show(QStringLiteral("用户名不能为空！"), QStringLiteral("提示"), this);
+        MessageBox::show(this, QStringLiteral("用户名不能为空！"), QStringLiteral("提示"));
         return;
     }
     m_session.currentUser = name;
     const QString password = m_ui->编辑框_密码->text();
     if (password.contains(u'\'') || password.contains(u'"')) {
-        MessageBox::show(QStringLiteral("密码里存在注入语句!"), MessageBox::kDefaultCaption, this, MessageButtons::Ok,
-                         MessageIcon::Information);
+        MessageBox::information(this, QStringLiteral("密码里存在注入语句!"));
         return;
     }
     auto records = m_session.db.query(QStringLiteral("select * from 用户登录 where 用户名=?"), {name});
     if (!records) {
-        MessageBox::show(ui::kQueryFailed, MessageBox::kDefaultCaption, this, MessageButtons::Ok,
-                         MessageIcon::Information);
+        MessageBox::information(this, ui::kQueryFailed);
         return;
     }
     records->moveFirst();
     const QString stored = records->text(QStringLiteral("密码"));
     if (stored != passwordDigest(password)) {
         records->close();
-        MessageBox::show(QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："), this);
+        MessageBox::show(this, QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："));
         return;
     }
     m_session.currentRole = records->text(QStringLiteral("权限"));

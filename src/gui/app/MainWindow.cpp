@@ -161,7 +161,7 @@ void MainWindow::showStartupTicketNumber()
 {
     const std::optional<QString> last = lastTicketNumber(m_session.db);
     if (!last)
-        MessageBox::inform(ui::kQueryFailed, this);
+        MessageBox::show(this, ui::kQueryFailed);
     m_ui->编辑框_单号->setText(
         startupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::now().date()));
 }
@@ -302,13 +302,13 @@ void MainWindow::tickClock()
 void MainWindow::openCalculator()
 {
     if (!Launcher::openCalculator())
-        MessageBox::inform(QStringLiteral("没有找到计算器程序，请先安装计算器（如 gnome-calculator）。"), this);
+        MessageBox::show(this, QStringLiteral("没有找到计算器程序，请先安装计算器（如 gnome-calculator）。"));
 }
 
 void MainWindow::openTextEditor()
 {
     if (!Launcher::openTextEditor())
-        MessageBox::inform(QStringLiteral("没有找到记事本程序，请先安装文本编辑器（如 gedit）。"), this);
+        MessageBox::show(this, QStringLiteral("没有找到记事本程序，请先安装文本编辑器（如 gedit）。"));
 }
 
 } // namespace quorrel

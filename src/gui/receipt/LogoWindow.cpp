@@ -42,7 +42,7 @@ std::optional<QByteArray> readWholeFile(const QString& path)
 void reportLogoReadFailed(Database& db, QWidget* owner)
 {
     qWarning().noquote() << "logo read failed:" << db.lastError();
-    MessageBox::error(QStringLiteral("logo数据打开失败！"), MessageBox::kDefaultCaption, owner);
+    MessageBox::critical(owner, QStringLiteral("logo数据打开失败！"));
 }
 
 LogoWindow::LogoWindow(Session& session, QWidget* parent)
@@ -112,7 +112,7 @@ void LogoWindow::printLogoClicked(bool checked)
     if (!storePrintLogoFlag(m_session.db, checked)) {
         // The box stays as the user set it; receipts keep following the stored flag.
         qWarning().noquote() << "logo flag update failed:" << m_session.db.lastError();
-        MessageBox::inform(kFlagFailed, this);
+        MessageBox::show(this, kFlagFailed);
         return;
     }
     m_session.print.printLogo = checked;
@@ -125,7 +125,7 @@ void LogoWindow::changeLogoClicked()
         // A file that cannot be read must not replace the stored logo with nothing.
         const std::optional<QByteArray> bytes = readWholeFile(path);
         if (!bytes) {
-            MessageBox::error(QStringLiteral("无法读取所选的文件，logo未更改！"), MessageBox::kDefaultCaption, this);
+            MessageBox::critical(this, QStringLiteral("无法读取所选的文件，logo未更改！"));
             return;
         }
         showLogo(*bytes);
@@ -133,17 +133,17 @@ void LogoWindow::changeLogoClicked()
         return; // the stored logo was never read: storing "it" again would wipe it out
     if (!storeLogoImage(m_session.db, m_logo)) {
         qWarning().noquote() << "logo update failed:" << m_session.db.lastError();
-        MessageBox::error(kStoreFailed, MessageBox::kDefaultCaption, this);
+        MessageBox::critical(this, kStoreFailed);
         return;
     }
-    MessageBox::show(kStored, MessageBox::kDefaultCaption, this, MessageButtons::Ok, MessageIcon::Information);
+    MessageBox::information(this, kStored);
 }
 
 void LogoWindow::saveOffsetClicked()
 {
     if (!storeLogoOffset(m_session.db, m_ui->编辑框1->text())) {
         qWarning().noquote() << "logo offset update failed:" << m_session.db.lastError();
-        MessageBox::error(kStoreFailed, MessageBox::kDefaultCaption, this);
+        MessageBox::critical(this, kStoreFailed);
         return;
     }
     loadOffsetIntoBox();

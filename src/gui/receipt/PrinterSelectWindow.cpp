@@ -30,7 +30,7 @@ void PrinterSelectWindow::loadPrinters()
     const std::optional<QStringList> names = localPrinterNames(&error);
     if (!names) {
         qWarning().noquote() << "printer list:" << error;
-        MessageBox::inform(kEnumerationFailed, this);
+        MessageBox::show(this, kEnumerationFailed);
         return;
     }
     list->addItems(*names);
@@ -43,13 +43,13 @@ void PrinterSelectWindow::saveClicked()
 {
     const QComboBox* list = m_ui->组合框_打印机名称;
     if (list->currentIndex() < 0) {
-        MessageBox::inform(kNoPrinterChosen, this);
+        MessageBox::show(this, kNoPrinterChosen);
         return;
     }
     QString error;
     if (!setUserDefaultPrinter(list->currentText(), &error)) {
         qWarning().noquote() << "default printer:" << error;
-        MessageBox::inform(kSaveFailed, this);
+        MessageBox::show(this, kSaveFailed);
     }
 }
 

@@ -78,12 +78,12 @@ void ReceiptPrinting::printReceipt()
         const ReceiptSettings settings = readSettings();
         const bool printed = layOutReceipt(currentPrinter(), contentFromWindow(), settings, ReceiptStyle::Printed);
         if (!printed) // never report a receipt that did not reach the printer as printed
-            MessageBox::error(QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint,
-                              m_owner);
+            MessageBox::critical(m_owner,
+                                 QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint);
         else if (m_session.print.showPrintFinished)
-            MessageBox::show(QStringLiteral("打印完毕"), kHint, m_owner);
-        if (!m_session.print.askPrintAgain || MessageBox::show(QStringLiteral("打印完毕,是否再次打印！"), kHint,
-                                                               m_owner, MessageButtons::YesNo) != MessageAnswer::Yes)
+            MessageBox::show(m_owner, QStringLiteral("打印完毕"), kHint);
+        if (!m_session.print.askPrintAgain ||
+            !MessageBox::question(m_owner, QStringLiteral("打印完毕,是否再次打印！"), kHint))
             return;
     }
 }

@@ -88,7 +88,7 @@ bool Checkout::eventFilter(QObject* watched, QEvent* event)
 void Checkout::printAndSave()
 {
     if (m_lines.isEmpty()) {
-        MessageBox::inform(QStringLiteral("没有可以打印的数据！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("没有可以打印的数据！"));
         return;
     }
     // The receipt carries the number the sale is stored under: advance first, print (and reprint)
@@ -117,7 +117,7 @@ bool Checkout::storeShownSale()
                             m_ui.编辑框_收银员->text(), m_ui.编辑框_备注->toPlainText()};
     if (!storeSale(m_session.db, header, m_lines.lines())) {
         qWarning().noquote() << "sale not stored:" << m_session.db.lastError();
-        MessageBox::inform(QStringLiteral("添加失败！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("添加失败！"));
         return false;
     }
     m_lines.clear();

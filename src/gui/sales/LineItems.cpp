@@ -47,15 +47,15 @@ LineEntry LineItems::entry() const
 void LineItems::addLine()
 {
     if (m_ui.编辑框_名称->text().isEmpty()) {
-        MessageBox::error(QStringLiteral("商品名称不能为空！"), kHint, m_owner);
+        MessageBox::critical(m_owner, QStringLiteral("商品名称不能为空！"), kHint);
         return;
     }
     if (m_ui.编辑框_数量->text().isEmpty()) {
-        MessageBox::error(QStringLiteral("数量不能为空！"), kHint, m_owner);
+        MessageBox::critical(m_owner, QStringLiteral("数量不能为空！"), kHint);
         return;
     }
     if (m_ui.编辑框_单价->text().isEmpty()) {
-        MessageBox::error(QStringLiteral("价格不能为空！"), kHint, m_owner);
+        MessageBox::critical(m_owner, QStringLiteral("价格不能为空！"), kHint);
         return;
     }
     if (!m_products.rememberProduct())
@@ -73,15 +73,15 @@ void LineItems::addLine()
 void LineItems::changeLine()
 {
     if (m_ui.编辑框_名称->text().isEmpty()) {
-        MessageBox::inform(QStringLiteral("商品名称不能为空！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("商品名称不能为空！"));
         return;
     }
     if (m_ui.编辑框_单价->text().isEmpty()) {
-        MessageBox::inform(QStringLiteral("单价不能为空！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("单价不能为空！"));
         return;
     }
     if (m_ui.编辑框_数量->text().isEmpty()) {
-        MessageBox::inform(QStringLiteral("数量不能为空！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("数量不能为空！"));
         return;
     }
     const QList<QTreeWidgetItem*> selected = m_ui.超级列表框1->selectedItems();

@@ -91,7 +91,7 @@ void ProductLookup::lookup(const QString& text)
 {
     const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
     if (!match) {
-        MessageBox::inform(ui::kQueryFailed, m_owner);
+        MessageBox::show(m_owner, ui::kQueryFailed);
         return;
     }
     m_lastMatch = match->name;
@@ -106,7 +106,7 @@ void ProductLookup::fillList()
     m_entries.clear();
     const std::optional<QList<ProductEntry>> entries = productList(m_db);
     if (!entries) {
-        MessageBox::inform(ui::kQueryFailed, m_owner);
+        MessageBox::show(m_owner, ui::kQueryFailed);
         return;
     }
     m_entries = *entries;
@@ -150,7 +150,7 @@ bool ProductLookup::rememberProduct()
         return true;
     }
     if (!known || !rememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
-        MessageBox::inform(QStringLiteral("添加失败！"), m_owner);
+        MessageBox::show(m_owner, QStringLiteral("添加失败！"));
         return false;
     }
     m_productChosen = true;

@@ -16,7 +16,7 @@ void loadTicketFormatInto(Session& session, QWidget* owner)
     if (const std::optional<int> format = loadTicketFormat(session.db))
         session.ticketFormat = *format;
     else
-        MessageBox::inform(ui::kQueryFailed, owner);
+        MessageBox::show(owner, ui::kQueryFailed);
 }
 
 TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox,
@@ -69,7 +69,7 @@ void TicketFormatWindow::confirmClicked()
     if (storeTicketFormat(m_session.db, format)) {
         loadTicketFormatInto(m_session, this);
     } else {
-        MessageBox::inform(QStringLiteral("数据添加失败"), this);
+        MessageBox::show(this, QStringLiteral("数据添加失败"));
     }
     if (m_sampleBox)
         m_sampleBox->setText(custom ? m_ui->编辑框1->text() : m_ui->编辑框2->text());

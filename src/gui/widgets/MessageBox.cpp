@@ -14,8 +14,28 @@ void MessageBox::setTestHook(Hook hook)
     g_hook = std::move(hook);
 }
 
-MessageAnswer MessageBox::show(const QString& text, const QString& caption, QWidget* owner, MessageButtons buttons,
-                               MessageIcon icon)
+void MessageBox::show(QWidget* owner, const QString& text, const QString& caption)
+{
+    present(owner, text, caption, MessageButtons::Ok, MessageIcon::None);
+}
+
+void MessageBox::information(QWidget* owner, const QString& text, const QString& caption)
+{
+    present(owner, text, caption, MessageButtons::Ok, MessageIcon::Information);
+}
+
+void MessageBox::critical(QWidget* owner, const QString& text, const QString& caption)
+{
+    present(owner, text, caption, MessageButtons::Ok, MessageIcon::Error);
+}
+
+bool MessageBox::question(QWidget* owner, const QString& text, const QString& caption)
+{
+    return present(owner, text, caption, MessageButtons::YesNo, MessageIcon::None) == MessageAnswer::Yes;
+}
+
+MessageAnswer MessageBox::present(QWidget* owner, const QString& text, const QString& caption, MessageButtons buttons,
+                                  MessageIcon icon)
 {
     if (g_hook) {
         ShownMessage shown{text, caption, QString(), buttons, icon};

@@ -36,30 +36,27 @@ struct ShownMessage
     MessageIcon icon = MessageIcon::None;
 };
 
-// Every message box of the program goes through here. A box is modal for the whole program.
+// Every message box of the program goes through here, owner first; the name gives the icon. A box is
+// modal for the whole program.
 class MessageBox
 {
 public:
     static inline const QString kDefaultCaption = QStringLiteral("信息：");
 
-    static MessageAnswer show(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr,
-                              MessageButtons buttons = MessageButtons::Ok, MessageIcon icon = MessageIcon::None);
-
-    // The common shapes.
-    static void inform(const QString& text, QWidget* owner = nullptr) { show(text, kDefaultCaption, owner); }
-    static void error(const QString& text, const QString& caption = kDefaultCaption, QWidget* owner = nullptr)
-    {
-        show(text, caption, owner, MessageButtons::Ok, MessageIcon::Error);
-    }
-    // True only on Yes.
-    static bool ask(const QString& text, QWidget* owner = nullptr, const QString& caption = kDefaultCaption)
-    {
-        return show(text, caption, owner, MessageButtons::YesNo) == MessageAnswer::Yes;
-    }
+    // A message without an icon.
+    static void show(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
+    static void information(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
+    static void critical(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
+    // Yes/No; true only on Yes.
+    static bool question(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
 
     // Tests answer boxes here instead of showing them; an empty hook restores real boxes.
     using Hook = std::function<MessageAnswer(const ShownMessage&)>;
     static void setTestHook(Hook hook);
+
+private:
+    static MessageAnswer present(QWidget* owner, const QString& text, const QString& caption, MessageButtons buttons,
+                                 MessageIcon icon);
 };
 
 } // namespace quorrel

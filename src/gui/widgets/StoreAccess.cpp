@@ -13,7 +13,7 @@ std::unique_ptr<RecordSet> query(Database& db, const QString& sql, const QVarian
     auto records = db.query(sql, params);
     if (!records) {
         qWarning().noquote() << "query failed:" << db.lastError();
-        MessageBox::inform(kQueryFailed, owner);
+        MessageBox::show(owner, kQueryFailed);
     }
     return records;
 }
@@ -23,7 +23,7 @@ QString readSetting(Database& db, const QString& column, QWidget* owner)
     const std::optional<QString> value = quorrel::readSetting(db, column);
     if (!value) {
         qWarning().noquote() << "settings read failed:" << db.lastError();
-        MessageBox::inform(kQueryFailed, owner);
+        MessageBox::show(owner, kQueryFailed);
         return QString();
     }
     return *value;
@@ -35,7 +35,7 @@ bool execute(Database& db, const QString& sql, const QVariantList& params, const
     if (db.execute(sql, params))
         return true;
     qWarning().noquote() << "statement failed:" << db.lastError();
-    MessageBox::inform(failureMessage, owner);
+    MessageBox::show(owner, failureMessage);
     return false;
 }
 
