@@ -42,7 +42,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
 
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
-    enterLine(QStringLiteral("可口可乐 500ml"), QStringLiteral("2"), QStringLiteral("3.5"));
+    enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("3.5"));
     enterLine(QStringLiteral("全麦面包"), QStringLiteral("1"), QStringLiteral("12.8"));
     enterLine(QStringLiteral("鸡蛋"), QStringLiteral("10"), QStringLiteral("0.9"));
     enterLine(QStringLiteral("洗洁精"), QStringLiteral("1"), QStringLiteral("9.9"));
