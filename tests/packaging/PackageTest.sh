@@ -105,6 +105,7 @@ ok "file list"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
+chmod 755 "$root"
 desktop="$root/usr/share/applications/org.quorrel.Quorrel.desktop"
 if command -v desktop-file-validate >/dev/null 2>&1; then
     if desktop-file-validate "$desktop"; then ok "desktop-file-validate"; else fail "desktop-file-validate"; fi
