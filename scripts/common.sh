@@ -28,6 +28,12 @@ QUORREL_PACKAGES=(
     xvfb
     xauth
     imagemagick
+    xdotool
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    librsvg2-bin
 )
 
 QUORREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
