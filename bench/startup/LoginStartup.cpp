@@ -25,8 +25,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     quorrel::installLookAndLanguage(app);
 
-    quorrel::AppController controller(shop.filePath(QStringLiteral("ZoZ.mdb")),
-                                      shop.filePath(QStringLiteral("quorrel.lock")));
+    quorrel::AppController controller(shop.filePath(QStringLiteral("ZoZ.mdb")));
     QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
     quorrel::bench::ShownWatcher watcher([&controller]() -> QWidget* { return controller.login(); });
     app.installEventFilter(&watcher);

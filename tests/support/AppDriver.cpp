@@ -26,7 +26,7 @@ void AppTest::TearDown()
 bool AppTest::startProgram()
 {
     endProgram();
-    app = std::make_unique<AppController>(shop.databasePath(), shop.lockPath());
+    app = std::make_unique<AppController>(shop.databasePath());
     QObject::connect(app.get(), &AppController::finished, [this] { ++finishedCount; });
     const bool running = app->start();
     QApplication::processEvents(); // the main window of a direct login opens from the event loop

@@ -2,20 +2,13 @@
 
 #include "gui/widgets/MessageBox.h"
 #include "mock/RecordingPrinter.h"
+#include "support/PrintTo.h"
 
 #include <gtest/gtest.h>
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <ostream>
-
-// Readable failure output for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace quorrel::test {
 

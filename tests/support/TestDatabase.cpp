@@ -3,6 +3,7 @@
 #include "core/store/FactoryDatabase.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "gui/app/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,11 @@ QStringList columnValues(Database& db, const QString& sql, const QString& column
 TempShop::TempShop()
 {
     EXPECT_TRUE(m_dir.isValid());
+}
+
+QString TempShop::lockPath() const
+{
+    return SingleInstance::lockPathFor(databasePath());
 }
 
 void TempShop::writeFactory() const

@@ -20,7 +20,8 @@ public:
     TempShop();
 
     QString databasePath() const { return m_dir.filePath(QStringLiteral("ZoZ.mdb")); }
-    QString lockPath() const { return m_dir.filePath(QStringLiteral("quorrel.lock")); }
+    // The program's single-instance lock for this shop's database.
+    QString lockPath() const;
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
     // Writes the factory database in place (as "Yes" to the start-up question does).

@@ -3,22 +3,28 @@
 namespace quorrel {
 
 namespace {
-QDateTime g_fixed;
-}
+
+class SystemClock : public Clock
+{};
+
+const SystemClock g_systemClock;
+const Clock* g_clock = &g_systemClock;
+
+} // namespace
 
 QDateTime Clock::now()
 {
-    return g_fixed.isValid() ? g_fixed : QDateTime::currentDateTime();
+    return g_clock->currentDateTime();
 }
 
-void Clock::setFixed(const QDateTime& moment)
+QDateTime Clock::currentDateTime() const
 {
-    g_fixed = moment;
+    return QDateTime::currentDateTime();
 }
 
-void Clock::reset()
+void Clock::setCurrent(const Clock* clock)
 {
-    g_fixed = QDateTime();
+    g_clock = clock ? clock : &g_systemClock;
 }
 
 } // namespace quorrel

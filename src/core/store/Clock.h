@@ -4,15 +4,23 @@
 
 namespace quorrel {
 
-// The program's one source of the current local time. Tests fix it to a moment of their choice.
+// The program's one source of the current local time. The system's clock unless another one (a
+// test's fixed clock) has been put in its place.
 class Clock
 {
 public:
     static QDateTime now();
 
-    // From now on now() returns `moment` until reset() (or another setFixed()).
-    static void setFixed(const QDateTime& moment);
-    static void reset();
+protected:
+    Clock() = default;
+    virtual ~Clock() = default;
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
+
+    virtual QDateTime currentDateTime() const;
+
+    // Puts `clock` in place of the system's; nullptr gives the system's back.
+    static void setCurrent(const Clock* clock);
 };
 
 } // namespace quorrel

@@ -14,6 +14,9 @@ namespace quorrel {
 
 namespace {
 
+// How long a statement waits for another connection's write to end before it fails.
+constexpr int kBusyTimeoutMs = 5000;
+
 // now(): the moment of the statement in the canonical stored form, from the program's clock
 // so that tests can fix it.
 void nowFunction(sqlite3_context* context, int, sqlite3_value**)
@@ -77,6 +80,10 @@ bool Database::open(const QString& path, const QByteArray& key)
     sqlite3* db = nullptr;
     // One connection serves one thread: no mutex on every call.
     int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // Before the first statement: another program in the middle of a write must make the open wait
+    // as long as any later statement would, not fail it at once.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);
     const QByteArray rawKey = knownRawKey(path, key);
     const QByteArray& pageKey = rawKey.isEmpty() ? key : rawKey;
     if (rc == SQLITE_OK)
@@ -86,8 +93,6 @@ bool Database::open(const QString& path, const QByteArray& key)
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, &nowFunction, nullptr, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_busy_timeout(db, 5000);
     if (rc != SQLITE_OK) {
         m_lastError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
@@ -185,6 +190,25 @@ bool Database::execute(const QString& sql, const QVariantList& params)
         return false;
     }
     return sqlite3_finalize(statement) == SQLITE_OK;
+}
+
+bool Database::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+void Database::rollback()
+{
+    // A full disk or an I/O error makes SQLite end the transaction itself; a ROLLBACK then would
+    // only report that none is active. Either way the failure that caused it is the one to keep.
+    if (!inTransaction())
+        return;
+    const QString cause = m_lastError;
+    const bool undone = execute(QStringLiteral("ROLLBACK"));
+    const QString rollbackError = m_lastError;
+    m_lastError = cause;
+    if (!undone)
+        m_lastError += (cause.isEmpty() ? QString() : QStringLiteral("; ")) + rollbackError;
 }
 
 qint64 Database::lastInsertId() const

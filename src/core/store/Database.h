@@ -39,11 +39,14 @@ public:
     // QByteArray → bytes, integers and doubles as numbers, a null QVariant → NULL).
     bool execute(const QString& sql, const QVariantList& params = {});
 
+    // True between a BEGIN and the end of that transaction, however it ended.
+    bool inTransaction() const;
+    // Undoes the pending transaction, if one is still active. lastError() keeps the failure that led
+    // here; a failed rollback is added after it.
+    void rollback();
+
     qint64 lastInsertId() const;
     QString lastError() const { return m_lastError; }
-
-    // Raw handle for benchmarks and for the transaction guard.
-    sqlite3* handle() const { return m_db; }
 
 private:
     bool prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);

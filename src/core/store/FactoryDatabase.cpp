@@ -1,9 +1,9 @@
 #include "core/store/FactoryDatabase.h"
 
+#include "core/store/FileWriter.h"
 #include "core/store/Schema.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstddef>
 
@@ -37,14 +37,7 @@ QByteArray knownRawKey(const QString& path, const QByteArray& password)
 
 bool writeFactoryDatabase(const QString& path, QString* error)
 {
-    const QByteArray image = factoryDatabaseImage();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, factoryDatabaseImage(), error);
 }
 
 } // namespace quorrel

@@ -14,8 +14,8 @@ QByteArray factoryDatabaseImage();
 // is the program's own; empty otherwise. Spares the key derivation at every start.
 QByteArray knownRawKey(const QString& path, const QByteArray& password);
 
-// Writes the factory database to `path` in one piece (a temporary file renamed into place), so a
-// failed write never leaves a half file behind. False with `error` set when it could not be written.
+// Writes the factory database to `path` whole or not at all (writeFileAtomically): a full disk
+// leaves no half file behind. False with `error` set when it could not be written.
 bool writeFactoryDatabase(const QString& path, QString* error = nullptr);
 
 } // namespace quorrel

@@ -4,7 +4,8 @@ namespace quorrel {
 
 class Database;
 
-// Scoped transaction: rolls back in its destructor unless commit() succeeded.
+// Scoped transaction: rolls back in its destructor unless commit() succeeded. After a failure the
+// database's lastError() is the statement that failed, not the rollback that followed.
 class Transaction
 {
 public:

@@ -5,8 +5,8 @@
 
 namespace quorrel {
 
-AppController::AppController(QString databasePath, QString lockPath, QObject* parent)
-    : QObject(parent), m_instance(std::move(lockPath)), m_databasePath(std::move(databasePath))
+AppController::AppController(QString databasePath, QObject* parent)
+    : QObject(parent), m_instance(SingleInstance::lockPathFor(databasePath)), m_databasePath(std::move(databasePath))
 {}
 
 AppController::~AppController()

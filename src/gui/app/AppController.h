@@ -19,7 +19,8 @@ class AppController : public QObject
 {
     Q_OBJECT
 public:
-    AppController(QString databasePath, QString lockPath = QString(), QObject* parent = nullptr);
+    // The program on the database at `databasePath`; its single-instance lock lies beside it.
+    explicit AppController(QString databasePath, QObject* parent = nullptr);
     ~AppController() override;
 
     // False when the program ends at once (a second copy, or a new copy was started instead).

@@ -7,19 +7,20 @@
 
 namespace quorrel {
 
-QString dataDirectory()
+QString databasePathFor(const QString& programDirectory)
 {
-    const QString programDirectory = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDirectory).isWritable())
-        return programDirectory;
+    const QString besideProgram = programDirectory + u'/' + kDatabaseFileName;
+    if (QFileInfo::exists(besideProgram) || QFileInfo(programDirectory).isWritable())
+        return besideProgram;
     const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // A folder that cannot be made is reported at start-up as one that cannot be written.
     QDir().mkpath(perUser);
-    return perUser;
+    return perUser + u'/' + kDatabaseFileName;
 }
 
 QString defaultDatabasePath()
 {
-    return dataDirectory() + u'/' + kDatabaseFileName;
+    return databasePathFor(QCoreApplication::applicationDirPath());
 }
 
 } // namespace quorrel

@@ -4,11 +4,13 @@
 
 namespace quorrel {
 
-// Where the shop's database lives: beside the executable, or in the per-user data directory when
-// the executable's directory is not writable (an installed program).
-QString dataDirectory();
-QString defaultDatabasePath();
-
 inline const QString kDatabaseFileName = QStringLiteral("ZoZ.mdb");
+
+// Where the shop's database lives. A ZoZ.mdb beside the executable is always the one used, even in
+// a folder the program cannot write (start-up then says so rather than starting another database).
+// Without one, the executable's folder when it is writable, else the per-user data directory (an
+// installed program).
+QString databasePathFor(const QString& programDirectory);
+QString defaultDatabasePath();
 
 } // namespace quorrel

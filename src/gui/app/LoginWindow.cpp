@@ -12,6 +12,7 @@
 #include "gui/widgets/StoreAccess.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainter>
@@ -75,9 +76,24 @@ LoginWindow::StartResult LoginWindow::start()
 
 bool LoginWindow::checkSingleInstance()
 {
-    if (m_instance.acquire())
+    // The shop's data stays where it is found: a folder that cannot take the lock, the journal or a
+    // new database is said plainly instead of starting another database somewhere else.
+    const QString folder = QFileInfo(m_databasePath).absolutePath();
+    if (!QFileInfo(folder).isWritable()) {
+        MessageBox::critical(nullptr, QStringLiteral("数据库所在的文件夹不可写：") + QDir::toNativeSeparators(folder));
+        return false;
+    }
+    switch (m_instance.acquire()) {
+    case SingleInstance::Result::Acquired:
         return true;
-    MessageBox::show(nullptr, QStringLiteral("程序已经运行!"));
+    case SingleInstance::Result::HeldByAnotherCopy:
+        MessageBox::show(nullptr, QStringLiteral("程序已经运行!"));
+        return false;
+    case SingleInstance::Result::Failed:
+        break;
+    }
+    MessageBox::critical(nullptr, QStringLiteral("无法创建锁文件：%1\n%2")
+                                      .arg(QDir::toNativeSeparators(m_instance.lockPath()), m_instance.errorString()));
     return false;
 }
 

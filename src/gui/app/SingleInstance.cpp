@@ -1,43 +1,66 @@
 #include "gui/app/SingleInstance.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace quorrel {
 
-SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? defaultLockPath() : std::move(lockPath))
-{}
+SingleInstance::SingleInstance(QString lockPath) : m_path(std::move(lockPath)) {}
 
-QString SingleInstance::defaultLockPath()
+SingleInstance::~SingleInstance()
 {
-    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory.isEmpty())
-        directory = QDir::tempPath();
-    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    return directory + u'/' + exe + QStringLiteral(".lock");
+    release();
 }
 
-bool SingleInstance::acquire()
+QString SingleInstance::lockPathFor(const QString& databasePath)
 {
-    if (m_lock && m_lock->isLocked())
-        return true;
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    m_lock = std::make_unique<QLockFile>(m_path);
-    m_lock->setStaleLockTime(0); // a lock left by a crashed copy is recognised by its dead process
-    return m_lock->tryLock(0);
+    return databasePath + QStringLiteral(".lock");
 }
 
-} // namespace quorrel
-
-namespace quorrel {
+SingleInstance::Result SingleInstance::acquire()
+{
+    if (m_fd >= 0)
+        return Result::Acquired;
+    m_error.clear();
+    const QByteArray path = QFile::encodeName(m_path);
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int createError = errno;
+    // The file may have been made by another account of the till, readable but not writable for
+    // this one; a lock needs no write access.
+    if (fd < 0 && createError == EACCES)
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = qt_error_string(createError);
+        return Result::Failed;
+    }
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        const int lockError = errno;
+        ::close(fd);
+        if (lockError == EWOULDBLOCK)
+            return Result::HeldByAnotherCopy;
+        m_error = qt_error_string(lockError);
+        return Result::Failed;
+    }
+    m_fd = fd;
+    return Result::Acquired;
+}
 
 void SingleInstance::release()
 {
-    if (m_lock)
-        m_lock->unlock();
-    m_lock.reset();
+    // The file stays: removing it could let a copy that has just opened it lock a name nobody else
+    // sees any more.
+    if (m_fd < 0)
+        return;
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace quorrel

@@ -1,31 +1,40 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-
-#include <memory>
 
 namespace quorrel {
 
-// One running copy per user: a lock file named after the executable's file name in the user's
-// runtime directory. The lock is held until this object goes.
+// One running copy per database: a lock on a file beside the shop's database, whoever runs the
+// program. The system releases the lock when the holding process ends, however it ends, so a copy
+// that crashed never blocks the next start.
 class SingleInstance
 {
 public:
-    // `lockPath` empty: the per-user default for this executable.
-    explicit SingleInstance(QString lockPath = QString());
+    explicit SingleInstance(QString lockPath);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // False when another running copy holds the lock.
-    bool acquire();
+    enum class Result
+    {
+        Acquired,
+        HeldByAnotherCopy,
+        Failed, // the lock file could not be made or locked: errorString() says why
+    };
+    Result acquire();
+    // The system's reason for the last Failed.
+    QString errorString() const { return m_error; }
     // Lets another copy start, as when this one hands over to a new copy of itself.
     void release();
     QString lockPath() const { return m_path; }
 
-    static QString defaultLockPath();
+    // The lock of the copy working on `databasePath`: beside it.
+    static QString lockPathFor(const QString& databasePath);
 
 private:
     QString m_path;
-    std::unique_ptr<QLockFile> m_lock;
+    QString m_error;
+    int m_fd = -1;
 };
 
 } // namespace quorrel

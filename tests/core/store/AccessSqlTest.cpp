@@ -3,11 +3,12 @@
 
 #include "core/store/AccessSql.h"
 #include "core/shop/Settings.h"
-#include "core/store/Clock.h"
 #include "core/store/Database.h"
 #include "core/store/DateTexts.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "mock/MockClock.h"
+#include "support/PrintTo.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,6 @@
 #include <QStringList>
 
 #include <cstdlib>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace quorrel::test {
 namespace {
@@ -122,7 +117,7 @@ protected:
         ASSERT_TRUE(db.execute(u"delete from 销售记录"_s));
         ASSERT_TRUE(db.execute(u"delete from 商品名称"_s));
     }
-    void TearDown() override { Clock::reset(); }
+    void TearDown() override { MockClock::reset(); }
 
     void addSale(const QString& ticket, const QString& time)
     {
@@ -141,7 +136,7 @@ protected:
 TEST_F(AccessSqlDatabaseTest, NowIsTheProgramsClockInTheStoredForm)
 {
     const QDateTime moment(QDate(2016, 8, 24), QTime(9, 5, 7));
-    Clock::setFixed(moment);
+    MockClock::setFixed(moment);
     ASSERT_TRUE(db.execute(u"insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
                            u"('0000000000001',now(),'2','25.00','admin','谢谢惠顾 ')"_s))
         << db.lastError().toStdString();
@@ -151,10 +146,10 @@ TEST_F(AccessSqlDatabaseTest, NowIsTheProgramsClockInTheStoredForm)
     EXPECT_EQ(walk(u"select * from 销售记录"_s, u"备注"_s), QStringList{u"谢谢惠顾 "_s});
     EXPECT_EQ(walk(u"select now() as t"_s, u"t"_s), QStringList{u"2016-08-24 09:05:07"_s});
 
-    Clock::setFixed(QDateTime(QDate(2016, 8, 25), QTime(0, 0, 1)));
+    MockClock::setFixed(QDateTime(QDate(2016, 8, 25), QTime(0, 0, 1)));
     EXPECT_EQ(walk(u"select now() as t"_s, u"t"_s), QStringList{u"2016-08-25 00:00:01"_s});
 
-    Clock::reset();
+    MockClock::reset();
     const QDateTime read = parseStoredDateTime(walk(u"select now() as t"_s, u"t"_s).value(0));
     ASSERT_TRUE(read.isValid());
     EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 5);
@@ -169,7 +164,7 @@ TEST_F(AccessSqlDatabaseTest, BetweenDateLiteralsIncludeBothBoundsAndCompareAsTi
     addSale(u"E"_s, u"2016-08-25 00:00:00"_s);
 
     // Today's listing: from midnight to this very second, newest first.
-    Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+    MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     const QString now = dateTimeText(Clock::now());
     ASSERT_EQ(now, u"2016-08-24  09:05:07"_s);
     const QString day = now.left(10);

@@ -4,6 +4,7 @@
 #include "core/store/Conversions.h"
 #include "core/store/DateTexts.h"
 #include "core/store/Gbk.h"
+#include "support/PrintTo.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@
 
 #include <cmath>
 #include <limits>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace quorrel {
 namespace {

@@ -8,6 +8,7 @@
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 #include "core/store/Transaction.h"
+#include "support/PrintTo.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <chrono>
 #include <cstring>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include <thread>
 
 namespace quorrel::test {
 namespace {
@@ -771,6 +768,44 @@ TEST_F(DatabaseTest, ASecondTransactionInsideTheFirstDoesNotUndoIt)
     }
     ASSERT_TRUE(outer.commit());
     EXPECT_EQ(shop.scalar(u"select count(*) from 付款方式 where 方式='外层'"_s), u"1"_s);
+}
+
+TEST_F(DatabaseTest, AFailedTransactionReportsWhatFailedNotTheRollbackAfterIt)
+{
+    // The disk fills up in the middle of a sale: SQLite then gives up the whole transaction itself.
+    const QString before = count(u"销售记录"_s);
+    const QString pages = columnValues(db, u"PRAGMA page_count"_s, u"page_count"_s).value(0);
+    ASSERT_TRUE(db.execute(u"PRAGMA max_page_count = "_s + pages)) << db.lastError().toStdString();
+    {
+        Transaction transaction(db);
+        ASSERT_TRUE(transaction.began());
+        ASSERT_TRUE(db.execute(u"insert into 销售记录 (销售票号) values ('0000000000004')"_s));
+        EXPECT_FALSE(db.execute(u"insert into 销售详情 (关联,名称,备注) values (?,'可乐',?)"_s,
+                                {db.lastInsertId(), QString(100000, u'备')}));
+        EXPECT_FALSE(transaction.commit()) << "nothing is left to commit";
+    }
+    EXPECT_TRUE(db.lastError().contains(u"full"_s)) << db.lastError().toStdString();
+    EXPECT_FALSE(db.lastError().contains(u"rollback"_s, Qt::CaseInsensitive)) << db.lastError().toStdString();
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(count(u"销售记录"_s), before);
+}
+
+TEST_F(DatabaseTest, OpeningWaitsForAnotherConnectionsWriteToEnd)
+{
+    ASSERT_TRUE(db.execute(u"BEGIN EXCLUSIVE"_s));
+    ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('赊账')"_s));
+    bool committed = false;
+    // The other program finishes its write a moment after this one starts.
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        committed = db.execute(u"COMMIT"_s);
+    });
+    Database second;
+    const bool opened = second.open(shop.databasePath(), kKey);
+    other.join();
+    ASSERT_TRUE(committed) << db.lastError().toStdString();
+    ASSERT_TRUE(opened) << second.lastError().toStdString();
+    EXPECT_EQ(Column(second, u"select 方式 from 付款方式 where 方式='赊账'"_s, u"方式"_s), QStringList{u"赊账"_s});
 }
 
 TEST(DatabaseTransactionClosed, OnAClosedDatabaseNothingBegins)

@@ -5,19 +5,13 @@
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "support/PrintTo.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <QDate>
 #include <QRegularExpression>
-
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace quorrel::test {
 namespace {

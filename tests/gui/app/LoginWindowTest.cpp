@@ -74,7 +74,7 @@ TEST_F(LoginWindowTest, AnsweringNoStartsANewCopyAndEndsThisOne)
     EXPECT_EQ(hooks().started()[0].first(), QCoreApplication::applicationFilePath());
     EXPECT_FALSE(QFile::exists(shop.databasePath())) << "nothing is written without a Yes";
     SingleInstance next(shop.lockPath());
-    EXPECT_TRUE(next.acquire()) << "the new copy is not refused as a second one";
+    EXPECT_EQ(next.acquire(), SingleInstance::Result::Acquired) << "the new copy is not refused as a second one";
 }
 
 TEST_F(LoginWindowTest, WrongPasswordIsRefusedAndTheWindowStaysWithTheName)
@@ -217,7 +217,7 @@ TEST_F(LoginWindowTest, FileWithAnotherKeyIsRefusedAndTheProgramKeepsRunning)
 TEST_F(LoginWindowTest, SecondCopyIsRefusedBeforeAnyWindowShows)
 {
     SingleInstance first(shop.lockPath());
-    ASSERT_TRUE(first.acquire());
+    ASSERT_EQ(first.acquire(), SingleInstance::Result::Acquired);
     EXPECT_FALSE(startProgram());
     EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("程序已经运行!")});
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::None);

@@ -2,8 +2,8 @@
 
 #include "support/AppDriver.h"
 
-#include "core/store/Clock.h"
 #include "gui/app/MainWindow.h"
+#include "mock/MockClock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,7 +33,7 @@ protected:
     }
     void TearDown() override
     {
-        Clock::reset();
+        MockClock::reset();
         AppTest::TearDown();
     }
 
@@ -189,13 +189,13 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
 
 TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
 {
-    Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+    MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     auto* time = mainUnit<QLineEdit>(u"编辑框_时间");
     EXPECT_EQ(time->text(), QStringLiteral("2016-08-24  09:05:07"));
     EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
-    Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 8)));
+    MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 8)));
     QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("2016-08-24  09:05:08"), 3000);
 }
 

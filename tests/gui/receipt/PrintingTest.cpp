@@ -4,11 +4,11 @@
 #include "support/AppDriver.h"
 
 #include "core/receipt/PainterPrinter.h"
-#include "core/store/Clock.h"
 #include "gui/app/MainWindow.h"
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/receipt/SystemPrinter.h"
+#include "mock/MockClock.h"
 #include "support/CupsServer.h"
 
 #include <QComboBox>
@@ -58,11 +58,11 @@ protected:
     {
         AppTest::SetUp();
         shop.writeFactory();
-        Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+        MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     }
     void TearDown() override
     {
-        Clock::reset();
+        MockClock::reset();
         AppTest::TearDown();
     }
     MainWindow* open() { return main = openMainWindow(); }

@@ -2,11 +2,11 @@
 
 #include "support/AppDriver.h"
 
-#include "core/store/Clock.h"
 #include "core/store/RecordSet.h"
 #include "gui/app/MainWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/tickets/TicketFormatWindow.h"
+#include "mock/MockClock.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,11 +31,11 @@ protected:
         shop.writeFactory();
         // Receipts are the printing tests' business; here the sale is what matters.
         shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
-        Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+        MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
     }
     void TearDown() override
     {
-        Clock::reset();
+        MockClock::reset();
         AppTest::TearDown();
     }
     MainWindow* open() { return main = openMainWindow(); }
@@ -228,7 +228,7 @@ TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
     EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
 
-    Clock::setFixed(QDateTime(QDate(2016, 9, 1), QTime(8, 0, 0)));
+    MockClock::setFixed(QDateTime(QDate(2016, 9, 1), QTime(8, 0, 0)));
     ASSERT_NE(open(), nullptr);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1609010000001"));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));

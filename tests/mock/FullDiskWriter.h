@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/store/FileWriter.h"
+
+namespace quorrel::test {
+
+// A disk with room for `capacity` more bytes, in place of the system's for the life of the object:
+// writes are cut short at the limit and then fail with ENOSPC, as on a full disk. With
+// `syncFails`, flushing to the disk fails with EIO even when every write was taken.
+class FullDiskWriter : public FileWriter
+{
+public:
+    explicit FullDiskWriter(qint64 capacity, bool syncFails = false);
+    ~FullDiskWriter() override;
+    FullDiskWriter(const FullDiskWriter&) = delete;
+    FullDiskWriter& operator=(const FullDiskWriter&) = delete;
+
+    qint64 write(int fd, const char* data, qint64 size) override;
+    int sync(int fd) override;
+
+private:
+    qint64 m_room;
+    bool m_syncFails;
+};
+
+} // namespace quorrel::test
