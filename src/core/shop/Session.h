@@ -21,11 +21,12 @@ struct PrintSettings
     int printOffset = 0;            // 打印偏差
 };
 
-// What the running program holds for its whole life: the connection, who is logged in, the print
-// settings and the ticket-number format.
+// What the running program holds for its whole life: the connection, who is logged in (one row of
+// the users table, by its ID), the print settings and the ticket-number format.
 struct Session
 {
     Database db;
+    qint64 currentUserId = 0; // the 用户登录 row logged in; 0 until it is known
     QString currentUser;
     QString currentRole;
     PrintSettings print;

@@ -7,22 +7,6 @@
 
 namespace quorrel {
 
-std::optional<int> loadTicketFormat(Database& db)
-{
-    auto records = db.query(QStringLiteral("select * from 配置文件 where 全局单号格式"));
-    if (!records)
-        return std::nullopt;
-    records->moveFirst();
-    const QString value = records->text(QStringLiteral("全局单号格式"));
-    records->close();
-    return static_cast<int>(textToWhole(value));
-}
-
-bool storeTicketFormat(Database& db, int format)
-{
-    return db.execute(QStringLiteral("update 配置文件  set  全局单号格式=") + QString::number(format));
-}
-
 std::optional<QString> lastTicketNumber(Database& db)
 {
     auto last = db.query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));

@@ -9,13 +9,9 @@ namespace quorrel {
 
 class Database;
 
-// Ticket number formats as stored in 配置文件.全局单号格式.
+// Ticket number formats as stored in 配置文件.全局单号格式 (read and written by ShopSettings).
 inline constexpr int kTicketFormatCustomPrefix = 1; // "0000000" + six-digit counter
 inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit counter
-
-// The stored format as a whole number; nullopt when the query failed.
-std::optional<int> loadTicketFormat(Database& db);
-bool storeTicketFormat(Database& db, int format);
 
 // 销售票号 of the sale with the highest ID; empty when there is none, nullopt when a query failed.
 std::optional<QString> lastTicketNumber(Database& db);

@@ -3,13 +3,13 @@
 #include "ui_LoginWindow.h"
 
 #include "core/shop/Session.h"
+#include "core/shop/ShopSettings.h"
+#include "core/shop/Users.h"
 #include "core/store/FactoryDatabase.h"
-#include "core/store/Gbk.h"
 #include "core/store/Schema.h"
 #include "gui/app/Launcher.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/widgets/MessageBox.h"
-#include "gui/widgets/StoreAccess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -22,6 +22,7 @@ namespace quorrel {
 namespace {
 
 const QString kExecuteFailed = QStringLiteral("数据执行失败！！");
+const QString kQueryFailed = QStringLiteral("查询失败！");
 
 // The banner across the top of the window.
 QPixmap banner(const QSize& size)
@@ -122,19 +123,32 @@ LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
     return DatabaseResult::Opened;
 }
 
+QString LoginWindow::settingOrReport(const std::optional<QString>& value)
+{
+    if (value)
+        return *value;
+    qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
+    MessageBox::show(this, kQueryFailed);
+    return QString();
+}
+
 bool LoginWindow::directOrPrefilledLogin()
 {
-    const QString directLogin = ui::readSetting(m_session.db, QStringLiteral("直接登录"), this);
-    if (directLogin != QStringLiteral("0")) {
+    ShopSettings settings(m_session.db);
+    // A failed read is reported and taken as on, as the stored text "0" alone turns it off.
+    std::optional<bool> direct = settings.directLogin();
+    if (!direct) {
+        settingOrReport(std::nullopt);
+        direct = true;
+    }
+    if (*direct) {
         hide();
-        m_session.currentUser = ui::readSetting(m_session.db, QStringLiteral("用户登录"), this);
+        m_session.currentUserId = 0; // the main window finds the remembered name's row
+        m_session.currentUser = settingOrReport(settings.rememberedUser());
         if (!m_session.currentUser.isEmpty()) {
             emit loggedIn();
             return true;
         }
-        show();
-        prefill();
-        return false;
     }
     show();
     prefill();
@@ -143,7 +157,7 @@ bool LoginWindow::directOrPrefilledLogin()
 
 void LoginWindow::prefill()
 {
-    QString name = ui::readSetting(m_session.db, QStringLiteral("用户登录"), this);
+    QString name = settingOrReport(ShopSettings(m_session.db).rememberedUser());
     if (name.isEmpty())
         name = QStringLiteral("admin");
     // Only listed names can be picked from now on; the pre-filled one stands as the single entry
@@ -161,21 +175,29 @@ void LoginWindow::refillUserList()
     QComboBox* combo = m_ui->组合框_用户名;
     const QString current = combo->currentText();
     combo->clear();
-    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
-    if (!records)
+    const std::optional<QList<User>> users = Users(m_session.db).all();
+    if (!users) {
+        qWarning().noquote() << "user list:" << m_session.db.lastError();
+        MessageBox::show(this, kQueryFailed);
         return;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext())
-        combo->addItem(records->text(QStringLiteral("用户名")));
-    records->close();
+    }
+    for (const User& user : *users)
+        combo->addItem(user.name, user.id);
     const int index = combo->findText(current);
     if (index >= 0)
         combo->setCurrentIndex(index);
 }
 
+void LoginWindow::reportExecuteFailed()
+{
+    qWarning().noquote() << "statement failed:" << m_session.db.lastError();
+    MessageBox::show(this, kExecuteFailed);
+}
+
 void LoginWindow::directLoginClicked()
 {
-    ui::execute(m_session.db, QStringLiteral("update 配置文件  set   直接登录='1' where ID=1"), {}, kExecuteFailed,
-                this);
+    if (!ShopSettings(m_session.db).setDirectLogin(true))
+        reportExecuteFailed();
 }
 
 void LoginWindow::loginClicked()
@@ -191,23 +213,23 @@ void LoginWindow::loginClicked()
         MessageBox::information(this, QStringLiteral("密码里存在注入语句!"));
         return;
     }
-    auto records = m_session.db.query(QStringLiteral("select * from 用户登录 where 用户名=?"), {name});
-    if (!records) {
-        MessageBox::information(this, ui::kQueryFailed);
+    const Users::Login login = Users(m_session.db).logIn(name, password);
+    switch (login.outcome) {
+    case Users::LoginOutcome::QueryFailed:
+        qWarning().noquote() << "login lookup failed:" << m_session.db.lastError();
+        MessageBox::information(this, kQueryFailed);
         return;
-    }
-    records->moveFirst();
-    const QString stored = records->text(QStringLiteral("密码"));
-    if (stored != passwordDigest(password)) {
-        records->close();
+    case Users::LoginOutcome::WrongPassword:
         MessageBox::show(this, QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："));
         return;
+    case Users::LoginOutcome::LoggedIn:
+        break;
     }
-    m_session.currentRole = records->text(QStringLiteral("权限"));
-    records->close();
-    if (m_ui->选择框1->isChecked())
-        ui::execute(m_session.db, QStringLiteral("update 配置文件  set   用户登录=?where ID=1"), {name}, kExecuteFailed,
-                    this);
+    m_session.currentUserId = login.user.id;
+    m_session.currentUser = login.user.name;
+    m_session.currentRole = login.user.role;
+    if (m_ui->选择框1->isChecked() && !ShopSettings(m_session.db).setRememberedUser(login.user.name))
+        reportExecuteFailed();
     emit loggedIn();
 }
 

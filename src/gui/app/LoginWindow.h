@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class LoginWindow;
@@ -46,6 +47,10 @@ private:
     DatabaseResult ensureAndOpenDatabase();
     bool directOrPrefilledLogin();
     void prefill();
+
+    // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
+    QString settingOrReport(const std::optional<QString>& value);
+    void reportExecuteFailed();
 
     void refillUserList();
     void directLoginClicked();

@@ -2,12 +2,13 @@
 
 #include "ui_MainWindow.h"
 
-#include "core/receipt/LogoStore.h"
 #include "core/sales/DiscountRates.h"
+#include "core/shop/Customers.h"
+#include "core/shop/PaymentMethods.h"
 #include "core/shop/Session.h"
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
+#include "core/shop/Users.h"
 #include "core/store/Clock.h"
-#include "core/store/Conversions.h"
 #include "core/store/DateTexts.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/app/Launcher.h"
@@ -17,12 +18,13 @@
 #include "gui/sales/Checkout.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
+#include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
 #include "gui/widgets/HotKeys.h"
 #include "gui/widgets/MessageBox.h"
-#include "gui/widgets/StoreAccess.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QHeaderView>
 #include <QTimer>
 
@@ -35,6 +37,8 @@ namespace {
 constexpr int kWideWidth = 1150;
 
 const int kListWidths[] = {50, 210, 80, 80, 100, 95};
+
+const QString kQueryFailed = QStringLiteral("查询失败！");
 
 } // namespace
 
@@ -78,8 +82,10 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
 
+    connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
+
     // Their windows come with later parts of the program.
-    for (QAction* pending : {m_ui->菜单_软件设置, m_ui->菜单_统计销售})
+    for (QAction* pending : {m_ui->菜单_统计销售})
         pending->setEnabled(false);
     for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式})
         pending->setEnabled(false);
@@ -107,8 +113,8 @@ void MainWindow::runStartupRoutine()
     applyRoleToCashierUnits();
     loadTicketFormatInto(m_session, this);
     fillPaymentMethods();
-    m_ui->编辑框_备注->setPlainText(ui::readSetting(m_session.db, QStringLiteral("备注"), this));
-    m_ui->编辑框_店名->setText(ui::readSetting(m_session.db, QStringLiteral("店名"), this));
+    m_ui->编辑框_备注->setPlainText(settingOrReport(ShopSettings(m_session.db).remark()));
+    m_ui->编辑框_店名->setText(settingOrReport(ShopSettings(m_session.db).shopName()));
     showStartupTicketNumber();
     applyPhoneSetting();
     applyCustomerSetting();
@@ -137,16 +143,49 @@ void MainWindow::openTicketFormatWindow()
     window.exec();
 }
 
+void MainWindow::reportQueryFailed()
+{
+    qWarning().noquote() << "query failed:" << m_session.db.lastError();
+    MessageBox::show(this, kQueryFailed);
+}
+
+QString MainWindow::settingOrReport(const std::optional<QString>& value)
+{
+    if (value)
+        return *value;
+    reportQueryFailed();
+    return QString();
+}
+
+void MainWindow::openSettingsWindow()
+{
+    SettingsLinks links;
+    links.rerunMainStartup = [this] { runStartupRoutine(); };
+    links.shopTextSaved = [this](const QString& shopName, const QString& remark) {
+        m_ui->编辑框_店名->setText(shopName);
+        m_ui->编辑框_备注->setPlainText(remark);
+    };
+    SettingsWindow window(m_session, std::move(links), this);
+    window.exec();
+}
+
 void MainWindow::lookUpRole()
 {
     m_session.currentRole.clear();
-    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录 where  用户名=?"),
-                             {m_session.currentUser}, this);
-    if (!records)
+    Users users(m_session.db);
+    // A password login knows its row; a direct login knows only the remembered name.
+    const auto found =
+        m_session.currentUserId != 0 ? users.byId(m_session.currentUserId) : users.byName(m_session.currentUser);
+    if (!found) {
+        reportQueryFailed();
         return;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext())
-        m_session.currentRole = records->text(QStringLiteral("权限"));
-    records->close();
+    }
+    if (!*found)
+        return;
+    const User& user = **found;
+    m_session.currentUserId = user.id;
+    m_session.currentUser = user.name;
+    m_session.currentRole = user.role;
 }
 
 void MainWindow::applyRoleToCashierUnits()
@@ -161,7 +200,7 @@ void MainWindow::showStartupTicketNumber()
 {
     const std::optional<QString> last = lastTicketNumber(m_session.db);
     if (!last)
-        MessageBox::show(this, ui::kQueryFailed);
+        reportQueryFailed();
     m_ui->编辑框_单号->setText(
         startupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::now().date()));
 }
@@ -170,26 +209,29 @@ void MainWindow::fillPaymentMethods()
 {
     QComboBox* combo = m_ui->组合框_付款方式;
     combo->clear();
-    if (auto records = ui::query(m_session.db, QStringLiteral("select * from 付款方式"), {}, this)) {
-        for (records->moveFirst(); !records->atEnd(); records->moveNext())
-            combo->addItem(records->text(QStringLiteral("方式")), records->readField(QStringLiteral("ID")));
-        records->close();
+    if (const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_session.db).all()) {
+        for (const PaymentMethod& method : *methods)
+            combo->addItem(method.name, method.id);
+    } else {
+        reportQueryFailed();
     }
     m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
 }
 
 void MainWindow::applyFlagSetting(const QString& column, const std::function<void(bool)>& apply)
 {
-    const QString value = ui::readSetting(m_session.db, column, this);
-    if (value == kOff)
+    const std::optional<Flag> value = ShopSettings(m_session.db).flag(column);
+    if (!value)
+        reportQueryFailed();
+    else if (*value == Flag::Off)
         apply(false);
-    else if (value == kOn)
+    else if (*value == Flag::On)
         apply(true);
 }
 
 void MainWindow::applyPhoneSetting()
 {
-    applyFlagSetting(QStringLiteral("电话"), [this](bool on) {
+    applyFlagSetting(setting::kPhone, [this](bool on) {
         m_ui->选择框_电话->setChecked(on);
         m_ui->组合框_电话->setEnabled(on);
         m_ui->编辑框_电话->setEnabled(on);
@@ -200,7 +242,7 @@ void MainWindow::applyPhoneSetting()
 
 void MainWindow::applyCustomerSetting()
 {
-    applyFlagSetting(QStringLiteral("客户"), [this](bool on) {
+    applyFlagSetting(setting::kCustomer, [this](bool on) {
         m_ui->选择框_客户->setChecked(on);
         m_ui->组合框_客户->setEnabled(on);
         m_ui->编辑框_客户->setEnabled(false); // the name is picked from the list
@@ -211,7 +253,7 @@ void MainWindow::applyCustomerSetting()
 
 void MainWindow::applyDiscountSetting()
 {
-    applyFlagSetting(QStringLiteral("折扣"), [this](bool on) {
+    applyFlagSetting(setting::kDiscount, [this](bool on) {
         m_ui->选择框_折扣->setChecked(on);
         m_ui->组合框_折扣->setEnabled(on);
     });
@@ -219,7 +261,7 @@ void MainWindow::applyDiscountSetting()
 
 void MainWindow::applyPaymentMethodSetting()
 {
-    applyFlagSetting(QStringLiteral("付款方式的选中"), [this](bool on) {
+    applyFlagSetting(setting::kPaymentMethod, [this](bool on) {
         m_ui->选择框_付款方式->setChecked(on);
         m_ui->编辑框_付款方式->setEnabled(on);
         m_ui->组合框_付款方式->setEnabled(on);
@@ -234,28 +276,34 @@ void MainWindow::showCustomerLookups()
 
 void MainWindow::loadPrintSettings()
 {
-    auto flag = [this](const char16_t* column) {
-        return ui::readSetting(m_session.db, QString::fromUtf16(column), this) == kOn;
+    ShopSettings settings(m_session.db);
+    auto flag = [&](const QString& column) {
+        const std::optional<Flag> value = settings.flag(column);
+        if (!value)
+            reportQueryFailed();
+        return value == Flag::On;
     };
-    auto whole = [this](const char16_t* column) {
-        return static_cast<int>(textToNumber(ui::readSetting(m_session.db, QString::fromUtf16(column), this)));
+    auto coordinate = [&](const std::optional<int>& value) {
+        if (!value)
+            reportQueryFailed();
+        return value.value_or(0);
     };
     PrintSettings& print = m_session.print;
-    print.showPrintFinished = flag(u"显示打印完毕");
-    print.askPrintAgain = flag(u"提示再次打印");
-    print.printUnitPrice = flag(u"打印单价");
-    print.saveSalesRecords = flag(u"保存销售记录");
-    print.printLogo = readPrintLogoFlagOrReport() == kOn;
-    print.paperMargin = whole(u"纸张边距");
-    print.printOffset = whole(u"打印偏差");
+    print.showPrintFinished = flag(setting::kShowPrintFinished);
+    print.askPrintAgain = flag(setting::kAskPrintAgain);
+    print.printUnitPrice = flag(setting::kPrintUnitPrice);
+    print.saveSalesRecords = flag(setting::kSaveSalesRecords);
+    print.printLogo = readPrintLogoFlagOrReport();
+    print.paperMargin = coordinate(settings.paperMargin());
+    print.printOffset = coordinate(settings.printOffset());
 }
 
-QString MainWindow::readPrintLogoFlagOrReport()
+bool MainWindow::readPrintLogoFlagOrReport()
 {
-    const std::optional<QString> value = readPrintLogoFlag(m_session.db);
+    const std::optional<bool> value = ShopSettings(m_session.db).printLogo();
     if (!value) {
         reportLogoReadFailed(m_session.db, this);
-        return QString();
+        return false;
     }
     return *value;
 }
@@ -264,12 +312,13 @@ void MainWindow::fillCashiers()
 {
     QComboBox* combo = m_ui->组合框_收银员;
     combo->clear();
-    auto records = ui::query(m_session.db, QStringLiteral("select * from 用户登录"), {}, this);
-    if (!records)
+    const std::optional<QList<User>> users = Users(m_session.db).all();
+    if (!users) {
+        reportQueryFailed();
         return;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext())
-        combo->addItem(records->text(QStringLiteral("用户名")), records->readField(QStringLiteral("ID")));
-    records->close();
+    }
+    for (const User& user : *users)
+        combo->addItem(user.name, user.id);
 }
 
 void MainWindow::fillCustomerLists()
@@ -278,14 +327,15 @@ void MainWindow::fillCustomerLists()
     QComboBox* names = m_ui->组合框_客户;
     phones->clear();
     names->clear();
-    auto records = ui::query(m_session.db, QStringLiteral("select * from 客户资料"), {}, this);
-    if (!records)
+    const std::optional<QList<Customer>> customers = Customers(m_session.db).all();
+    if (!customers) {
+        reportQueryFailed();
         return;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
-        phones->addItem(records->text(QStringLiteral("电话")));
-        names->addItem(records->text(QStringLiteral("姓名")));
     }
-    records->close();
+    for (const Customer& customer : *customers) {
+        phones->addItem(customer.phone);
+        names->addItem(customer.name);
+    }
 }
 
 void MainWindow::showCustomerArea(bool show)

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -40,6 +41,8 @@ public:
 
     // Opens the ticket-format window (reached from the settings window).
     void openTicketFormatWindow();
+    // "系统设置" › "软件设置".
+    void openSettingsWindow();
 
 signals:
     void addLineRequested();  // "添加", Enter
@@ -48,6 +51,9 @@ signals:
     void previewRequested();  // "打印预览"
 
 private:
+    void reportQueryFailed();
+    // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
+    QString settingOrReport(const std::optional<QString>& value);
     void lookUpRole();
     void applyRoleToCashierUnits();
     void showStartupTicketNumber();
@@ -60,7 +66,7 @@ private:
     void applyDiscountSetting();
     void applyPaymentMethodSetting();
     void loadPrintSettings();
-    QString readPrintLogoFlagOrReport();
+    bool readPrintLogoFlagOrReport();
     void fillCashiers();
     void fillCustomerLists();
     void showCustomerLookups();

@@ -3,9 +3,8 @@
 #include "ui_LogoWindow.h"
 
 #include "core/receipt/LogoImage.h"
-#include "core/receipt/LogoStore.h"
 #include "core/shop/Session.h"
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -64,7 +63,7 @@ LogoWindow::~LogoWindow() = default;
 
 void LogoWindow::loadLogoIntoPicture()
 {
-    const std::optional<QByteArray> logo = loadLogoImage(m_session.db);
+    const std::optional<QByteArray> logo = ShopSettings(m_session.db).logoImage();
     if (!logo) {
         reportLogoReadFailed(m_session.db, this);
         return;
@@ -74,7 +73,8 @@ void LogoWindow::loadLogoIntoPicture()
 
 void LogoWindow::loadOffsetIntoBox()
 {
-    const std::optional<int> offset = loadLogoOffset(m_session.db);
+    // The number as stored, so a value out of the printable range can be seen and corrected.
+    const std::optional<int> offset = ShopSettings(m_session.db).storedLogoOffset();
     if (!offset) {
         reportLogoReadFailed(m_session.db, this);
         return;
@@ -84,11 +84,10 @@ void LogoWindow::loadOffsetIntoBox()
 
 void LogoWindow::loadPrintFlag()
 {
-    const std::optional<QString> flag = readPrintLogoFlag(m_session.db);
-    if (!flag) {
+    const std::optional<bool> flag = ShopSettings(m_session.db).printLogo();
+    if (!flag)
         reportLogoReadFailed(m_session.db, this);
-    }
-    const bool on = flag.value_or(QString()) == kOn;
+    const bool on = flag.value_or(false);
     m_ui->选择框1->setChecked(on);
     m_session.print.printLogo = on;
 }
@@ -109,9 +108,9 @@ void LogoWindow::showLogo(const QByteArray& bytes)
 
 void LogoWindow::printLogoClicked(bool checked)
 {
-    if (!storePrintLogoFlag(m_session.db, checked)) {
+    if (!ShopSettings(m_session.db).setPrintLogo(checked)) {
         // The box stays as the user set it; receipts keep following the stored flag.
-        qWarning().noquote() << "logo flag update failed:" << m_session.db.lastError();
+        qWarning().noquote() << "logo flag not stored:" << m_session.db.lastError();
         MessageBox::show(this, kFlagFailed);
         return;
     }
@@ -131,8 +130,8 @@ void LogoWindow::changeLogoClicked()
         showLogo(*bytes);
     } else if (!m_logoKnown)
         return; // the stored logo was never read: storing "it" again would wipe it out
-    if (!storeLogoImage(m_session.db, m_logo)) {
-        qWarning().noquote() << "logo update failed:" << m_session.db.lastError();
+    if (!ShopSettings(m_session.db).setLogoImage(m_logo)) {
+        qWarning().noquote() << "logo not stored:" << m_session.db.lastError();
         MessageBox::critical(this, kStoreFailed);
         return;
     }
@@ -141,8 +140,8 @@ void LogoWindow::changeLogoClicked()
 
 void LogoWindow::saveOffsetClicked()
 {
-    if (!storeLogoOffset(m_session.db, m_ui->编辑框1->text())) {
-        qWarning().noquote() << "logo offset update failed:" << m_session.db.lastError();
+    if (!ShopSettings(m_session.db).setLogoOffset(m_ui->编辑框1->text())) {
+        qWarning().noquote() << "logo offset not stored:" << m_session.db.lastError();
         MessageBox::critical(this, kStoreFailed);
         return;
     }

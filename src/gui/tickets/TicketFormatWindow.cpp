@@ -3,20 +3,24 @@
 #include "ui_TicketFormatWindow.h"
 
 #include "core/shop/Session.h"
+#include "core/shop/ShopSettings.h"
 #include "core/store/Clock.h"
 #include "core/store/DateTexts.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/widgets/MessageBox.h"
-#include "gui/widgets/StoreAccess.h"
+
+#include <QDebug>
 
 namespace quorrel {
 
 void loadTicketFormatInto(Session& session, QWidget* owner)
 {
-    if (const std::optional<int> format = loadTicketFormat(session.db))
+    if (const std::optional<int> format = ShopSettings(session.db).ticketFormat()) {
         session.ticketFormat = *format;
-    else
-        MessageBox::show(owner, ui::kQueryFailed);
+    } else {
+        qWarning().noquote() << "ticket format read failed:" << session.db.lastError();
+        MessageBox::show(owner, QStringLiteral("查询失败！"));
+    }
 }
 
 TicketFormatWindow::TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox,
@@ -66,9 +70,10 @@ void TicketFormatWindow::confirmClicked()
 {
     const bool custom = m_ui->选择框1->isChecked();
     const int format = custom ? kTicketFormatCustomPrefix : kTicketFormatDatePrefix;
-    if (storeTicketFormat(m_session.db, format)) {
+    if (ShopSettings(m_session.db).setTicketFormat(format)) {
         loadTicketFormatInto(m_session, this);
     } else {
+        qWarning().noquote() << "ticket format not stored:" << m_session.db.lastError();
         MessageBox::show(this, QStringLiteral("数据添加失败"));
     }
     if (m_sampleBox)

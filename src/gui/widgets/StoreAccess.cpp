@@ -1,6 +1,6 @@
 #include "gui/widgets/StoreAccess.h"
 
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
 #include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -20,7 +20,7 @@ std::unique_ptr<RecordSet> query(Database& db, const QString& sql, const QVarian
 
 QString readSetting(Database& db, const QString& column, QWidget* owner)
 {
-    const std::optional<QString> value = quorrel::readSetting(db, column);
+    const std::optional<QString> value = ShopSettings(db).text(column);
     if (!value) {
         qWarning().noquote() << "settings read failed:" << db.lastError();
         MessageBox::show(owner, kQueryFailed);

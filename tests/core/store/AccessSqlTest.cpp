@@ -2,7 +2,8 @@
 // run against a real shop database.
 
 #include "core/store/AccessSql.h"
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
+#include "core/store/Clock.h"
 #include "core/store/Database.h"
 #include "core/store/DateTexts.h"
 #include "core/store/RecordSet.h"
@@ -230,13 +231,13 @@ TEST_F(AccessSqlDatabaseTest, SettingsStatementsWithTheirBlanksAndBrackets)
     EXPECT_EQ(walk(u"select * from [配置文件] where [ID]=1"_s, u"ID"_s), QStringList{u"1"_s});
 
     ASSERT_TRUE(db.execute(u"update 配置文件  set   用户登录='x'where ID=1"_s)) << db.lastError().toStdString();
-    EXPECT_EQ(readSetting(db, u"用户登录"_s), u"x"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"用户登录"_s), u"x"_s);
     ASSERT_TRUE(db.execute(u"update [配置文件] set [打印单价]='假' where [ID]=1"_s));
-    EXPECT_EQ(readSetting(db, u"打印单价"_s), kOff);
+    EXPECT_EQ(ShopSettings(db).text(u"打印单价"_s), kOff);
     ASSERT_TRUE(db.execute(u"update 配置文件  set  直接登录='1'  where ID=1"_s));
-    EXPECT_EQ(readSetting(db, u"直接登录"_s), u"1"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"直接登录"_s), u"1"_s);
     ASSERT_TRUE(db.execute(u"update 配置文件 set 客户='真'"_s));
-    EXPECT_EQ(readSetting(db, u"客户"_s), kOn);
+    EXPECT_EQ(ShopSettings(db).text(u"客户"_s), kOn);
 
     ASSERT_TRUE(db.execute(u"insert into 客户资料 (姓名,电话) values ('张三','13800000000')"_s));
     const QString id = QString::number(db.lastInsertId());

@@ -2,7 +2,7 @@
 // the schema as select * returns it, record-set walks, typed reads, parameters and transactions.
 
 #include "core/store/Database.h"
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Gbk.h"
 #include "core/store/RecordSet.h"
@@ -135,7 +135,7 @@ TEST(DatabaseFactory, OpensUnderAPathWithChineseNamesAndBlanks)
     ASSERT_TRUE(writeFactoryDatabase(path));
     Database db;
     ASSERT_TRUE(db.open(path, kKey)) << db.lastError().toStdString();
-    EXPECT_EQ(readSetting(db, u"直接登录"_s), u"0"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"直接登录"_s), u"0"_s);
 }
 
 class DatabaseRefusedFileTest : public ::testing::Test
@@ -240,7 +240,7 @@ TEST_F(DatabaseRefusedFileTest, ARefusedOpenClosesThePreviousConnectionAndTheObj
     EXPECT_FALSE(db.isOpen());
     EXPECT_EQ(db.query(u"select * from 配置文件"_s), nullptr);
     ASSERT_TRUE(db.open(shop.databasePath(), kKey)) << db.lastError().toStdString();
-    EXPECT_EQ(readSetting(db, u"ID"_s), u"1"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"ID"_s), u"1"_s);
 }
 
 // ---- schema ---------------------------------------------------------------------------------------
@@ -571,7 +571,7 @@ TEST_F(DatabaseTest, ARecordSetMayOutliveTheConnection)
     EXPECT_EQ(db.query(u"select * from 付款方式"_s), nullptr);
     EXPECT_FALSE(db.lastError().isEmpty());
     EXPECT_FALSE(db.execute(u"delete from 付款方式"_s));
-    EXPECT_EQ(readSetting(db, u"店名"_s), std::nullopt);
+    EXPECT_EQ(ShopSettings(db).text(u"店名"_s), std::nullopt);
     records->close();
     records.reset();
     db.close(); // twice is harmless
@@ -593,7 +593,7 @@ TEST_F(DatabaseTest, FailingQueriesGiveNoRecordSetAndSayWhy)
     EXPECT_EQ(db.query(u"select * from 配置文件 where ID=?"_s), nullptr);
     EXPECT_EQ(db.query(u"select * from 配置文件"_s, {1}), nullptr);
     // The connection is still usable afterwards.
-    EXPECT_EQ(readSetting(db, u"ID"_s), u"1"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"ID"_s), u"1"_s);
 }
 
 TEST_F(DatabaseTest, FailingStatementsReturnFalseAndChangeNothing)
@@ -625,7 +625,7 @@ TEST_F(DatabaseTest, TextAfterTheFirstStatementIsRefusedNotDropped)
     EXPECT_EQ(db.query(u"select * from 付款方式; delete from 付款方式"_s), nullptr);
     EXPECT_FALSE(db.execute(u"update 配置文件 set 店名='x' where ID=1; garbage"_s));
     EXPECT_EQ(count(u"付款方式"_s), before);
-    EXPECT_NE(readSetting(db, u"店名"_s), u"x"_s);
+    EXPECT_NE(ShopSettings(db).text(u"店名"_s), u"x"_s);
 
     // A closing semicolon and blanks are no second statement.
     EXPECT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('丙');  \n"_s)) << db.lastError().toStdString();
@@ -683,8 +683,8 @@ TEST_F(DatabaseTest, BoundTextWithQuotesIsStoredAndFoundAsTyped)
 
     ASSERT_TRUE(
         db.execute(u"update 配置文件 set 店名=?, 备注=? where ID=1"_s, {u"老王's \"小店\""_s, u"  欢迎 '再来' "_s}));
-    EXPECT_EQ(readSetting(db, u"店名"_s), u"老王's \"小店\""_s);
-    EXPECT_EQ(readSetting(db, u"备注"_s), u"  欢迎 '再来' "_s) << "blanks are kept as typed";
+    EXPECT_EQ(ShopSettings(db).text(u"店名"_s), u"老王's \"小店\""_s);
+    EXPECT_EQ(ShopSettings(db).text(u"备注"_s), u"  欢迎 '再来' "_s) << "blanks are kept as typed";
 }
 
 TEST_F(DatabaseTest, LastInsertIdIsTheNewRowsKey)
@@ -820,31 +820,31 @@ TEST(DatabaseTransactionClosed, OnAClosedDatabaseNothingBegins)
 
 TEST_F(DatabaseTest, ReadSettingGivesTheTextOfTheFirstRow)
 {
-    EXPECT_EQ(readSetting(db, u"ID"_s), u"1"_s);
-    EXPECT_EQ(readSetting(db, u"直接登录"_s), u"0"_s);
-    EXPECT_EQ(readSetting(db, u"纸张边距"_s), u"0"_s);
-    EXPECT_EQ(readSetting(db, u"logo偏差"_s), u"0"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"ID"_s), u"1"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"直接登录"_s), u"0"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"纸张边距"_s), u"0"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"logo偏差"_s), u"0"_s);
 
-    const std::optional<QString> missing = readSetting(db, u"没有这一列"_s);
+    const std::optional<QString> missing = ShopSettings(db).text(u"没有这一列"_s);
     ASSERT_TRUE(missing.has_value()) << "a missing column is no failed query";
     EXPECT_TRUE(missing->isEmpty());
-    const std::optional<QString> null = readSetting(db, u"logo"_s);
+    const std::optional<QString> null = ShopSettings(db).text(u"logo"_s);
     ASSERT_TRUE(null.has_value());
     EXPECT_TRUE(null->isEmpty());
 
     ASSERT_TRUE(db.execute(u"update 配置文件 set 用户登录=NULL where ID=1"_s));
-    EXPECT_EQ(readSetting(db, u"用户登录"_s), QString());
+    EXPECT_EQ(ShopSettings(db).text(u"用户登录"_s), QString());
 
     // A second row is ignored by reads.
     ASSERT_TRUE(db.execute(u"update 配置文件 set 店名='第一' where ID=1"_s));
     ASSERT_TRUE(db.execute(u"insert into 配置文件 (ID, 店名) values (2, '第二')"_s));
-    EXPECT_EQ(readSetting(db, u"店名"_s), u"第一"_s);
+    EXPECT_EQ(ShopSettings(db).text(u"店名"_s), u"第一"_s);
 }
 
 TEST(DatabaseReadSettingClosed, FailedQueryIsNoValue)
 {
     Database db;
-    EXPECT_EQ(readSetting(db, u"店名"_s), std::nullopt);
+    EXPECT_EQ(ShopSettings(db).text(u"店名"_s), std::nullopt);
 
     // A database without the settings table fails the same way.
     TempShop shop;
@@ -856,7 +856,7 @@ TEST(DatabaseReadSettingClosed, FailedQueryIsNoValue)
     ASSERT_EQ(sqlite3_exec(raw, "create table other (a);", nullptr, nullptr, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_close(raw), SQLITE_OK);
     ASSERT_TRUE(db.open(path, kKey)) << db.lastError().toStdString();
-    EXPECT_EQ(readSetting(db, u"店名"_s), std::nullopt);
+    EXPECT_EQ(ShopSettings(db).text(u"店名"_s), std::nullopt);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // the last stored number and the stored format, the last two against a real shop database.
 
 #include "core/tickets/TicketNumbers.h"
+
+#include "core/shop/ShopSettings.h"
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
@@ -182,7 +184,7 @@ protected:
     // What the box shows after a (re)start of the main window.
     QString startup()
     {
-        const std::optional<int> format = loadTicketFormat(db);
+        const std::optional<int> format = ShopSettings(db).ticketFormat();
         const std::optional<QString> last = lastTicketNumber(db);
         EXPECT_TRUE(format.has_value());
         EXPECT_TRUE(last.has_value());
@@ -192,7 +194,7 @@ protected:
     // Saving a sale: advance the box, store the advanced number; the box then shows it.
     QString save(const QString& box)
     {
-        const QString next = advanceTicketNumber(loadTicketFormat(db).value_or(0), box, kAug24);
+        const QString next = advanceTicketNumber(ShopSettings(db).ticketFormat().value_or(0), box, kAug24);
         addSale(next);
         return next;
     }
@@ -228,22 +230,22 @@ TEST_F(TicketNumbersDatabaseTest, LastTicketNumberIsEmptyWithoutSalesThenTheNewe
 
 TEST_F(TicketNumbersDatabaseTest, StoredFormatRoundTrips)
 {
-    ASSERT_TRUE(storeTicketFormat(db, kCustom)) << db.lastError().toStdString();
-    EXPECT_EQ(loadTicketFormat(db), kCustom);
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom)) << db.lastError().toStdString();
+    EXPECT_EQ(ShopSettings(db).ticketFormat(), kCustom);
     EXPECT_EQ(shop.scalar(u"select 全局单号格式 from 配置文件 where ID=1"_s), u"1"_s);
     EXPECT_EQ(shop.scalar(u"select typeof(全局单号格式) from 配置文件 where ID=1"_s), u"text"_s);
 
-    ASSERT_TRUE(storeTicketFormat(db, kDate));
-    EXPECT_EQ(loadTicketFormat(db), kDate);
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kDate));
+    EXPECT_EQ(ShopSettings(db).ticketFormat(), kDate);
     EXPECT_EQ(shop.scalar(u"select 全局单号格式 from 配置文件 where ID=1"_s), u"2"_s);
 
     // Storing the same format twice changes nothing.
-    ASSERT_TRUE(storeTicketFormat(db, kDate));
-    EXPECT_EQ(loadTicketFormat(db), kDate);
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kDate));
+    EXPECT_EQ(ShopSettings(db).ticketFormat(), kDate);
 
     // Written without a where clause: every settings row takes it.
     ASSERT_TRUE(db.execute(u"insert into 配置文件 (ID, 全局单号格式) values (2, '2')"_s));
-    ASSERT_TRUE(storeTicketFormat(db, kCustom));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     EXPECT_EQ(shop.scalar(u"select count(*) from 配置文件 where 全局单号格式='1'"_s), u"2"_s);
 }
 
@@ -251,7 +253,7 @@ TEST_F(TicketNumbersDatabaseTest, AStoredFormatOtherThanOneOrTwoReadsAsNeither)
 {
     for (const QString& stored : {u"abc"_s, u"0"_s, u"3"_s, QString()}) {
         ASSERT_TRUE(db.execute(u"update 配置文件 set 全局单号格式=? where ID=1"_s, {stored}));
-        const std::optional<int> format = loadTicketFormat(db);
+        const std::optional<int> format = ShopSettings(db).ticketFormat();
         ASSERT_TRUE(format.has_value()) << stored.toStdString();
         EXPECT_NE(*format, kCustom) << stored.toStdString();
         EXPECT_NE(*format, kDate) << stored.toStdString();
@@ -262,14 +264,14 @@ TEST_F(TicketNumbersDatabaseTest, AStoredFormatOtherThanOneOrTwoReadsAsNeither)
 TEST_F(TicketNumbersDatabaseTest, FailedQueriesGiveNoValue)
 {
     db.close();
-    EXPECT_EQ(loadTicketFormat(db), std::nullopt);
+    EXPECT_EQ(ShopSettings(db).ticketFormat(), std::nullopt);
     EXPECT_EQ(lastTicketNumber(db), std::nullopt);
-    EXPECT_FALSE(storeTicketFormat(db, kCustom));
+    EXPECT_FALSE(ShopSettings(db).setTicketFormat(kCustom));
 }
 
 TEST_F(TicketNumbersDatabaseTest, CustomPrefixFromAnEmptyShopThroughARestart)
 {
-    ASSERT_TRUE(storeTicketFormat(db, kCustom));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     QString box = startup();
     EXPECT_EQ(box, u"0000000000000"_s);
     box = save(box);
@@ -286,7 +288,7 @@ TEST_F(TicketNumbersDatabaseTest, CustomPrefixFromAnEmptyShopThroughARestart)
 
 TEST_F(TicketNumbersDatabaseTest, DatePrefixFromAnEmptyShop)
 {
-    ASSERT_TRUE(storeTicketFormat(db, kDate));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kDate));
     QString box = startup();
     EXPECT_EQ(box, u"1608240000000"_s);
     box = save(box);
@@ -297,17 +299,17 @@ TEST_F(TicketNumbersDatabaseTest, DatePrefixFromAnEmptyShop)
 
 TEST_F(TicketNumbersDatabaseTest, SwitchingFormatsKeepsTheCounter)
 {
-    ASSERT_TRUE(storeTicketFormat(db, kCustom));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     addSale(u"0000000000005"_s);
     EXPECT_EQ(startup(), u"0000000000005"_s);
 
-    ASSERT_TRUE(storeTicketFormat(db, kDate));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kDate));
     QString box = startup();
     EXPECT_EQ(box, u"1608240000005"_s);
     box = save(box);
     EXPECT_EQ(box, u"1608240000006"_s);
 
-    ASSERT_TRUE(storeTicketFormat(db, kCustom));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     EXPECT_EQ(startup(), u"0000000000006"_s);
 }
 

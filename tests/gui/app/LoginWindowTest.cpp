@@ -173,6 +173,49 @@ TEST_F(LoginWindowTest, RememberedNameIsPrefilledWhenDirectLoginIsOff)
     EXPECT_EQ(app->currentSession().currentUser, QStringLiteral("小李"));
 }
 
+TEST_F(LoginWindowTest, LookAlikeNamesLogInAsTheRowWhosePasswordWasChecked)
+{
+    shop.writeFactory();
+    addUser(QStringLiteral("zhang"), QStringLiteral("普通用户"), QStringLiteral("123"));
+    addUser(QStringLiteral("ZHANG"), QStringLiteral("管理员"), QStringLiteral("456"));
+
+    // zhang's password gives zhang's role, never the administrator's whose name looks the same.
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(logIn(QStringLiteral("zhang"), QStringLiteral("123")));
+    EXPECT_EQ(app->currentSession().currentRole, QStringLiteral("普通用户"));
+    EXPECT_EQ(mainWindowWidget()->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：zhang(普通用户)"));
+    EXPECT_FALSE(mainWindowWidget()->findChild<QPushButton*>(QStringLiteral("按钮_仅保存小票"))->isEnabled());
+    const qint64 zhangId = app->currentSession().currentUserId;
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 权限 from 用户登录 where ID=?"), {zhangId}),
+              QStringLiteral("普通用户"));
+
+    // The administrator's password does not open zhang's name, and ZHANG logs in as ZHANG.
+    ASSERT_TRUE(startProgram());
+    EXPECT_FALSE(logIn(QStringLiteral("zhang"), QStringLiteral("456")));
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("请输入正确的密码！")});
+    hooks().clearMessages();
+    ASSERT_TRUE(logIn(QStringLiteral("ZHANG"), QStringLiteral("456")));
+    EXPECT_EQ(app->currentSession().currentRole, QStringLiteral("管理员"));
+    EXPECT_NE(app->currentSession().currentUserId, zhangId);
+
+    // Two rows with one name: each password opens its own row, with that row's role.
+    endProgram();
+    addUser(QStringLiteral("李"), QStringLiteral("管理员"), QStringLiteral("a"));
+    addUser(QStringLiteral("李"), QStringLiteral("普通用户"), QStringLiteral("b"));
+    ASSERT_TRUE(startProgram());
+    ASSERT_TRUE(logIn(QStringLiteral("李"), QStringLiteral("b")));
+    EXPECT_EQ(app->currentSession().currentRole, QStringLiteral("普通用户"));
+
+    // A remembered name logs in directly as the row spelled exactly so.
+    endProgram();
+    shop.exec(QStringLiteral("update 配置文件 set 用户登录='zhang', 直接登录='1' where ID=1"));
+    ASSERT_TRUE(startProgram());
+    ASSERT_NE(mainWindowWidget(), nullptr);
+    EXPECT_EQ(app->currentSession().currentRole, QStringLiteral("普通用户"));
+    EXPECT_EQ(app->currentSession().currentUserId, zhangId);
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+}
+
 TEST_F(LoginWindowTest, UserListIsRefilledEachTimeItDropsDown)
 {
     shop.writeFactory();

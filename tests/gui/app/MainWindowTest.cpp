@@ -187,6 +187,29 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
     EXPECT_TRUE(mainUnit<QWidget>(u"按钮_设置客户")->isVisibleTo(main));
 }
 
+TEST_F(MainWindowTest, HugeStoredMarginsAndOffsetsAreReadWithinBounds)
+{
+    const struct
+    {
+        const char* margin;
+        const char* offset;
+        int expectedMargin;
+        int expectedOffset;
+    } cases[] = {{"99999999999", "1e308", 1000, 1000},
+                 {"-99999999999", "-1e308", -1000, -1000},
+                 {"1000.9", "-999.9", 1000, -999},
+                 {"abc", "", 0, 0}};
+    for (const auto& c : cases) {
+        endProgram();
+        shop.exec(QStringLiteral("update 配置文件 set 纸张边距=?, 打印偏差=? where ID=1"),
+                  {QString::fromLatin1(c.margin), QString::fromLatin1(c.offset)});
+        ASSERT_NE(openMainWindow(), nullptr);
+        EXPECT_EQ(app->currentSession().print.paperMargin, c.expectedMargin) << c.margin;
+        EXPECT_EQ(app->currentSession().print.printOffset, c.expectedOffset) << c.offset;
+        EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+    }
+}
+
 TEST_F(MainWindowTest, ClockAndTicketNumberComeFromTheProgramClock)
 {
     MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));

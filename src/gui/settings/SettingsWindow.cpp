@@ -1,0 +1,193 @@
+#include "gui/settings/SettingsWindow.h"
+
+#include "ui_SettingsWindow.h"
+
+#include "core/shop/Session.h"
+#include "core/shop/ShopSettings.h"
+#include "core/store/Clock.h"
+#include "core/store/DateTexts.h"
+#include "core/tickets/TicketNumbers.h"
+#include "gui/receipt/LogoWindow.h"
+#include "gui/receipt/PrinterSelectWindow.h"
+#include "gui/tickets/TicketFormatWindow.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QDebug>
+
+namespace quorrel {
+
+namespace {
+
+const QString kQueryFailed = QStringLiteral("查询失败！");
+const QString kFlagFailed = QStringLiteral("数据添加失败");
+
+} // namespace
+
+SettingsWindow::SettingsWindow(Session& session, SettingsLinks links, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SettingsWindow>()), m_session(session), m_links(std::move(links))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    connectFlag(m_ui->选择框_显示打印完毕, setting::kShowPrintFinished, m_session.print.showPrintFinished);
+    connectFlag(m_ui->选择框_提示再次打印, setting::kAskPrintAgain, m_session.print.askPrintAgain);
+    connectFlag(m_ui->选择框_打印单价, setting::kPrintUnitPrice, m_session.print.printUnitPrice);
+    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &SettingsWindow::saveClicked);
+    connect(m_ui->按钮5, &QPushButton::clicked, this, &SettingsWindow::openLogoWindow);
+    connect(m_ui->按钮1, &QPushButton::clicked, this, &SettingsWindow::openTicketFormatWindow);
+    connect(m_ui->按钮_选择打印机, &QPushButton::clicked, this, &SettingsWindow::openPrinterSelectWindow);
+    connect(m_ui->按钮_取消直接登录, &QPushButton::clicked, this, &SettingsWindow::cancelDirectLoginClicked);
+
+    applyRole();
+    loadPrintPage();
+    connect(m_ui->高级选择夹1, &QTabWidget::currentChanged, this, &SettingsWindow::pageChanged);
+    pageChanged(m_ui->高级选择夹1->currentIndex());
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+void SettingsWindow::applyRole()
+{
+    if (m_session.isAdministrator())
+        return;
+    // The tab of the first page is not offered; the window opens on the product list.
+    m_ui->高级选择夹1->setTabVisible(0, false);
+    m_ui->高级选择夹1->setCurrentIndex(1);
+    for (QPushButton* button :
+         {m_ui->按钮_添加, m_ui->按钮_修改, m_ui->按钮_删除, m_ui->按钮_添加1, m_ui->按钮_修改1, m_ui->按钮_删除1})
+        button->setEnabled(false);
+}
+
+QString SettingsWindow::settingOrReport(const std::optional<QString>& value)
+{
+    if (value)
+        return *value;
+    qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
+    MessageBox::show(this, kQueryFailed);
+    return QString();
+}
+
+void SettingsWindow::loadPrintPage()
+{
+    ShopSettings settings(m_session.db);
+    m_ui->编辑框_边距->setText(settingOrReport(settings.text(setting::kPaperMargin)));
+    m_ui->编辑框_偏差->setText(settingOrReport(settings.text(setting::kPrintOffset)));
+    loadTicketFormatInto(m_session, this);
+    reloadShopText();
+    const std::pair<QCheckBox*, QString> flags[] = {
+        {m_ui->选择框_显示打印完毕, setting::kShowPrintFinished},
+        {m_ui->选择框_提示再次打印, setting::kAskPrintAgain},
+        {m_ui->选择框_打印单价, setting::kPrintUnitPrice},
+        {m_ui->选择框_保存销售记录, setting::kSaveSalesRecords},
+    };
+    for (const auto& [box, column] : flags) {
+        const std::optional<Flag> flag = settings.flag(column);
+        if (!flag)
+            settingOrReport(std::nullopt);
+        box->setChecked(flag == Flag::On);
+    }
+    m_ui->编辑框3->setText(m_session.ticketFormat == kTicketFormatCustomPrefix ? QStringLiteral("000000")
+                                                                               : datePrefix(Clock::now().date()));
+}
+
+void SettingsWindow::reloadShopText()
+{
+    ShopSettings settings(m_session.db);
+    const std::optional<QString> name = settings.shopName();
+    const std::optional<QString> remark = name ? settings.remark() : std::nullopt;
+    if (!name || !remark) {
+        settingOrReport(std::nullopt); // the boxes keep what they hold
+        return;
+    }
+    m_ui->编辑框_店名->setText(*name);
+    m_ui->编辑框_备注->setPlainText(*remark);
+}
+
+void SettingsWindow::connectFlag(QCheckBox* box, const QString& column, bool& inMemory)
+{
+    // The shop name and remark boxes are left alone: text typed but not yet saved is kept.
+    connect(box, &QCheckBox::clicked, this, [this, box, column, &inMemory](bool checked) {
+        if (!ShopSettings(m_session.db).setFlag(column, checked)) {
+            qWarning().noquote() << "flag not stored:" << column << m_session.db.lastError();
+            MessageBox::show(this, kFlagFailed);
+            box->setChecked(!checked); // the box shows what is stored
+            return;
+        }
+        inMemory = checked;
+    });
+}
+
+bool SettingsWindow::saveCoordinate(bool stored, const std::function<std::optional<int>()>& readBack, int& inMemory)
+{
+    if (!stored) {
+        qWarning().noquote() << "margin not stored:" << m_session.db.lastError();
+        MessageBox::show(this, kFlagFailed);
+        return false;
+    }
+    if (const std::optional<int> value = readBack())
+        inMemory = *value;
+    else
+        settingOrReport(std::nullopt);
+    reloadShopText();
+    return true;
+}
+
+void SettingsWindow::saveClicked()
+{
+    ShopSettings settings(m_session.db);
+    const QString name = m_ui->编辑框_店名->text();
+    const QString remark = m_ui->编辑框_备注->toPlainText();
+    if (!settings.setShopText(name, remark)) {
+        qWarning().noquote() << "shop text not stored:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("数据添加失败!"));
+        return;
+    }
+    PrintSettings& print = m_session.print;
+    if (!saveCoordinate(
+            settings.setPaperMarginText(m_ui->编辑框_边距->text()), [&] { return settings.paperMargin(); },
+            print.paperMargin))
+        return;
+    if (!saveCoordinate(
+            settings.setPrintOffsetText(m_ui->编辑框_偏差->text()), [&] { return settings.printOffset(); },
+            print.printOffset))
+        return;
+    reloadShopText();
+    if (m_links.shopTextSaved)
+        m_links.shopTextSaved(m_ui->编辑框_店名->text(), m_ui->编辑框_备注->toPlainText());
+    MessageBox::show(this, QStringLiteral("基本信息已经保存！"));
+}
+
+void SettingsWindow::cancelDirectLoginClicked()
+{
+    if (!ShopSettings(m_session.db).setDirectLogin(false)) {
+        qWarning().noquote() << "direct login not switched off:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("数据执行失败！！"));
+        return;
+    }
+    MessageBox::show(this, QStringLiteral("设置成功！"), QStringLiteral("提示"));
+}
+
+void SettingsWindow::pageChanged(int index)
+{
+    Q_UNUSED(index); // the product and user lists come with their pages
+}
+
+void SettingsWindow::openLogoWindow()
+{
+    LogoWindow window(m_session, this);
+    window.exec();
+}
+
+void SettingsWindow::openTicketFormatWindow()
+{
+    TicketFormatWindow window(m_session, m_links.rerunMainStartup, m_ui->编辑框3, this);
+    window.exec();
+}
+
+void SettingsWindow::openPrinterSelectWindow()
+{
+    PrinterSelectWindow window(this);
+    window.exec();
+}
+
+} // namespace quorrel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+
+namespace Ui {
+class SettingsWindow;
+}
+
+namespace quorrel {
+
+struct Session;
+
+// What the settings window changes in the main window, handed in by whoever opens it.
+struct SettingsLinks
+{
+    std::function<void()> rerunMainStartup;                            // after the ticket format changes
+    std::function<void(const QString&, const QString&)> shopTextSaved; // shop name, remark
+    std::function<void()> productsChanged;                             // the product list was edited
+};
+
+// "软件设置": the shop's name, remark and print options, the common products and the users.
+class SettingsWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    SettingsWindow(Session& session, SettingsLinks links, QWidget* parent = nullptr);
+    ~SettingsWindow() override;
+
+private:
+    void applyRole();
+    void loadPrintPage();
+    void reloadShopText();
+    // The setting's text; "查询失败！" and empty text when the read fails.
+    QString settingOrReport(const std::optional<QString>& value);
+    void connectFlag(QCheckBox* box, const QString& column, bool& inMemory);
+    void saveClicked();
+    bool saveCoordinate(bool stored, const std::function<std::optional<int>()>& readBack, int& inMemory);
+    void cancelDirectLoginClicked();
+    void pageChanged(int index);
+
+    void openLogoWindow();
+    void openTicketFormatWindow();
+    void openPrinterSelectWindow();
+
+    std::unique_ptr<Ui::SettingsWindow> m_ui;
+    Session& m_session;
+    SettingsLinks m_links;
+};
+
+} // namespace quorrel
