@@ -4,6 +4,7 @@
 //
 //   QUORREL_SHOTS_DIR=DIR quorrel_screenshots     writes DIR/main-window.png and DIR/receipt.pdf
 
+#include "mock/MockClock.h"
 #include "support/AppDriver.h"
 #include "support/CupsServer.h"
 
@@ -35,7 +36,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Receipt")));
     hooks().useSystemPrinter(true);
 
-    Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 24, 36)));
+    MockClock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 24, 36)));
     shop.writeFactory();
     shop.exec(
         QStringLiteral("update 配置文件 set 店名='好邻居便利店', 显示打印完毕='假', 提示再次打印='假' where ID=1"));
@@ -71,7 +72,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     QFile pdf(QDir(outDir).filePath(QStringLiteral("receipt.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
     ASSERT_EQ(pdf.write(jobs[0].data), jobs[0].data.size());
-    Clock::reset();
+    MockClock::reset();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The settings window through the real program: opened from the main window's menu, its print page,
 // the role rules and the windows it opens.
 
+#include "mock/MockClock.h"
 #include "support/AppDriver.h"
 
 #include "core/shop/Session.h"
@@ -29,11 +30,11 @@ protected:
     {
         AppTest::SetUp();
         shop.writeFactory();
-        Clock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 30)));
+        MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 30)));
     }
     void TearDown() override
     {
-        Clock::reset();
+        MockClock::reset();
         AppTest::TearDown();
     }
 
