@@ -37,6 +37,25 @@ BenchShop::BenchShop()
         fail("plain connection not opened:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
 }
 
+void BenchShop::addProducts(int count, const std::function<QString(int)>& name)
+{
+    sqlite3_stmt* insert = nullptr;
+    bool ok = sqlite3_exec(m_plain, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+              sqlite3_prepare_v2(m_plain, "insert into 商品名称 (名称, 单价) values (?, ?)", -1, &insert, nullptr) ==
+                  SQLITE_OK;
+    for (int i = 0; ok && i < count; ++i) {
+        const QByteArray text = name(i).toUtf8();
+        const QByteArray price = QByteArray::number(1 + i % 50) + ".50";
+        sqlite3_reset(insert);
+        sqlite3_bind_text(insert, 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, price.constData(), static_cast<int>(price.size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(insert) == SQLITE_DONE;
+    }
+    sqlite3_finalize(insert);
+    if (!ok || sqlite3_exec(m_plain, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("products not stored:", QString::fromUtf8(sqlite3_errmsg(m_plain)));
+}
+
 BenchShop::~BenchShop()
 {
     sqlite3_close_v2(m_plain);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 struct sqlite3;
 
 namespace quorrel::bench {
@@ -23,6 +25,9 @@ public:
     BenchShop& operator=(const BenchShop&) = delete;
 
     Database& db() { return m_db; }
+    // Stores `count` products through the plain connection in one transaction, the i-th (from 0)
+    // named name(i) with the price "(1 + i % 50).50".
+    void addProducts(int count, const std::function<QString(int)>& name);
     sqlite3* plain() { return m_plain; }
 
 private:

@@ -1,23 +1,23 @@
 #include "core/sales/SaleStore.h"
 
 #include "core/store/Database.h"
-#include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
 
 namespace quorrel {
 
-std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const QList<LineCells>& lines)
+std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sale& sale)
 {
     Transaction transaction(db);
     if (!transaction.began())
         return std::nullopt;
-    if (!db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
-                                   "(?,now(),?,?,?,?)"),
-                    {header.ticketNumber, header.quantity, header.amount, header.cashier, header.remark + u' '}))
+    if (!db.execute(
+            QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
+                           "(?,now(),?,?,?,?)"),
+            {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier, header.remark + u' '}))
         return std::nullopt;
     const qint64 id = db.lastInsertId();
     const QString lineRemark = u' ' + header.remark;
-    for (const LineCells& line : lines) {
+    for (const LineCells& line : sale.lines()) {
         if (!db.execute(QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values "
                                        "(?,?,?,?,?,?,? )"),
                         {id, line.name, line.quantity, line.unitPrice, line.amount, line.discounted, lineRemark}))
@@ -26,15 +26,6 @@ std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const QL
     if (!transaction.commit())
         return std::nullopt;
     return id;
-}
-
-std::optional<QString> lastSaleId(Database& db)
-{
-    auto records = db.query(QStringLiteral("select top 1 ID from [销售记录] order by ID desc"));
-    if (!records)
-        return std::nullopt;
-    records->moveFirst();
-    return records->text(1);
 }
 
 } // namespace quorrel

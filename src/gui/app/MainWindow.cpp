@@ -3,6 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include "core/sales/DiscountRates.h"
+#include "core/sales/SaleLinesModel.h"
 #include "core/shop/Customers.h"
 #include "core/shop/PaymentMethods.h"
 #include "core/shop/Session.h"
@@ -49,12 +50,13 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_narrowWidth = width();
     setFixedSize(size());
 
-    QTreeWidget* list = m_ui->超级列表框1;
+    // The sale's helpers come after the units they watch, so that the units, made first, also go first.
+    m_saleLines = new SaleLinesModel(this);
+    QTreeView* list = m_ui->超级列表框1;
+    list->setModel(m_saleLines);
     list->header()->setStretchLastSection(false);
-    for (int column = 0; column < 6; ++column) {
+    for (int column = 0; column < SaleLinesModel::ColumnCount; ++column)
         list->setColumnWidth(column, kListWidths[column]);
-        list->headerItem()->setTextAlignment(column, column < 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-    }
     m_ui->组合框_折扣->addItems(discountRates());
     m_ui->组合框_实收->setCurrentIndex(-1);
     m_ui->组合框_实收->setEditText(QString());
@@ -64,11 +66,19 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &MainWindow::tickClock);
 
-    m_products = new ProductLookup(*m_ui, m_session.db, this);
-    m_lines = new LineItems(*m_ui, *m_products, this);
-    m_checkout = new Checkout(*m_ui, m_session, *m_lines, this);
-    m_receipts = new ReceiptPrinting(*m_ui, m_session, this);
-    m_checkout->setReceiptPrinter([this] { m_receipts->printReceipt(); });
+    m_products = new ProductLookup(m_ui->编辑框_名称, m_ui->编辑框_单价, m_ui->组合框_名称, m_session.db, this);
+    m_products->setObjectName(QStringLiteral("ProductLookup"));
+    const LineEntryBoxes entry{m_ui->编辑框_名称, m_ui->编辑框_数量, m_ui->编辑框_单价, m_ui->选择框_折扣,
+                               m_ui->组合框_折扣, m_ui->超级列表框1, m_ui->按钮_修改,   m_ui->按钮_删除,
+                               m_ui->标签_总量,   m_ui->标签_总金额, m_ui->标签_打折后, m_ui->编辑框_实收};
+    m_lines = new LineItems(entry, *m_saleLines, *m_products, this);
+    const CheckoutBoxes checkout{m_ui->编辑框_单号,     m_ui->编辑框_收银员, m_ui->编辑框_备注,
+                                 m_ui->编辑框_实收,     m_ui->组合框_实收,   m_ui->编辑框_找零,
+                                 m_ui->编辑框_付款方式, m_ui->编辑框_店名,   m_ui->编辑框_时间};
+    m_checkout = new Checkout(checkout, m_session, *m_lines, this);
+    m_receipts = new ReceiptPrinting(m_session, this);
+    m_checkout->setReceiptPrinter(
+        [this](const Sale& sale, const SaleHeader& header) { m_receipts->printReceipt(sale, header); });
     connect(this, &MainWindow::previewRequested, this, &MainWindow::openPreview);
     connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::addLine);
     connect(this, &MainWindow::printRequested, m_checkout, &Checkout::printAndSave);
@@ -91,14 +101,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
         pending->setEnabled(false);
 }
 
-MainWindow::~MainWindow()
-{
-    // The sale's helpers watch the window's units: they go before the units do.
-    delete m_checkout;
-    delete m_lines;
-    delete m_products;
-    delete m_receipts;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::runStartupRoutine()
 {
@@ -132,7 +135,7 @@ void MainWindow::runStartupRoutine()
 
 void MainWindow::openPreview()
 {
-    PreviewWindow preview(*m_receipts, this);
+    PreviewWindow preview(*m_receipts, m_lines->sale(), m_checkout->header(), this);
     preview.exec();
 }
 

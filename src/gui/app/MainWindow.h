@@ -19,6 +19,7 @@ class HotKeys;
 class LineItems;
 class ProductLookup;
 class ReceiptPrinting;
+class SaleLinesModel;
 struct Session;
 
 // The sales window: what it shows when it opens, its menu and buttons, clock and hot keys.
@@ -32,12 +33,6 @@ public:
     // The opening routine: role, caption, cashier, ticket number, settings, lists. Runs when the
     // window opens and again after the ticket format changes; the hot keys are installed once.
     void runStartupRoutine();
-
-    Ui::MainWindow& units() { return *m_ui; }
-    LineItems& lines() { return *m_lines; }
-    ProductLookup& products() { return *m_products; }
-    Checkout& payment() { return *m_checkout; }
-    ReceiptPrinting& receipts() { return *m_receipts; }
 
     // Opens the ticket-format window (reached from the settings window).
     void openTicketFormatWindow();
@@ -81,6 +76,7 @@ private:
     Session& m_session;
     QTimer* m_clock = nullptr;
     HotKeys* m_hotKeys = nullptr;
+    SaleLinesModel* m_saleLines = nullptr;
     ProductLookup* m_products = nullptr;
     LineItems* m_lines = nullptr;
     Checkout* m_checkout = nullptr;

@@ -10,8 +10,9 @@ namespace {
 constexpr int kDesignedLeft = 50;
 }
 
-PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, QWidget* mainWindow)
-    : QDialog(mainWindow), m_ui(std::make_unique<Ui::PreviewWindow>()), m_receipts(receipts), m_mainWindow(mainWindow)
+PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, const Sale& sale, const SaleHeader& header, QWidget* mainWindow)
+    : QDialog(mainWindow), m_ui(std::make_unique<Ui::PreviewWindow>()), m_receipts(receipts),
+      m_content(ReceiptPrinting::content(sale, header)), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
     showPreview();
@@ -30,7 +31,7 @@ void PreviewWindow::showPreview()
     if (settings.paperMargin != 0)
         m_ui->画板1->move(m_ui->画板1->x() + settings.paperMargin, m_ui->画板1->y());
     ImagePrinter& board = m_ui->画板1->beginDrawing();
-    layOutReceipt(board, m_receipts.contentFromWindow(), settings, ReceiptStyle::Preview);
+    layOutReceipt(board, m_content, settings, ReceiptStyle::Preview);
     m_ui->画板1->endDrawing();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/receipt/ReceiptLayout.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -11,15 +13,16 @@ class PreviewWindow;
 namespace quorrel {
 
 class ReceiptPrinting;
-struct Session;
+class Sale;
+struct SaleHeader;
 
-// The receipt of the sale in the main window, drawn on screen at its printed size. It prints
+// The receipt of a sale, drawn on screen at its printed size beside the main window. It prints
 // nothing.
 class PreviewWindow : public QDialog
 {
     Q_OBJECT
 public:
-    PreviewWindow(ReceiptPrinting& receipts, QWidget* mainWindow);
+    PreviewWindow(ReceiptPrinting& receipts, const Sale& sale, const SaleHeader& header, QWidget* mainWindow);
     ~PreviewWindow() override;
 
     // Draws the receipt once; run when the window has been made.
@@ -28,6 +31,7 @@ public:
 private:
     std::unique_ptr<Ui::PreviewWindow> m_ui;
     ReceiptPrinting& m_receipts;
+    ReceiptContent m_content;
     QWidget* m_mainWindow;
 };
 

@@ -1,8 +1,7 @@
 #include "gui/receipt/ReceiptPrinting.h"
 
-#include "ui_MainWindow.h"
-
 #include "core/receipt/LogoStore.h"
+#include "core/sales/Sale.h"
 #include "core/shop/Session.h"
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/SystemPrinter.h"
@@ -20,8 +19,7 @@ void ReceiptPrinting::setPrinterFactory(PrinterFactory factory)
     g_factory = std::move(factory);
 }
 
-ReceiptPrinting::ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* owner)
-    : QObject(owner), m_ui(ui), m_session(session), m_owner(owner)
+ReceiptPrinting::ReceiptPrinting(Session& session, QWidget* owner) : QObject(owner), m_session(session), m_owner(owner)
 {}
 
 ReceiptPrinting::~ReceiptPrinting() = default;
@@ -33,25 +31,22 @@ Printer& ReceiptPrinting::currentPrinter()
     return *m_printer;
 }
 
-ReceiptContent ReceiptPrinting::contentFromWindow() const
+ReceiptContent ReceiptPrinting::content(const Sale& sale, const SaleHeader& header)
 {
     ReceiptContent content;
-    content.shopName = m_ui.编辑框_店名->text();
-    content.ticketNumber = m_ui.编辑框_单号->text();
-    content.time = m_ui.编辑框_时间->text();
-    const QTreeWidget* list = m_ui.超级列表框1;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = list->topLevelItem(i);
-        content.items.append({row->text(1), row->text(2), row->text(3), row->text(4)});
-    }
-    content.totalQuantity = m_ui.标签_总量->text();
-    content.totalAmount = m_ui.标签_总金额->text();
-    content.totalDiscounted = m_ui.标签_打折后->text();
-    content.received = m_ui.编辑框_实收->text();
-    content.change = m_ui.编辑框_找零->text();
-    content.cashier = m_ui.编辑框_收银员->text();
-    content.paymentMethod = m_ui.编辑框_付款方式->text();
-    content.remark = m_ui.编辑框_备注->toPlainText();
+    content.shopName = header.shopName;
+    content.ticketNumber = header.ticketNumber;
+    content.time = header.time;
+    for (const LineCells& line : sale.lines())
+        content.items.append({line.name, line.quantity, line.unitPrice, line.amount});
+    content.totalQuantity = sale.totalQuantity();
+    content.totalAmount = sale.totalAmount();
+    content.totalDiscounted = sale.totalDiscounted();
+    content.received = header.received;
+    content.change = header.change;
+    content.cashier = header.cashier;
+    content.paymentMethod = header.paymentMethod;
+    content.remark = header.remark;
     return content;
 }
 
@@ -72,11 +67,12 @@ ReceiptSettings ReceiptPrinting::readSettings()
                            print.printOffset,    m_logoOffset,    m_logo};
 }
 
-void ReceiptPrinting::printReceipt()
+void ReceiptPrinting::printReceipt(const Sale& sale, const SaleHeader& header)
 {
+    const ReceiptContent receipt = content(sale, header);
     for (;;) {
         const ReceiptSettings settings = readSettings();
-        const bool printed = layOutReceipt(currentPrinter(), contentFromWindow(), settings, ReceiptStyle::Printed);
+        const bool printed = layOutReceipt(currentPrinter(), receipt, settings, ReceiptStyle::Printed);
         if (!printed) // never report a receipt that did not reach the printer as printed
             MessageBox::critical(m_owner,
                                  QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint);

@@ -7,29 +7,28 @@
 #include <functional>
 #include <memory>
 
-namespace Ui {
-class MainWindow;
-}
-
 namespace quorrel {
 
 class Printer;
+class Sale;
+struct SaleHeader;
 struct Session;
 
-// Prints the receipt of the sale the main window shows, and gathers what its preview draws.
+// Prints the receipt of a sale (the one being entered, or one read back), and gathers what its
+// preview draws.
 class ReceiptPrinting : public QObject
 {
     Q_OBJECT
 public:
-    ReceiptPrinting(Ui::MainWindow& ui, Session& session, QWidget* owner);
+    ReceiptPrinting(Session& session, QWidget* owner);
     ~ReceiptPrinting() override;
 
     // One job per run; after "打印完毕" (or the news that nothing was printed) and the question to
     // print again as configured, repeats until the user declines. Never fails towards the caller.
-    void printReceipt();
+    void printReceipt(const Sale& sale, const SaleHeader& header);
 
-    // The receipt as the window shows it now.
-    ReceiptContent contentFromWindow() const;
+    // What the receipt of the sale shows.
+    static ReceiptContent content(const Sale& sale, const SaleHeader& header);
     // The settings held in memory with the logo offset and the logo read afresh; a failed read shows
     // "logo数据打开失败！" and keeps the value read before.
     ReceiptSettings readSettings();
@@ -41,7 +40,6 @@ public:
     static void setPrinterFactory(PrinterFactory factory);
 
 private:
-    Ui::MainWindow& m_ui;
     Session& m_session;
     QWidget* m_owner;
     std::unique_ptr<Printer> m_printer; // keeps its left margin from one receipt to the next

@@ -1,7 +1,5 @@
 #include "gui/sales/Checkout.h"
 
-#include "ui_MainWindow.h"
-
 #include "core/sales/LineMath.h"
 #include "core/sales/SaleStore.h"
 #include "core/shop/Session.h"
@@ -11,22 +9,25 @@
 #include "gui/sales/LineItems.h"
 #include "gui/widgets/MessageBox.h"
 
+#include <QComboBox>
 #include <QDebug>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QWheelEvent>
 
 namespace quorrel {
 
-Checkout::Checkout(Ui::MainWindow& ui, Session& session, LineItems& lines, QWidget* owner)
-    : QObject(owner), m_ui(ui), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
+Checkout::Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner)
+    : QObject(owner), m_boxes(boxes), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMilliseconds);
     connect(m_settle, &QTimer::timeout, this, &Checkout::computeChange);
-    connect(m_ui.编辑框_实收, &QLineEdit::textChanged, this, &Checkout::receivedChanged);
-    connect(m_ui.组合框_实收, &QComboBox::activated, this, &Checkout::receivedPicked);
-    connect(m_ui.组合框_实收->lineEdit(), &QLineEdit::textEdited, this, &Checkout::receivedComboTyped);
-    m_ui.组合框_实收->installEventFilter(this);
+    connect(m_boxes.received, &QLineEdit::textChanged, this, &Checkout::receivedChanged);
+    connect(m_boxes.receivedCombo, &QComboBox::activated, this, &Checkout::receivedPicked);
+    connect(m_boxes.receivedCombo->lineEdit(), &QLineEdit::textEdited, this, &Checkout::receivedComboTyped);
+    m_boxes.receivedCombo->installEventFilter(this);
 }
 
 void Checkout::receivedChanged()
@@ -43,8 +44,8 @@ void Checkout::receivedChanged()
 void Checkout::computeChange()
 {
     m_receivedPicked = false;
-    const double change = textToNumber(m_ui.编辑框_实收->text()) - textToNumber(m_lines.amountDue());
-    m_ui.编辑框_找零->setText(formatMoney(doubleToText(change)));
+    const double change = textToNumber(m_boxes.received->text()) - textToNumber(m_lines.amountDue());
+    m_boxes.change->setText(formatMoney(doubleToText(change)));
 }
 
 void Checkout::receivedPicked(int index)
@@ -52,22 +53,22 @@ void Checkout::receivedPicked(int index)
     if (index < 0)
         return;
     m_receivedPicked = true;
-    const QString text = m_ui.组合框_实收->itemText(index);
-    if (m_ui.编辑框_实收->text() == text)
+    const QString text = m_boxes.receivedCombo->itemText(index);
+    if (m_boxes.received->text() == text)
         receivedChanged(); // the same amount picked again still shows its change at once
     else
-        m_ui.编辑框_实收->setText(text);
+        m_boxes.received->setText(text);
 }
 
 void Checkout::receivedComboTyped(const QString& text)
 {
     const double change = textToNumber(text) - textToNumber(m_lines.amountDue());
-    m_ui.编辑框_找零->setText(doubleToText(change));
+    m_boxes.change->setText(doubleToText(change));
 }
 
 void Checkout::wheelOverReceivedCombo(int step)
 {
-    QComboBox* combo = m_ui.组合框_实收;
+    QComboBox* combo = m_boxes.receivedCombo;
     const qint64 value = textToWhole(combo->currentText());
     if (value == 0 && step == -1)
         return;
@@ -76,7 +77,7 @@ void Checkout::wheelOverReceivedCombo(int step)
 
 bool Checkout::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_ui.组合框_实收 && event->type() == QEvent::Wheel) {
+    if (watched == m_boxes.receivedCombo && event->type() == QEvent::Wheel) {
         const int notches = wheelNotches(static_cast<QWheelEvent*>(event)->angleDelta().y());
         if (notches != 0)
             wheelOverReceivedCombo(wheelStep(notches));
@@ -87,7 +88,7 @@ bool Checkout::eventFilter(QObject* watched, QEvent* event)
 
 void Checkout::printAndSave()
 {
-    if (m_lines.isEmpty()) {
+    if (m_lines.sale().isEmpty()) {
         MessageBox::show(m_owner, QStringLiteral("没有可以打印的数据！"));
         return;
     }
@@ -95,7 +96,7 @@ void Checkout::printAndSave()
     // with it, then store without advancing again.
     advanceTicketNumber();
     if (m_printReceipt)
-        m_printReceipt();
+        m_printReceipt(m_lines.sale(), header());
     storeShownSale();
 }
 
@@ -107,15 +108,27 @@ bool Checkout::saveSale()
 
 void Checkout::advanceTicketNumber()
 {
-    m_ui.编辑框_单号->setText(
-        quorrel::advanceTicketNumber(m_session.ticketFormat, m_ui.编辑框_单号->text(), Clock::now().date()));
+    m_boxes.ticketNumber->setText(
+        quorrel::advanceTicketNumber(m_session.ticketFormat, m_boxes.ticketNumber->text(), Clock::now().date()));
+}
+
+SaleHeader Checkout::header() const
+{
+    SaleHeader header;
+    header.shopName = m_boxes.shopName->text();
+    header.ticketNumber = m_boxes.ticketNumber->text();
+    header.time = m_boxes.time->text();
+    header.cashier = m_boxes.cashier->text();
+    header.remark = m_boxes.remark->toPlainText();
+    header.received = m_boxes.received->text();
+    header.change = m_boxes.change->text();
+    header.paymentMethod = m_boxes.paymentMethod->text();
+    return header;
 }
 
 bool Checkout::storeShownSale()
 {
-    const SaleHeader header{m_ui.编辑框_单号->text(), m_ui.标签_总量->text(), m_ui.标签_总金额->text(),
-                            m_ui.编辑框_收银员->text(), m_ui.编辑框_备注->toPlainText()};
-    if (!storeSale(m_session.db, header, m_lines.lines())) {
+    if (!storeSale(m_session.db, header(), m_lines.sale())) {
         qWarning().noquote() << "sale not stored:" << m_session.db.lastError();
         MessageBox::show(m_owner, QStringLiteral("添加失败！"));
         return false;

@@ -1,26 +1,41 @@
 #pragma once
 
+#include "core/sales/Sale.h"
+
 #include <QObject>
 
 #include <functional>
 
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
 class QTimer;
-
-namespace Ui {
-class MainWindow;
-}
 
 namespace quorrel {
 
 class LineItems;
 struct Session;
 
+// The main window's units the end of a sale uses.
+struct CheckoutBoxes
+{
+    QLineEdit* ticketNumber = nullptr;
+    QLineEdit* cashier = nullptr;
+    QPlainTextEdit* remark = nullptr;
+    QLineEdit* received = nullptr;
+    QComboBox* receivedCombo = nullptr;
+    QLineEdit* change = nullptr;
+    QLineEdit* paymentMethod = nullptr;
+    QLineEdit* shopName = nullptr;
+    QLineEdit* time = nullptr;
+};
+
 // The end of a sale: the amount received and the change, then printing and saving.
 class Checkout : public QObject
 {
     Q_OBJECT
 public:
-    Checkout(Ui::MainWindow& ui, Session& session, LineItems& lines, QWidget* owner);
+    Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner);
 
     // How long typing in the amount box may pause before the change is worked out.
     static constexpr int kSettleMilliseconds = 500;
@@ -30,8 +45,12 @@ public:
     // Advances the ticket number and stores the sale without printing; true when it was stored.
     bool saveSale();
 
+    // The header of the sale as the window shows it now.
+    SaleHeader header() const;
+
     // Receipt printing comes in through here so that the sale is saved only after it.
-    void setReceiptPrinter(std::function<void()> printReceipt) { m_printReceipt = std::move(printReceipt); }
+    using ReceiptPrinter = std::function<void(const Sale&, const SaleHeader&)>;
+    void setReceiptPrinter(ReceiptPrinter printReceipt) { m_printReceipt = std::move(printReceipt); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,13 +64,13 @@ private:
     void advanceTicketNumber();
     bool storeShownSale();
 
-    Ui::MainWindow& m_ui;
+    CheckoutBoxes m_boxes;
     Session& m_session;
     LineItems& m_lines;
     QWidget* m_owner;
     QTimer* m_settle;
     bool m_receivedPicked = false;
-    std::function<void()> m_printReceipt;
+    ReceiptPrinter m_printReceipt;
 };
 
 } // namespace quorrel

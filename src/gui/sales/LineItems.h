@@ -2,23 +2,45 @@
 
 #include "core/sales/LineMath.h"
 
-#include <QList>
 #include <QObject>
+#include <QPersistentModelIndex>
 
-namespace Ui {
-class MainWindow;
-}
+class QAbstractItemView;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace quorrel {
 
 class ProductLookup;
+class Sale;
+class SaleLinesModel;
 
-// The lines of the sale being entered in the main window's list, with their totals.
+// The main window's units the entry of lines uses.
+struct LineEntryBoxes
+{
+    QLineEdit* name = nullptr;
+    QLineEdit* quantity = nullptr;
+    QLineEdit* price = nullptr;
+    QCheckBox* discount = nullptr;
+    QComboBox* discountRate = nullptr;
+    QAbstractItemView* list = nullptr; // shows the model
+    QPushButton* change = nullptr;
+    QPushButton* remove = nullptr;
+    QLabel* totalQuantity = nullptr;
+    QLabel* totalAmount = nullptr;
+    QLabel* totalDiscounted = nullptr;
+    QLineEdit* received = nullptr;
+};
+
+// Entering the lines of the sale: adding, changing and removing them, and the totals they make.
 class LineItems : public QObject
 {
     Q_OBJECT
 public:
-    LineItems(Ui::MainWindow& ui, ProductLookup& products, QWidget* owner);
+    LineItems(const LineEntryBoxes& boxes, SaleLinesModel& model, ProductLookup& products, QWidget* owner);
 
     void addLine();
     void changeLine();
@@ -27,10 +49,7 @@ public:
     void discountToggled(bool ticked);
     void refreshTotals();
 
-    // The text of column `column` of every row; the cells of every row; emptying the list.
-    QStringList columnCells(int column) const;
-    QList<LineCells> lines() const;
-    bool isEmpty() const;
+    const Sale& sale() const;
     void clear();
 
     // The amount due: the discounted total when the discount is ticked, else the plain total.
@@ -41,14 +60,16 @@ protected:
 
 private:
     LineEntry entry() const;
+    QList<int> selectedRows() const;
     void resetEntry();
-    void renumberRows();
     void wheelOverQuantity(int step);
     void wheelOverPrice(int step);
 
-    Ui::MainWindow& m_ui;
+    LineEntryBoxes m_boxes;
+    SaleLinesModel& m_model;
     ProductLookup& m_products;
     QWidget* m_owner;
+    QPersistentModelIndex m_shownRow; // the row whose values the entry boxes were given
 };
 
 } // namespace quorrel

@@ -1,31 +1,34 @@
 #include "gui/sales/ProductLookup.h"
 
-#include "ui_MainWindow.h"
-
 #include "core/sales/LineMath.h"
 #include "core/sales/NameCompletion.h"
 #include "core/store/Gbk.h"
+#include "gui/widgets/DropComboBox.h"
 #include "gui/widgets/MessageBox.h"
-#include "gui/widgets/StoreAccess.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWheelEvent>
 
 namespace quorrel {
 
-ProductLookup::ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner)
-    : QObject(owner), m_ui(ui), m_db(db), m_owner(owner)
+namespace {
+const QString kQueryFailed = QStringLiteral("查询失败！");
+} // namespace
+
+ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Database& db, QWidget* owner)
+    : QObject(owner), m_name(name), m_price(price), m_list(list), m_db(db), m_owner(owner)
 {
-    m_ui.编辑框_名称->installEventFilter(this);
-    connect(m_ui.组合框_名称, &DropComboBox::aboutToDrop, this, &ProductLookup::fillList);
-    connect(m_ui.组合框_名称, &QComboBox::activated, this, &ProductLookup::entryPicked);
+    m_name->installEventFilter(this);
+    connect(m_list, &DropComboBox::aboutToDrop, this, &ProductLookup::fillList);
+    connect(m_list, &QComboBox::activated, this, &ProductLookup::entryPicked);
 }
 
 bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_ui.编辑框_名称)
+    if (watched != m_name)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
@@ -66,9 +69,9 @@ void ProductLookup::keyDown()
 
 void ProductLookup::keyUp(int key)
 {
-    QLineEdit* box = m_ui.编辑框_名称;
+    QLineEdit* box = m_name;
     if (box->text().isEmpty()) {
-        m_ui.编辑框_单价->setText(QStringLiteral("0.00"));
+        m_price->setText(QStringLiteral("0.00"));
         m_typedLength = 0;
         return;
     }
@@ -91,22 +94,22 @@ void ProductLookup::lookup(const QString& text)
 {
     const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
     if (!match) {
-        MessageBox::show(m_owner, ui::kQueryFailed);
+        MessageBox::show(m_owner, kQueryFailed);
         return;
     }
     m_lastMatch = match->name;
     if (!match->name.isEmpty())
-        m_ui.编辑框_单价->setText(match->price);
+        m_price->setText(match->price);
 }
 
 void ProductLookup::fillList()
 {
-    QComboBox* combo = m_ui.组合框_名称;
+    QComboBox* combo = m_list;
     combo->clear();
     m_entries.clear();
     const std::optional<QList<ProductEntry>> entries = productList(m_db);
     if (!entries) {
-        MessageBox::show(m_owner, ui::kQueryFailed);
+        MessageBox::show(m_owner, kQueryFailed);
         return;
     }
     m_entries = *entries;
@@ -119,8 +122,8 @@ void ProductLookup::entryPicked(int index)
     if (index < 0 || index >= m_entries.size())
         return;
     m_productChosen = true;
-    m_ui.编辑框_名称->setText(m_entries[index].text);
-    m_ui.编辑框_单价->setText(QString::number(m_entries[index].number));
+    m_name->setText(m_entries[index].text);
+    m_price->setText(QString::number(m_entries[index].number));
 }
 
 void ProductLookup::wheelOverName(int step)
@@ -133,8 +136,8 @@ void ProductLookup::wheelOverName(int step)
     if (m_wheelPosition <= 0)
         m_wheelPosition += 1;
     const ProductEntry& entry = m_entries[m_wheelPosition - 1];
-    m_ui.编辑框_名称->setText(entry.text);
-    m_ui.编辑框_单价->setText(QString::number(entry.number));
+    m_name->setText(entry.text);
+    m_price->setText(QString::number(entry.number));
 }
 
 bool ProductLookup::rememberProduct()
@@ -143,13 +146,13 @@ bool ProductLookup::rememberProduct()
         return true;
     // A name that reached the box without typing (a row of the list picked again) may be stored
     // already: it is not stored twice.
-    const QString name = m_ui.编辑框_名称->text();
+    const QString name = m_name->text();
     const std::optional<bool> known = productExists(m_db, name);
     if (known.value_or(false)) {
         m_productChosen = true;
         return true;
     }
-    if (!known || !rememberProductRow(m_db, name, m_ui.编辑框_单价->text())) {
+    if (!known || !rememberProductRow(m_db, name, m_price->text())) {
         MessageBox::show(m_owner, QStringLiteral("添加失败！"));
         return false;
     }

@@ -5,13 +5,12 @@
 #include <QList>
 #include <QObject>
 
-namespace Ui {
-class MainWindow;
-}
+class QLineEdit;
 
 namespace quorrel {
 
 class Database;
+class DropComboBox;
 
 // The product name box: completion while typing, the drop-down list of stored products, the wheel
 // through that list, and remembering a product the cashier typed.
@@ -19,7 +18,9 @@ class ProductLookup : public QObject
 {
     Q_OBJECT
 public:
-    ProductLookup(Ui::MainWindow& ui, Database& db, QWidget* owner);
+    // `name` is typed into, `list` drops down the stored products over it, `price` receives the
+    // price of a product found or picked.
+    ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Database& db, QWidget* owner);
 
     // Stores the typed product unless it was found or picked; false after "添加失败！".
     bool rememberProduct();
@@ -40,7 +41,9 @@ private:
     void entryPicked(int index);
     void wheelOverName(int step);
 
-    Ui::MainWindow& m_ui;
+    QLineEdit* m_name;
+    QLineEdit* m_price;
+    DropComboBox* m_list;
     Database& m_db;
     QWidget* m_owner;
     QString m_lastMatch;

@@ -24,14 +24,15 @@ int main(int argc, char** argv)
     }
     for (int sale = 0;; ++sale) {
         const int count = sale % 9 + 1;
-        QList<quorrel::LineCells> lines;
+        quorrel::Sale lines;
         for (int k = 1; k <= count; ++k) {
-            lines.append({QStringLiteral("L%1").arg(k), QStringLiteral("1"), QStringLiteral("2.00"),
-                          QStringLiteral("2.00"), QStringLiteral("2.00")});
+            lines.addLine({QStringLiteral("L%1").arg(k), QStringLiteral("1"), QStringLiteral("2.00"),
+                           QStringLiteral("2.00"), QStringLiteral("2.00")});
         }
-        const quorrel::SaleHeader header{QString::number(sale), QString::number(count),
-                                         QString::number(count * 2) + QStringLiteral(".00"), QStringLiteral("crash"),
-                                         QStringLiteral("n=%1").arg(count)};
+        quorrel::SaleHeader header;
+        header.ticketNumber = QString::number(sale);
+        header.cashier = QStringLiteral("crash");
+        header.remark = QStringLiteral("n=%1").arg(count);
         if (!quorrel::storeSale(db, header, lines)) {
             std::fprintf(stderr, "crash_saver: %s\n", qPrintable(db.lastError()));
             return 1;
