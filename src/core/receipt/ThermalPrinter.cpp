@@ -1,0 +1,122 @@
+#include "core/receipt/ThermalPrinter.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QSettings>
+#include <QThread>
+
+#include <memory>
+
+namespace quorrel {
+
+namespace {
+
+const QString kGroup = QStringLiteral("ThermalPrinter");
+
+QString kindName(RawConnection::Kind kind)
+{
+    switch (kind) {
+    case RawConnection::Kind::Network:
+        return QStringLiteral("network");
+    case RawConnection::Kind::CupsQueue:
+        return QStringLiteral("cups");
+    case RawConnection::Kind::Device:
+        break;
+    }
+    return QStringLiteral("device");
+}
+
+RawConnection::Kind kindFromName(const QString& name)
+{
+    if (name == QStringLiteral("network"))
+        return RawConnection::Kind::Network;
+    if (name == QStringLiteral("cups"))
+        return RawConnection::Kind::CupsQueue;
+    return RawConnection::Kind::Device;
+}
+
+} // namespace
+
+ThermalSettings ThermalSettings::load(QSettings& settings)
+{
+    ThermalSettings loaded;
+    settings.beginGroup(kGroup);
+    loaded.enabled = settings.value(QStringLiteral("enabled"), false).toBool();
+    loaded.connection.kind = kindFromName(settings.value(QStringLiteral("connection")).toString());
+    loaded.connection.target = settings.value(QStringLiteral("target")).toString();
+    const int port = settings.value(QStringLiteral("port"), RawConnection::kDefaultPort).toInt();
+    loaded.connection.port = port >= 1 && port <= 65535 ? port : RawConnection::kDefaultPort;
+    loaded.paperMillimetres = settings.value(QStringLiteral("paper"), 58).toInt() == 80 ? 80 : 58;
+    loaded.cut = settings.value(QStringLiteral("cut"), false).toBool();
+    loaded.openDrawer = settings.value(QStringLiteral("drawer"), false).toBool();
+    settings.endGroup();
+    return loaded;
+}
+
+void ThermalSettings::save(QSettings& settings) const
+{
+    settings.beginGroup(kGroup);
+    settings.setValue(QStringLiteral("enabled"), enabled);
+    settings.setValue(QStringLiteral("connection"), kindName(connection.kind));
+    settings.setValue(QStringLiteral("target"), connection.target);
+    settings.setValue(QStringLiteral("port"), connection.port);
+    settings.setValue(QStringLiteral("paper"), paperMillimetres);
+    settings.setValue(QStringLiteral("cut"), cut);
+    settings.setValue(QStringLiteral("drawer"), openDrawer);
+    settings.endGroup();
+}
+
+ThermalSettings ThermalSettings::load()
+{
+    QSettings settings;
+    return load(settings);
+}
+
+bool ThermalSettings::save() const
+{
+    QSettings settings;
+    save(settings);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+bool sendRawInBackground(const RawConnection& connection, const QByteArray& bytes, int timeoutMs, QString* error)
+{
+    struct Outcome
+    {
+        bool sent = false;
+        QString error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::unique_ptr<QThread> worker(QThread::create([connection, bytes, timeoutMs, outcome] {
+        outcome->sent = sendRaw(connection, bytes, timeoutMs, &outcome->error);
+    }));
+    QEventLoop loop;
+    // Queued to this thread: a worker that ends before exec() still ends the loop.
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    if (!outcome->sent && error)
+        *error = outcome->error;
+    return outcome->sent;
+}
+
+ThermalPrinter::ThermalPrinter(ThermalSettings settings, int timeoutMs)
+    : m_settings(std::move(settings)), m_timeoutMs(timeoutMs), m_raster(m_settings.widthDots())
+{}
+
+bool ThermalPrinter::endDocument()
+{
+    m_lastError.clear();
+    if (!m_raster.endDocument())
+        return false;
+    const QByteArray bytes = encodeEscPos(m_raster.strip(), {m_settings.cut, m_settings.openDrawer});
+    if (sendRawInBackground(m_settings.connection, bytes, m_timeoutMs, &m_lastError))
+        return true;
+    qWarning().noquote() << "the receipt printer" << m_settings.connection.describe()
+                         << "did not print:" << m_lastError;
+    return false;
+}
+
+} // namespace quorrel
