@@ -13,6 +13,14 @@ namespace {
 
 const QString kGroup = QStringLiteral("ThermalPrinter");
 
+// Named here rather than taken from the application object: without an organisation name Qt
+// neither reads nor writes user settings. The file is ~/.config/quorrel/quorrel.conf.
+QSettings userSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorrel"),
+                     QStringLiteral("quorrel"));
+}
+
 QString kindName(RawConnection::Kind kind)
 {
     switch (kind) {
@@ -68,13 +76,13 @@ void ThermalSettings::save(QSettings& settings) const
 
 ThermalSettings ThermalSettings::load()
 {
-    QSettings settings;
+    QSettings settings(userSettings());
     return load(settings);
 }
 
 bool ThermalSettings::save() const
 {
-    QSettings settings;
+    QSettings settings(userSettings());
     save(settings);
     settings.sync();
     return settings.status() == QSettings::NoError;
