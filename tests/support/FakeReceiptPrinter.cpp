@@ -117,6 +117,7 @@ DecodedEscPos decodeEscPos(const QByteArray& stream)
         i = 2;
     }
     QList<QImage> blocks;
+    QList<int> gaps; // rows fed before each block
     while (i < stream.size() && decoded.error.isEmpty()) {
         const uchar a = byte(i);
         const uchar b = byte(i + 1);
@@ -136,7 +137,9 @@ DecodedEscPos decodeEscPos(const QByteArray& stream)
                 }
             }
             i += qsizetype(rowBytes) * rows;
-            blocks << block;
+            blocks << block; // rows fed before it are white paper in the picture
+            gaps << decoded.feedRows;
+            decoded.feedRows = 0;
             decoded.tallestBlock = qMax(decoded.tallestBlock, rows);
         } else if (a == 0x1b && b == 0x4a) {
             decoded.feedRows += byte(i + 2);
@@ -154,14 +157,16 @@ DecodedEscPos decodeEscPos(const QByteArray& stream)
     decoded.blocks = int(blocks.size());
     int height = 0;
     int width = 0;
-    for (const QImage& block : blocks) {
-        height += block.height();
-        width = qMax(width, block.width());
+    for (int k = 0; k < blocks.size(); ++k) {
+        height += gaps[k] + blocks[k].height();
+        width = qMax(width, blocks[k].width());
     }
     decoded.picture = QImage(width, height, QImage::Format_RGB32);
     decoded.picture.fill(Qt::white);
     int top = 0;
-    for (const QImage& block : blocks) {
+    for (int k = 0; k < blocks.size(); ++k) {
+        top += gaps[k];
+        const QImage& block = blocks[k];
         for (int y = 0; y < block.height(); ++y)
             for (int x = 0; x < block.width(); ++x)
                 decoded.picture.setPixel(x, top + y, block.pixel(x, y));

@@ -51,10 +51,10 @@ private:
 struct DecodedEscPos
 {
     bool initialised = false; // began with ESC @
-    QImage picture;           // the GS v 0 blocks one under the other, black dots black
+    QImage picture;           // the GS v 0 blocks one under the other, fed rows between them white
+    int feedRows = 0;         // rows fed after the last block
     int blocks = 0;
     int tallestBlock = 0;
-    int feedRows = 0;
     bool cut = false;
     bool drawer = false;
     QString error; // set when the stream holds something this decoder does not know

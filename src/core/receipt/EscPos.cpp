@@ -4,48 +4,83 @@ namespace quorrel {
 
 namespace {
 
+// Blank rows at least this many in a row are fed rather than sent as dots: a feed is three bytes,
+// a blank row as wide as 80 mm paper 72.
+constexpr int kFeedFrom = 4;
+
 void appendWord(QByteArray& out, int value)
 {
     out.append(char(value & 0xff));
     out.append(char((value >> 8) & 0xff));
 }
 
+void appendFeed(QByteArray& out, int rows)
+{
+    for (; rows > 0; rows -= 255) {
+        out.append("\x1b\x4a", 2); // ESC J n: feed n dot rows
+        out.append(char(qMin(rows, 255)));
+    }
+}
+
 } // namespace
 
 QByteArray encodeEscPos(const QImage& picture, const EscPosOptions& options)
 {
-    // Format_Mono keeps 1 for white in its default colour table; the picture is thresholded first so
-    // that every dot is plainly black or white, and the bits are inverted below where needed.
-    QImage mono = picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
+    // Thresholded first, so that every dot is plainly black or white; Format_Mono's colour table
+    // says which bit value is black, and the bits are inverted below where 1 is white.
+    const QImage mono = picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
     const bool blackIsOne = mono.isNull() || qGray(mono.color(1)) < qGray(mono.color(0));
     const int width = mono.width();
     const int rowBytes = (width + 7) / 8;
-    const int rows = mono.height();
+    const int rows = rowBytes > 0 ? mono.height() : 0;
     const int tailBits = width % 8;
     const uchar tailMask = tailBits ? uchar(0xff << (8 - tailBits)) : uchar(0xff);
 
-    QByteArray out;
-    out.reserve(2 + (rows / kEscPosBandRows + 1) * 8 + rowBytes * rows + 16);
-    out.append("\x1b\x40", 2); // ESC @: initialise
-    for (int top = 0; rowBytes > 0 && top < rows; top += kEscPosBandRows) {
-        const int band = qMin(kEscPosBandRows, rows - top);
-        out.append("\x1d\x76\x30\x00", 4); // GS v 0, normal density
-        appendWord(out, rowBytes);
-        appendWord(out, band);
-        for (int y = top; y < top + band; ++y) {
-            const uchar* line = mono.constScanLine(y);
-            const qsizetype start = out.size();
-            out.append(reinterpret_cast<const char*>(line), rowBytes);
-            char* bytes = out.data() + start;
-            if (!blackIsOne) {
-                for (int i = 0; i < rowBytes; ++i)
-                    bytes[i] = char(~uchar(bytes[i]));
-            }
-            bytes[rowBytes - 1] = char(uchar(bytes[rowBytes - 1]) & tailMask); // padding is white
+    // Every row as the printer takes it: 1 for a black dot, padding white.
+    QByteArray dots(qsizetype(rowBytes) * rows, Qt::Uninitialized);
+    QList<bool> blank(rows);
+    for (int y = 0; y < rows; ++y) {
+        uchar* row = reinterpret_cast<uchar*>(dots.data()) + qsizetype(y) * rowBytes;
+        const uchar* line = mono.constScanLine(y);
+        uchar any = 0;
+        for (int i = 0; i < rowBytes; ++i) {
+            row[i] = blackIsOne ? line[i] : uchar(~line[i]);
+            if (i == rowBytes - 1)
+                row[i] &= tailMask;
+            any |= row[i];
         }
+        blank[y] = any == 0;
     }
-    out.append("\x1b\x4a", 2); // ESC J n: feed n dot rows
-    out.append(char(kEscPosFeedRows));
+
+    QByteArray out;
+    out.reserve(dots.size() + rows / 8 + 32);
+    out.append("\x1b\x40", 2); // ESC @: initialise
+    int y = 0;
+    while (y < rows) {
+        int end = y;
+        while (end < rows && blank[end])
+            ++end;
+        if (end - y >= kFeedFrom || end == rows) {
+            appendFeed(out, end - y);
+            y = end;
+            continue;
+        }
+        // Dots up to the next long blank run, in blocks of at most kEscPosBandRows rows.
+        end = y;
+        for (int run = 0; end < rows && run < kFeedFrom; ++end)
+            run = blank[end] ? run + 1 : 0;
+        while (end > y && blank[end - 1])
+            --end;
+        for (int top = y; top < end; top += kEscPosBandRows) {
+            const int band = qMin(kEscPosBandRows, end - top);
+            out.append("\x1d\x76\x30\x00", 4); // GS v 0, normal density
+            appendWord(out, rowBytes);
+            appendWord(out, band);
+            out.append(dots.constData() + qsizetype(top) * rowBytes, qsizetype(band) * rowBytes);
+        }
+        y = end;
+    }
+    appendFeed(out, kEscPosFeedRows);
     if (options.cut)
         out.append("\x1d\x56\x01", 3); // GS V 1: partial cut
     if (options.openDrawer)

@@ -19,9 +19,10 @@ inline constexpr int kEscPosBandRows = 255;
 // Dot rows fed after the picture, so that its end clears the tear bar or cutter.
 inline constexpr int kEscPosFeedRows = 120;
 
-// The stream for one receipt: ESC @, the picture as GS v 0 blocks of at most kEscPosBandRows rows,
-// a feed, GS V partial cut and ESC p drawer pulse as asked. `picture` is taken as black dots where
-// its pixels are dark; a row is padded with white to whole bytes.
+// The stream for one receipt: ESC @, the picture as GS v 0 blocks of at most kEscPosBandRows rows
+// (a run of blank rows is fed with ESC J instead, which prints the same and sends a fraction of the
+// bytes), a feed, GS V partial cut and ESC p drawer pulse as asked. `picture` is taken as black
+// dots where its pixels are dark; a row is padded with white to whole bytes.
 QByteArray encodeEscPos(const QImage& picture, const EscPosOptions& options);
 
 } // namespace quorrel

@@ -78,19 +78,22 @@ bool waitFor(int fd, short events, const QDeadlineTimer& deadline, QString* erro
     }
 }
 
-// Writes everything, waiting for the descriptor whenever it is full.
-bool writeAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline, QString* error, const QString& what)
+// Writes everything, waiting for the descriptor whenever it is full. A printer that takes bytes
+// is printing, however long the receipt: every write gives it `idleMs` again.
+bool writeAll(int fd, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs, QString* error,
+              const QString& what)
 {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n > 0) {
-            written += n;
+        const ssize_t m = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (m > 0) {
+            written += m;
+            deadline.setRemainingTime(idleMs);
             continue;
         }
-        if (n < 0 && errno == EINTR)
+        if (m < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (m < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             setError(error, what + QStringLiteral(": ") + systemError(errno));
             return false;
         }
@@ -100,7 +103,7 @@ bool writeAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline, Q
     return true;
 }
 
-bool sendToDevice(const QString& path, const QByteArray& bytes, const QDeadlineTimer& deadline, QString* error)
+bool sendToDevice(const QString& path, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs, QString* error)
 {
     // Non-blocking: a printer that is switched off, or a FIFO nobody reads, must not hang the sender.
     const Descriptor device(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -117,7 +120,7 @@ bool sendToDevice(const QString& path, const QByteArray& bytes, const QDeadlineT
             return false;
         }
     }
-    return writeAll(device.get(), bytes, deadline, error, path);
+    return writeAll(device.get(), bytes, deadline, idleMs, error, path);
 }
 
 // Connects to the first address of the host that answers before the deadline.
@@ -160,21 +163,25 @@ int connectTo(const QString& host, int port, const QDeadlineTimer& deadline, QSt
     return connected;
 }
 
-bool sendToHost(const RawConnection& connection, const QByteArray& bytes, const QDeadlineTimer& deadline,
+bool sendToHost(const RawConnection& connection, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs,
                 QString* error)
 {
     const QString what = connection.describe();
     const Descriptor socket(connectTo(connection.target, connection.port, deadline, error, what));
     if (socket.get() < 0)
         return false;
-    if (!writeAll(socket.get(), bytes, deadline, error, what))
+    if (!writeAll(socket.get(), bytes, deadline, idleMs, error, what))
         return false;
     // Written is not yet received: wait until the printer has acknowledged the last byte.
+    int waiting = -1;
     for (;;) {
         int unacknowledged = 0;
         if (::ioctl(socket.get(), SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0)
             break;
-        if (deadline.hasExpired()) {
+        if (unacknowledged != waiting) {
+            waiting = unacknowledged;
+            deadline.setRemainingTime(idleMs);
+        } else if (deadline.hasExpired()) {
             setError(error, what + QStringLiteral(": the printer did not take the data in time"));
             return false;
         }
@@ -274,17 +281,17 @@ bool sendRaw(const RawConnection& connection, const QByteArray& bytes, int timeo
         setError(error, QStringLiteral("no printer connection set"));
         return false;
     }
-    const QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs);
     const NoBrokenPipeSignal noSignal;
     switch (connection.kind) {
     case RawConnection::Kind::Network:
-        return sendToHost(connection, bytes, deadline, error);
+        return sendToHost(connection, bytes, deadline, timeoutMs, error);
     case RawConnection::Kind::CupsQueue:
         return sendToQueue(connection.target, bytes, deadline, error);
     case RawConnection::Kind::Device:
         break;
     }
-    return sendToDevice(connection.target, bytes, deadline, error);
+    return sendToDevice(connection.target, bytes, deadline, timeoutMs, error);
 }
 
 } // namespace quorrel

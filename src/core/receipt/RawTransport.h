@@ -28,10 +28,11 @@ struct RawConnection
     QString describe() const;
 };
 
-// Sends `bytes` over the connection within `timeoutMs`; false, with the reason in `error`, when the
-// printer is missing, busy, refuses them or does not take them all in time. For a network printer
-// the bytes count as taken when the printer has acknowledged every one of them; for a CUPS queue,
-// when CUPS accepted the job and did not abort it.
+// Sends `bytes` over the connection; false, with the reason in `error`, when the printer is
+// missing, busy, refuses them, or takes none of them for `timeoutMs` (a printer that keeps taking
+// bytes has as long as it needs for a long receipt). For a network printer the bytes count as taken
+// when the printer has acknowledged every one of them; for a CUPS queue, when CUPS accepted the job
+// and did not abort it within `timeoutMs`.
 bool sendRaw(const RawConnection& connection, const QByteArray& bytes, int timeoutMs, QString* error = nullptr);
 
 } // namespace quorrel

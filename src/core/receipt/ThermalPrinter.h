@@ -38,7 +38,8 @@ bool sendRawInBackground(const RawConnection& connection, const QByteArray& byte
 class ThermalPrinter : public Printer
 {
 public:
-    // How long a printer may take for a receipt before it counts as not printing.
+    // How long a printer may go without taking a byte of the receipt before it counts as not
+    // printing.
     static constexpr int kSendTimeoutMs = 5000;
 
     explicit ThermalPrinter(ThermalSettings settings, int timeoutMs = kSendTimeoutMs);
