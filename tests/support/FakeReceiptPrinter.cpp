@@ -107,7 +107,7 @@ int FakeReceiptPrinter::refusingPort()
     return port;
 }
 
-DecodedEscPos decodeEscPos(const QByteArray& stream)
+DecodedEscPos decodeEscPos(const QByteArray& stream, int widthDots)
 {
     DecodedEscPos decoded;
     const auto byte = [&stream](qsizetype i) { return i < stream.size() ? uchar(stream[i]) : 0; };
@@ -125,6 +125,10 @@ DecodedEscPos decodeEscPos(const QByteArray& stream)
             const int rowBytes = byte(i + 4) | byte(i + 5) << 8;
             const int rows = byte(i + 6) | byte(i + 7) << 8;
             i += 8;
+            if (rowBytes * 8 > (widthDots + 7) / 8 * 8) {
+                decoded.error = QStringLiteral("a raster block of %1 bytes is wider than the paper").arg(rowBytes);
+                break;
+            }
             if (i + qsizetype(rowBytes) * rows > stream.size()) {
                 decoded.error = QStringLiteral("a raster block runs past the end of the stream");
                 break;
@@ -156,19 +160,16 @@ DecodedEscPos decodeEscPos(const QByteArray& stream)
     }
     decoded.blocks = int(blocks.size());
     int height = 0;
-    int width = 0;
-    for (int k = 0; k < blocks.size(); ++k) {
+    for (int k = 0; k < blocks.size(); ++k)
         height += gaps[k] + blocks[k].height();
-        width = qMax(width, blocks[k].width());
-    }
-    decoded.picture = QImage(width, height, QImage::Format_RGB32);
+    decoded.picture = QImage(widthDots, height, QImage::Format_RGB32);
     decoded.picture.fill(Qt::white);
     int top = 0;
     for (int k = 0; k < blocks.size(); ++k) {
         top += gaps[k];
         const QImage& block = blocks[k];
         for (int y = 0; y < block.height(); ++y)
-            for (int x = 0; x < block.width(); ++x)
+            for (int x = 0; x < qMin(block.width(), widthDots); ++x)
                 decoded.picture.setPixel(x, top + y, block.pixel(x, y));
         top += block.height();
     }

@@ -51,7 +51,7 @@ private:
 struct DecodedEscPos
 {
     bool initialised = false; // began with ESC @
-    QImage picture;           // the GS v 0 blocks one under the other, fed rows between them white
+    QImage picture;           // the paper: GS v 0 blocks one under the other, fed rows white
     int feedRows = 0;         // rows fed after the last block
     int blocks = 0;
     int tallestBlock = 0;
@@ -60,7 +60,9 @@ struct DecodedEscPos
     QString error; // set when the stream holds something this decoder does not know
 };
 
-DecodedEscPos decodeEscPos(const QByteArray& stream);
+// A receipt stream as a printer with `widthDots` dots across reads it; a block wider than that is an
+// error.
+DecodedEscPos decodeEscPos(const QByteArray& stream, int widthDots);
 
 // Reads everything from `fd` until end of file or `timeoutMs` without data; for FIFOs and ptys.
 QByteArray readUntilQuiet(int fd, int timeoutMs);

@@ -73,10 +73,22 @@ QByteArray encodeEscPos(const QImage& picture, const EscPosOptions& options)
             --end;
         for (int top = y; top < end; top += kEscPosBandRows) {
             const int band = qMin(kEscPosBandRows, end - top);
+            // A block prints from the left edge: white to the right of its last dot is left out.
+            int used = 1;
+            for (int row = top; row < top + band; ++row) {
+                const char* line = dots.constData() + qsizetype(row) * rowBytes;
+                for (int i = rowBytes - 1; i >= used; --i) {
+                    if (line[i]) {
+                        used = i + 1;
+                        break;
+                    }
+                }
+            }
             out.append("\x1d\x76\x30\x00", 4); // GS v 0, normal density
-            appendWord(out, rowBytes);
+            appendWord(out, used);
             appendWord(out, band);
-            out.append(dots.constData() + qsizetype(top) * rowBytes, qsizetype(band) * rowBytes);
+            for (int row = top; row < top + band; ++row)
+                out.append(dots.constData() + qsizetype(row) * rowBytes, used);
         }
         y = end;
     }

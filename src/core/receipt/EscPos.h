@@ -20,9 +20,9 @@ inline constexpr int kEscPosBandRows = 255;
 inline constexpr int kEscPosFeedRows = 120;
 
 // The stream for one receipt: ESC @, the picture as GS v 0 blocks of at most kEscPosBandRows rows
-// (a run of blank rows is fed with ESC J instead, which prints the same and sends a fraction of the
-// bytes), a feed, GS V partial cut and ESC p drawer pulse as asked. `picture` is taken as black
-// dots where its pixels are dark; a row is padded with white to whole bytes.
+// (a run of blank rows is fed with ESC J instead, and a block ends with its rightmost dot: printed
+// the same, with a fraction of the bytes), a feed, GS V partial cut and ESC p drawer pulse as asked. `picture` is taken
+// as black dots where its pixels are dark; a row is padded with white to whole bytes.
 QByteArray encodeEscPos(const QImage& picture, const EscPosOptions& options);
 
 } // namespace quorrel

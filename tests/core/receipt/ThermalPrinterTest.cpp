@@ -77,7 +77,7 @@ int blackDots(const QImage& image, int top, int bottom)
 
 void expectPrintedAsDrawn(const QByteArray& stream, const QImage& expected, const ThermalSettings& thermal)
 {
-    const DecodedEscPos decoded = decodeEscPos(stream);
+    const DecodedEscPos decoded = decodeEscPos(stream, thermal.widthDots());
     EXPECT_TRUE(decoded.error.isEmpty()) << decoded.error.toStdString();
     EXPECT_TRUE(decoded.initialised) << "the stream begins with ESC @";
     EXPECT_LE(decoded.tallestBlock, 255);
@@ -85,8 +85,8 @@ void expectPrintedAsDrawn(const QByteArray& stream, const QImage& expected, cons
     EXPECT_GT(decoded.feedRows, 0);
     EXPECT_EQ(decoded.cut, thermal.cut);
     EXPECT_EQ(decoded.drawer, thermal.openDrawer);
+    EXPECT_EQ(expected.width(), thermal.widthDots());
     ASSERT_EQ(decoded.picture.size(), expected.size());
-    EXPECT_EQ(decoded.picture.width(), thermal.widthDots());
     EXPECT_EQ(decoded.picture, expected) << "printed dot for dot as drawn";
     // Not a blank strip: the text and the dithered logo are there.
     EXPECT_GT(blackDots(decoded.picture, 0, decoded.picture.height()), 5000);

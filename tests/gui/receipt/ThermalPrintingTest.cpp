@@ -88,9 +88,9 @@ TEST_F(ThermalPrintingTest, SetUpInThePrinterWindowTestPrintedAndKeptForTheUser)
     EXPECT_EQ(Unit<QComboBox>(&window, QStringLiteral("组合框_纸宽"))->currentText(), QStringLiteral("80 mm"));
     QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮_测试打印")), Qt::LeftButton);
     ASSERT_EQ(hooks().messageTexts(), QStringList{PrinterSelectWindow::kTestPrinted});
-    const DecodedEscPos test = decodeEscPos(fake.received());
+    const DecodedEscPos test = decodeEscPos(fake.received(), 576);
     EXPECT_TRUE(test.initialised);
-    EXPECT_EQ(test.picture.width(), 576);
+    EXPECT_TRUE(test.error.isEmpty()) << test.error.toStdString();
     EXPECT_GT(test.picture.height(), 300) << "a whole receipt, not a blank";
     EXPECT_TRUE(test.cut);
     EXPECT_FALSE(test.drawer);
@@ -121,9 +121,9 @@ TEST_F(ThermalPrintingTest, F5PrintsOnTheThermalPrinterAndOpensTheDrawer)
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     pressF5();
     EXPECT_EQ(hooks().messageTexts().last(), QStringLiteral("打印完毕"));
-    const DecodedEscPos receipt = decodeEscPos(fake.received());
+    const DecodedEscPos receipt = decodeEscPos(fake.received(), 384);
     EXPECT_TRUE(receipt.error.isEmpty()) << receipt.error.toStdString();
-    EXPECT_EQ(receipt.picture.width(), 384);
+    EXPECT_GT(receipt.picture.height(), 300);
     EXPECT_TRUE(receipt.drawer);
     EXPECT_FALSE(receipt.cut);
     EXPECT_EQ(sales(), QStringLiteral("1"));
