@@ -1,11 +1,9 @@
 #include "core/receipt/ThermalPrinter.h"
 
-#include <QDebug>
-#include <QEventLoop>
-#include <QSettings>
-#include <QThread>
+#include "core/receipt/OffThread.h"
 
-#include <memory>
+#include <QDebug>
+#include <QSettings>
 
 namespace quorrel {
 
@@ -88,28 +86,6 @@ bool ThermalSettings::save() const
     return settings.status() == QSettings::NoError;
 }
 
-bool sendRawInBackground(const RawConnection& connection, const QByteArray& bytes, int timeoutMs, QString* error)
-{
-    struct Outcome
-    {
-        bool sent = false;
-        QString error;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    std::unique_ptr<QThread> worker(QThread::create([connection, bytes, timeoutMs, outcome] {
-        outcome->sent = sendRaw(connection, bytes, timeoutMs, &outcome->error);
-    }));
-    QEventLoop loop;
-    // Queued to this thread: a worker that ends before exec() still ends the loop.
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    if (!outcome->sent && error)
-        *error = outcome->error;
-    return outcome->sent;
-}
-
 ThermalPrinter::ThermalPrinter(ThermalSettings settings, int timeoutMs)
     : m_settings(std::move(settings)), m_timeoutMs(timeoutMs), m_raster(m_settings.widthDots())
 {}
@@ -120,7 +96,9 @@ bool ThermalPrinter::endDocument()
     if (!m_raster.endDocument())
         return false;
     const QByteArray bytes = encodeEscPos(m_raster.strip(), {m_settings.cut, m_settings.openDrawer});
-    if (sendRawInBackground(m_settings.connection, bytes, m_timeoutMs, &m_lastError))
+    const RawConnection connection = m_settings.connection;
+    const int timeoutMs = m_timeoutMs;
+    if (runOffThread([&](QString* error) { return sendRaw(connection, bytes, timeoutMs, error); }, &m_lastError))
         return true;
     qWarning().noquote() << "the receipt printer" << m_settings.connection.describe()
                          << "did not print:" << m_lastError;

@@ -29,11 +29,6 @@ struct ThermalSettings
     bool save() const;
 };
 
-// Sends `bytes` on a worker thread and returns its answer; meanwhile this thread's events run, user
-// input aside, so that windows keep painting and nothing else is started.
-bool sendRawInBackground(const RawConnection& connection, const QByteArray& bytes, int timeoutMs,
-                         QString* error = nullptr);
-
 // An ESC/POS receipt printer: the receipt drawn as a raster strip, sent as one stream per document.
 class ThermalPrinter : public Printer
 {

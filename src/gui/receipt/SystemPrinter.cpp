@@ -1,6 +1,7 @@
 #include "gui/receipt/SystemPrinter.h"
 
 #include "core/receipt/CupsDestinations.h"
+#include "core/receipt/OffThread.h"
 
 #include <QDebug>
 #include <QDir>
