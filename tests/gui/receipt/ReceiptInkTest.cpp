@@ -4,6 +4,7 @@
 #include "support/AppDriver.h"
 
 #include "core/receipt/PainterPrinter.h"
+#include "core/receipt/RasterPrinter.h"
 #include "core/receipt/ReceiptLayout.h"
 #include "core/shop/Session.h"
 #include "core/store/Clock.h"
@@ -155,10 +156,9 @@ TEST_F(ReceiptInkTest, NoTextTouchesARuleOnPaperOnTheThermalRasterOrOnTheBoard)
         ASSERT_TRUE(layOutReceipt(paper, content, settings));
         expectRulesClear(rasterisedPdf(pdf, 300), rules, 300 / 25.4, layout + QStringLiteral(", PDF at 300 dpi"));
 
-        ImagePrinter thermal(QSize(464, 1400), 203);
-        thermal.clearBoard();
+        RasterPrinter thermal(384);
         ASSERT_TRUE(layOutReceipt(thermal, content, settings));
-        expectRulesClear(thermal.image(), rules, 8, layout + QStringLiteral(", raster at 203 dpi"));
+        expectRulesClear(thermal.strip(), rules, 8, layout + QStringLiteral(", thermal strip at 203 dpi"));
 
         PreviewWindow preview(main->receipts(), main);
         const BoardWidget* board = Unit<BoardWidget>(&preview, QStringLiteral("画板1"));
