@@ -1,7 +1,10 @@
-// Laying out and rendering one 30-line receipt: to a PDF file, and on the preview's board as the
-// screen shows it.
+// Laying out and rendering one 30-line receipt: to a PDF file, on the preview's board as the
+// screen shows it, and as the ESC/POS stream a 58 mm thermal printer receives (goal: under 10 ms;
+// the counter "bytes" is what is sent).
 
+#include "core/receipt/EscPos.h"
 #include "core/receipt/PainterPrinter.h"
+#include "core/receipt/RasterPrinter.h"
 #include "core/receipt/ReceiptLayout.h"
 #include "gui/widgets/Fonts.h"
 #include "support/RatioReport.h"
@@ -64,6 +67,22 @@ void PreviewBoard(benchmark::State& state)
     }
 }
 BENCHMARK(PreviewBoard)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void EscPosReceipt58mm(benchmark::State& state)
+{
+    const quorrel::ReceiptContent content = thirtyLines();
+    const quorrel::ReceiptSettings settings;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        quorrel::RasterPrinter raster(384);
+        quorrel::layOutReceipt(raster, content, settings);
+        const QByteArray stream = quorrel::encodeEscPos(raster.strip(), {true, true});
+        bytes = stream.size();
+        benchmark::DoNotOptimize(stream.constData());
+    }
+    state.counters["bytes"] = double(bytes);
+}
+BENCHMARK(EscPosReceipt58mm)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 } // namespace
 

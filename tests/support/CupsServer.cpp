@@ -406,6 +406,20 @@ bool CupsServer::removeQueue(const QString& name)
     return true;
 }
 
+bool CupsServer::rejectJobs(const QString& name)
+{
+    return run(tool(QStringLiteral("cupsreject")), {name});
+}
+
+bool CupsServer::failJobs(const QString& name)
+{
+    // Without its capture directory the backend cannot keep the job and ends with an error.
+    if (!QDir(path(QStringLiteral("capture/") + name)).removeRecursively())
+        return fail(QStringLiteral("cannot remove the capture directory of ") + name);
+    return run(tool(QStringLiteral("lpadmin")),
+               {QStringLiteral("-p"), name, QStringLiteral("-o"), QStringLiteral("printer-error-policy=abort-job")});
+}
+
 bool CupsServer::setServerDefault(const QString& name)
 {
     return run(tool(QStringLiteral("lpadmin")), {QStringLiteral("-d"), name});

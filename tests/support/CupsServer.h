@@ -53,6 +53,10 @@ public:
     // Adds an enabled raw queue whose jobs land in its own capture directory.
     bool addQueue(const QString& name);
     bool removeQueue(const QString& name);
+    // Makes the queue refuse new jobs (cupsreject), as a queue that is being serviced does.
+    bool rejectJobs(const QString& name);
+    // Makes the queue's backend fail every job from now on, and CUPS abort the failed job.
+    bool failJobs(const QString& name);
     // The server-wide default (lpadmin -d).
     bool setServerDefault(const QString& name);
     // The user's own default, the way a user sets it (lpoptions -d).

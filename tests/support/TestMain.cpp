@@ -4,6 +4,8 @@
 #include "support/Hooks.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     quorrel::installLookAndLanguage(app);
+    // The user's own settings of the program (the receipt printer) stay out of the tester's home.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new quorrel::test::HookEnvironment);
     return RUN_ALL_TESTS();

@@ -2,7 +2,10 @@
 
 #include <cups/cups.h>
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QLibrary>
+#include <QThread>
 
 namespace quorrel {
 
@@ -22,11 +25,18 @@ struct CupsApi
     decltype(&::cupsServer) server = nullptr;
     decltype(&::cupsSetDefaultDest) setDefaultDest = nullptr;
     decltype(&::cupsSetDests2) setDests2 = nullptr;
+    decltype(&::cupsAddOption) addOption = nullptr;
+    decltype(&::cupsFreeOptions) freeOptions = nullptr;
+    decltype(&::cupsPrintFile2) printFile2 = nullptr;
+    decltype(&::cupsGetJobs2) getJobs2 = nullptr;
+    decltype(&::cupsFreeJobs) freeJobs = nullptr;
+    decltype(&::cupsCancelJob2) cancelJob2 = nullptr;
 
     bool loaded() const
     {
         return getDests2 && freeDests && getDest && getOption && lastError && lastErrorString && server &&
-               setDefaultDest && setDests2;
+               setDefaultDest && setDests2 && addOption && freeOptions && printFile2 && getJobs2 && freeJobs &&
+               cancelJob2;
     }
 };
 
@@ -49,6 +59,12 @@ const CupsApi& cups()
         resolve(loaded.server, "cupsServer");
         resolve(loaded.setDefaultDest, "cupsSetDefaultDest");
         resolve(loaded.setDests2, "cupsSetDests2");
+        resolve(loaded.addOption, "cupsAddOption");
+        resolve(loaded.freeOptions, "cupsFreeOptions");
+        resolve(loaded.printFile2, "cupsPrintFile2");
+        resolve(loaded.getJobs2, "cupsGetJobs2");
+        resolve(loaded.freeJobs, "cupsFreeJobs");
+        resolve(loaded.cancelJob2, "cupsCancelJob2");
         return loaded; // the library stays loaded for the rest of the run
     }();
     return api;
@@ -188,6 +204,97 @@ bool setUserDefaultPrinter(const QString& name, QString* error)
         return false;
     }
     return true;
+}
+
+int submitCupsJob(const QString& queue, const QString& file, const QString& title,
+                  const QList<std::pair<QByteArray, QByteArray>>& options, QString* error)
+{
+    if (!cups().loaded()) {
+        setError(error, kNoCups);
+        return 0;
+    }
+    int count = 0;
+    cups_option_t* list = nullptr;
+    for (const auto& [name, value] : options)
+        count = cups().addOption(name.constData(), value.constData(), count, &list);
+    const int id = cups().printFile2(CUPS_HTTP_DEFAULT, queue.toUtf8().constData(), QFile::encodeName(file).constData(),
+                                     title.toUtf8().constData(), count, list);
+    cups().freeOptions(count, list);
+    if (id == 0)
+        setError(error, QStringLiteral("CUPS refused the job for %1: %2").arg(queue, lastCupsError()));
+    return id;
+}
+
+namespace {
+
+// The job's state as the server reports it; nullopt when the server does not answer or no longer
+// knows the job.
+std::optional<ipp_jstate_t> jobState(const QByteArray& queue, int id, QString* error)
+{
+    for (const int which : {CUPS_WHICHJOBS_ACTIVE, CUPS_WHICHJOBS_COMPLETED}) {
+        cups_job_t* jobs = nullptr;
+        const int count = cups().getJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.constData(), 0, which);
+        if (count < 0) {
+            setError(error, QStringLiteral("cannot ask CUPS about job %1: %2").arg(id).arg(lastCupsError()));
+            return std::nullopt;
+        }
+        std::optional<ipp_jstate_t> state;
+        for (int i = 0; i < count; ++i) {
+            if (jobs[i].id == id)
+                state = jobs[i].state;
+        }
+        cups().freeJobs(count, jobs);
+        if (state)
+            return state;
+    }
+    setError(error, QStringLiteral("CUPS no longer knows job %1").arg(id));
+    return std::nullopt;
+}
+
+// Whether the queue itself is stopped (disabled, or stopped by a failing backend): its jobs wait.
+bool queueStopped(const QByteArray& queue)
+{
+    const Destinations dests;
+    const cups_dest_t* dest = dests.failed() ? nullptr : dests.queue(queue);
+    const char* state = dest ? cups().getOption("printer-state", dest->num_options, dest->options) : nullptr;
+    return state && QByteArray(state).toInt() == IPP_PSTATE_STOPPED;
+}
+
+} // namespace
+
+bool cupsJobGoesThrough(const QString& queue, int id, int waitMs, QString* error)
+{
+    if (!cups().loaded()) {
+        setError(error, kNoCups);
+        return false;
+    }
+    const QByteArray name = queue.toUtf8();
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        const std::optional<ipp_jstate_t> state = jobState(name, id, error);
+        if (!state)
+            return false;
+        if (*state == IPP_JSTATE_COMPLETED)
+            return true;
+        if (*state == IPP_JSTATE_CANCELED || *state == IPP_JSTATE_ABORTED) {
+            setError(error,
+                     QStringLiteral("CUPS %1 job %2 on %3")
+                         .arg(*state == IPP_JSTATE_ABORTED ? QStringLiteral("aborted") : QStringLiteral("cancelled"))
+                         .arg(id)
+                         .arg(queue));
+            return false;
+        }
+        const bool expired = deadline.hasExpired();
+        if (*state == IPP_JSTATE_STOPPED || (expired && queueStopped(name))) {
+            // Reported as not printed, so it must not come out later either.
+            cups().cancelJob2(CUPS_HTTP_DEFAULT, name.constData(), id, 0);
+            setError(error, QStringLiteral("job %1 cannot go on: %2 is stopped").arg(id).arg(queue));
+            return false;
+        }
+        if (expired)
+            return true; // on its way: the printer is working on it or takes it next
+        QThread::msleep(50);
+    }
 }
 
 int findPrinterByPrefix(const QStringList& names, const QString& prefix)

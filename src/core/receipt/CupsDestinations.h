@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArray>
+#include <QList>
+
 #include <optional>
+#include <utility>
 
 // The installed printers and the current user's default printer, as the CUPS server and the user's
 // lpoptions keep them. Receipts always go to that default; the program keeps no printer name of its own.
@@ -31,5 +35,17 @@ bool setUserDefaultPrinter(const QString& name, QString* error = nullptr);
 // combo box's prefix search. An empty prefix matches nothing: the search would otherwise pick the
 // first printer, which would show a printer as the default when the user has none.
 int findPrinterByPrefix(const QStringList& names, const QString& prefix);
+
+// Hands `file` to the CUPS queue as one job named `title`, with the given job options ("raw" sends
+// the bytes untouched). The job's id, or 0 when the server does not take it (the queue rejects
+// jobs, does not exist, the server does not answer), with the reason in `error`.
+int submitCupsJob(const QString& queue, const QString& file, const QString& title,
+                  const QList<std::pair<QByteArray, QByteArray>>& options = {}, QString* error = nullptr);
+
+// Follows job `id` for up to `waitMs`: true once it is completed, or when it is still waiting or
+// printing then on a queue that is not stopped; false, with the reason in `error`, when CUPS
+// aborted or cancelled it, or it cannot go on (job or queue stopped). A job reported as failed
+// because it cannot go on is cancelled, so that it does not come out later.
+bool cupsJobGoesThrough(const QString& queue, int id, int waitMs, QString* error = nullptr);
 
 } // namespace quorrel

@@ -11,7 +11,59 @@
 namespace quorrel {
 
 namespace {
+
 constexpr double kTenthsPerInch = 254.0;
+
+// What the layout's gaps are made for: ideographs, full-width signs, Latin letters with descenders
+// and digits. Their ink decides where the baseline of every text goes.
+const QString kReferenceText = QStringLiteral("国鬱永：，。（）0123456789AgjpqyQ");
+
+// The ink box of `text` relative to its baseline, as drawn with `font`.
+QRectF inkBox(const QFont& font, const QString& text)
+{
+    return QFontMetricsF(font).tightBoundingRect(text);
+}
+
+} // namespace
+
+// The layout leaves room for a text as high as its font height, as a face whose cell is one em with
+// the baseline near 0.86 em would fill it. Faces differ widely (the CJK faces here rise 1.16 em above
+// the baseline and drop 0.29 em below it), so the baseline is put where the face's own ink fits
+// that room, and a text whose ink still would not fit (an unusual sign) is fitted on its own.
+double PainterPrinter::baselineFor(const QFont& font)
+{
+    const double height = font.pixelSize();
+    const QRectF ink = inkBox(font, kReferenceText);
+    if (ink.isEmpty())
+        return 0.86 * height;
+    return (height - ink.height()) / 2 - ink.top();
+}
+
+void PainterPrinter::drawTextAt(double x, double top, const QString& text)
+{
+    const double height = m_font.pixelSize();
+    if (height <= 0) { // no receipt font set: the face's own cell
+        m_painter.drawText(QPointF(x, top + QFontMetricsF(m_font).ascent()), text);
+        return;
+    }
+    double baseline = top + m_baseline;
+    const QRectF ink = inkBox(m_font, text);
+    if (ink.isEmpty() || (m_baseline + ink.top() >= 0 && m_baseline + ink.bottom() <= height)) {
+        m_painter.drawText(QPointF(x, baseline), text);
+        return;
+    }
+    if (ink.height() <= height) {
+        baseline = top + qBound(-ink.top(), m_baseline, height - ink.bottom());
+        m_painter.drawText(QPointF(x, baseline), text);
+        return;
+    }
+    // Taller than the room: shrunk about its top-left corner until it fits.
+    const double scale = height / ink.height();
+    m_painter.save();
+    m_painter.translate(x, top);
+    m_painter.scale(scale, scale);
+    m_painter.drawText(QPointF(0, -ink.top()), text);
+    m_painter.restore();
 }
 
 bool PainterPrinter::startDocument()
@@ -30,7 +82,7 @@ bool PainterPrinter::startDocument()
     m_painter.setPen(pen);
     m_painter.setBrush(Qt::NoBrush);
     m_painter.setBackgroundMode(Qt::TransparentMode);
-    m_painter.setRenderHint(QPainter::TextAntialiasing);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, !m_bilevel);
     m_painter.setFont(m_font);
     m_writePosition = QPoint(0, 0);
     return true;
@@ -41,7 +93,8 @@ void PainterPrinter::setFont(const QString& face, int points, bool bold)
     m_font = QFont(face);
     m_font.setPixelSize(fontHeight(points));
     m_font.setBold(bold);
-    m_font.setStyleStrategy(QFont::PreferAntialias);
+    m_font.setStyleStrategy(m_bilevel ? QFont::NoAntialias : QFont::PreferAntialias);
+    m_baseline = baselineFor(m_font);
     if (m_painter.isActive())
         m_painter.setFont(m_font);
 }
@@ -57,16 +110,35 @@ void PainterPrinter::drawPicture(const QByteArray& image, int x, int y, int widt
     if (!m_painter.isActive() || image.isEmpty())
         return;
     const QImage picture = decodeLogo(image);
-    if (!picture.isNull())
-        m_painter.drawImage(QRect(x + m_leftMargin, y, width, height), picture);
+    if (picture.isNull())
+        return;
+    const QRect box(x + m_leftMargin, y, width, height);
+    if (!m_bilevel) {
+        m_painter.drawImage(box, picture);
+        return;
+    }
+    // Dithered dot for dot at the device's resolution: scaling a dithered picture would blur it.
+    const QRect dots = m_painter.transform().mapRect(QRectF(box)).toAlignedRect();
+    if (dots.isEmpty())
+        return;
+    QImage flat(dots.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white); // transparent parts of the logo are paper
+    {
+        QPainter scaler(&flat);
+        scaler.setRenderHint(QPainter::SmoothPixmapTransform);
+        scaler.drawImage(flat.rect(), picture);
+    }
+    m_painter.save();
+    m_painter.resetTransform();
+    m_painter.drawImage(dots.topLeft(), flat.convertToFormat(QImage::Format_Mono, Qt::DiffuseDither | Qt::MonoOnly));
+    m_painter.restore();
 }
 
 void PainterPrinter::writeAt(int x, int y, const QString& text)
 {
     if (!m_painter.isActive())
         return;
-    const QFontMetricsF metrics(m_font);
-    m_painter.drawText(QPointF(x + m_leftMargin, y + metrics.ascent()), text);
+    drawTextAt(x + m_leftMargin, y, text);
 }
 
 void PainterPrinter::writeLines(const QString& text)
@@ -81,7 +153,7 @@ void PainterPrinter::writeLines(const QString& text)
         const double height = metrics.height(); // an empty line is as high as a "W"
         if (pageBottom > 0 && y > 0 && y + height > pageBottom && newPage())
             y = 0;
-        m_painter.drawText(QPointF(m_writePosition.x() + m_leftMargin, y + metrics.ascent()), line);
+        drawTextAt(m_writePosition.x() + m_leftMargin, y, line);
         y += height + 2 * m_unitsPerPixel;
     }
     m_writePosition.setY(qRound(y));

@@ -31,6 +31,9 @@ public:
     bool endDocument() override;
 
     int leftMargin() const { return m_leftMargin; }
+    // For devices that print every dot black or white: text without smoothing (thresholded) and
+    // pictures dithered at the device's resolution. Takes effect with the next document and font.
+    void setBilevel(bool bilevel) { m_bilevel = bilevel; }
     bool active() const { return m_painter.isActive(); }
 
 protected:
@@ -48,9 +51,17 @@ protected:
     QPainter m_painter;
 
 private:
+    // Distance from a text's top to its baseline for `font`, so that the ink of ordinary text lies
+    // within the font height below the top.
+    static double baselineFor(const QFont& font);
+    // Draws `text` with its ink within [top, top + font height].
+    void drawTextAt(double x, double top, const QString& text);
+
     int m_leftMargin = 0;
+    bool m_bilevel = false;
     QPoint m_writePosition;
     QFont m_font;
+    double m_baseline = 0;        // from the top of a text to its baseline, for m_font
     double m_unitsPerPixel = 1.0; // tenths of a millimetre per device pixel, vertically
 };
 

@@ -7,7 +7,9 @@ namespace quorrel {
 
 // A drawing surface for the receipt in tenths of a millimetre, origin at the top-left corner of the
 // printable area, y downwards. Lines are dotted hairlines, text is black on a transparent
-// background with its top-left corner at the given point, never wrapped or clipped.
+// background with its top-left corner at the given point, never wrapped or clipped: its glyphs lie
+// between that point's y and y + fontHeight(), whatever face the system draws it with, so that
+// the gaps the layout leaves above and below a text stay clear.
 class Printer
 {
 public:

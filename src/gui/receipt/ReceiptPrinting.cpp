@@ -3,8 +3,8 @@
 #include "core/receipt/LogoStore.h"
 #include "core/sales/Sale.h"
 #include "core/shop/Session.h"
+#include "gui/receipt/ChosenPrinter.h"
 #include "gui/receipt/LogoWindow.h"
-#include "gui/receipt/SystemPrinter.h"
 #include "gui/widgets/MessageBox.h"
 
 namespace quorrel {
@@ -27,7 +27,7 @@ ReceiptPrinting::~ReceiptPrinting() = default;
 Printer& ReceiptPrinting::currentPrinter()
 {
     if (!m_printer)
-        m_printer = g_factory ? g_factory() : std::make_unique<SystemPrinter>(m_owner);
+        m_printer = g_factory ? g_factory() : std::make_unique<ChosenPrinter>(m_owner);
     return *m_printer;
 }
 

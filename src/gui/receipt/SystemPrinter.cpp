@@ -1,12 +1,23 @@
 #include "gui/receipt/SystemPrinter.h"
 
+#include "core/receipt/CupsDestinations.h"
+#include "core/receipt/OffThread.h"
+
 #include <QDebug>
+#include <QDir>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
 namespace quorrel {
+
+namespace {
+// How long a job is followed after CUPS took it: long enough for a queue to refuse or abort it,
+// short enough that the cashier hardly waits.
+constexpr int kFollowJobMs = 2000;
+} // namespace
 
 SystemPrinter::SystemPrinter(QWidget* dialogOwner) : m_dialogOwner(dialogOwner) {}
 
@@ -18,6 +29,8 @@ SystemPrinter::~SystemPrinter()
 
 QPaintDevice* SystemPrinter::beginDevice()
 {
+    m_spool.reset();
+    m_queue.clear();
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     m_printer = std::make_unique<QPrinter>(printer, QPrinter::PrinterResolution);
     if (printer.isNull()) {
@@ -33,7 +46,29 @@ QPaintDevice* SystemPrinter::beginDevice()
         qWarning() << "the printer is not valid:" << m_printer->printerName();
         return nullptr;
     }
+    if (m_printer->outputFormat() == QPrinter::NativeFormat && !spoolForQueue())
+        return nullptr;
     return m_printer.get();
+}
+
+// Qt hands its finished document to CUPS without looking at the answer, so a queue that rejects
+// jobs would pass for printed. The same document is made here in a file of our own and handed over
+// by submitCupsJob, whose answer is checked.
+bool SystemPrinter::spoolForQueue()
+{
+    m_queue = m_printer->printerName();
+    m_spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quorrel-receipt-XXXXXX.pdf"));
+    if (!m_spool->open()) {
+        qWarning().noquote() << "no file for the print job:" << m_spool->errorString();
+        return false;
+    }
+    m_spool->close();
+    const int resolution = m_printer->resolution();
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setOutputFileName(m_spool->fileName());
+    m_printer->setResolution(resolution);
+    m_printer->setPageLayout(layout);
+    return true;
 }
 
 bool SystemPrinter::newPage()
@@ -48,10 +83,22 @@ int SystemPrinter::pageHeight() const
 
 bool SystemPrinter::finishDevice()
 {
-    const bool ok = m_printer && m_printer->printerState() != QPrinter::Error;
-    if (!ok)
+    if (!m_printer || m_printer->printerState() == QPrinter::Error) {
         qWarning() << "the print job failed";
-    return ok;
+        return false;
+    }
+    if (m_queue.isEmpty())
+        return true; // a file the user chose in the print dialog
+    const QByteArray media = m_printer->pageLayout().pageSize().key().toUtf8();
+    QString error;
+    const int job =
+        submitCupsJob(m_queue, m_spool->fileName(), kJobName, {{QByteArrayLiteral("media"), media}}, &error);
+    m_spool.reset(); // CUPS has its own copy now
+    if (job == 0 || !cupsJobGoesThrough(m_queue, job, kFollowJobMs, &error)) {
+        qWarning().noquote() << "the print job failed:" << error;
+        return false;
+    }
+    return true;
 }
 
 } // namespace quorrel

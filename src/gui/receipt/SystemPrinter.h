@@ -5,13 +5,14 @@
 #include <memory>
 
 class QPrinter;
+class QTemporaryFile;
 class QWidget;
 
 namespace quorrel {
 
 // The receipt printer: the system's default printer (CUPS), at the printer's own resolution so
 // that the dotted hairlines stay dotted. Only when there is no default printer is the print dialog
-// shown.
+// shown. A job the queue refuses, or that CUPS aborts or cannot go on with, is not printed.
 class SystemPrinter : public PainterPrinter
 {
 public:
@@ -27,8 +28,12 @@ protected:
     bool finishDevice() override;
 
 private:
+    bool spoolForQueue();
+
     QWidget* m_dialogOwner;
     std::unique_ptr<QPrinter> m_printer;
+    QString m_queue;                         // the CUPS queue the job goes to; empty for a file
+    std::unique_ptr<QTemporaryFile> m_spool; // the document until CUPS takes it
 };
 
 } // namespace quorrel

@@ -65,6 +65,7 @@ TEST_F(PreviewWindowTest, DrawsTheSaleOnTheBoardBesideTheMainWindow)
     withPreview([&](PreviewWindow& preview) {
         EXPECT_EQ(preview.windowTitle(), QStringLiteral("Quorrel"));
         EXPECT_EQ(preview.geometry().left(), 50);
+        EXPECT_EQ(preview.width(), 246);
         EXPECT_EQ(preview.geometry().top(), main->geometry().top());
         EXPECT_EQ(preview.height(), main->height());
         EXPECT_EQ(Unit<QLabel>(&preview, QStringLiteral("标签1"))->text(),

@@ -259,5 +259,36 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
     EXPECT_EQ(cups.capturedJobs(QStringLiteral("P")).size(), 1);
 }
 
+// A queue that refuses jobs and one whose jobs CUPS aborts: the receipt is reported as not printed,
+// never as printed, and each sale is kept.
+TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
+{
+    CupsServer cups;
+    QUORREL_START_CUPS_SERVER(cups);
+    ASSERT_TRUE(cups.addQueue(QStringLiteral("P")));
+    ASSERT_TRUE(cups.addQueue(QStringLiteral("Q")));
+    ASSERT_TRUE(cups.setServerDefault(QStringLiteral("P")));
+    ASSERT_TRUE(cups.rejectJobs(QStringLiteral("P"))) << cups.lastError().toStdString();
+    ASSERT_TRUE(cups.failJobs(QStringLiteral("Q"))) << cups.lastError().toStdString();
+    hooks().useSystemPrinter(true);
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
+    ASSERT_NE(open(), nullptr);
+
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
+    EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
+
+    ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Q")));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    ASSERT_EQ(hooks().messages().size(), 2) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(hooks().messages()[1].text.startsWith(QStringLiteral("小票没有打印出来！")));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
+    EXPECT_TRUE(cups.capturedJobs(QStringLiteral("P")).isEmpty());
+}
+
 } // namespace
 } // namespace quorrel::test

@@ -1,0 +1,186 @@
+// The receipt as ink: on paper (a PDF as the printer receives it, rasterised at a printer's
+// resolution), on a thermal printer's raster and on the preview board, no text touches a rule.
+
+#include "support/AppDriver.h"
+
+#include "core/receipt/PainterPrinter.h"
+#include "core/receipt/RasterPrinter.h"
+#include "core/receipt/ReceiptLayout.h"
+#include "core/sales/Sale.h"
+#include "core/shop/Session.h"
+#include "gui/app/MainWindow.h"
+#include "gui/receipt/BoardWidget.h"
+#include "gui/receipt/PreviewWindow.h"
+#include "gui/receipt/ReceiptPrinting.h"
+#include "mock/MockClock.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace quorrel::test {
+namespace {
+
+bool inked(const QImage& image, int x, int y)
+{
+    return qGray(image.pixel(x, y)) < 250;
+}
+
+// A rule's row: ink from one end to the other, at least `minLength` pixels, with no gap wider than
+// the dotting (a PDF viewed below the resolution it was made at shows the dots joined). Text never
+// looks like this: a row through it has gaps between its columns and words.
+bool isRuleRow(const QImage& image, int y, int minLength)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (!inked(image, x, y))
+            continue;
+        if (first < 0)
+            first = x;
+        else if (x - last > 6)
+            return false;
+        last = x;
+    }
+    return first >= 0 && last - first >= minLength;
+}
+
+// Checks that the image shows `rules` dotted rules and that the two rows above and below each hold
+// no ink at all; `what` names the image in failures.
+void expectRulesClear(const QImage& image, int rules, double dotsPerMm, const QString& what)
+{
+    SCOPED_TRACE(what.toStdString());
+    ASSERT_FALSE(image.isNull());
+    const int minLength = qRound(35 * dotsPerMm);
+    QList<QPair<int, int>> bands; // first and last row of each rule
+    for (int y = 0; y < image.height(); ++y) {
+        if (!isRuleRow(image, y, minLength))
+            continue;
+        if (!bands.isEmpty() && bands.last().second == y - 1)
+            bands.last().second = y;
+        else
+            bands.append({y, y});
+    }
+    ASSERT_EQ(bands.size(), rules) << "dotted rules found in the image";
+    for (const auto& [top, bottom] : bands) {
+        for (const int y : {top - 2, top - 1, bottom + 1, bottom + 2}) {
+            if (y < 0 || y >= image.height())
+                continue;
+            int ink = 0;
+            for (int x = 0; x < image.width(); ++x)
+                ink += inked(image, x, y) ? 1 : 0;
+            EXPECT_EQ(ink, 0) << "ink in row " << y << " beside the rule at row " << top;
+        }
+    }
+}
+
+// The receipt as the printer receives it, rasterised the way a printer without smoothing would.
+QImage rasterisedPdf(const QString& pdf, int dotsPerInch)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty()) {
+        ADD_FAILURE() << "pdftoppm is missing (poppler-utils)";
+        return QImage();
+    }
+    QProcess process;
+    process.start(tool, {QStringLiteral("-r"), QString::number(dotsPerInch), QStringLiteral("-aa"),
+                         QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+                         QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, pdf});
+    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QImage(pdf + QStringLiteral(".png"));
+}
+
+// A logo that fills the upper part of its box, as shop logos do.
+QByteArray logoPng()
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(QRect(120, 10, 160, 150));
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, "PNG"));
+    return bytes;
+}
+
+const QString kLongName = QStringLiteral("大包装的薯片原味加量装特惠");
+
+class ReceiptInkTest : public AppTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        shop.writeFactory();
+        MockClock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(7, 0, 20)));
+    }
+    void TearDown() override
+    {
+        MockClock::reset();
+        AppTest::TearDown();
+    }
+};
+
+TEST_F(ReceiptInkTest, NoTextTouchesARuleOnPaperOnTheThermalRasterOrOnTheBoard)
+{
+    shop.exec(QStringLiteral("update 配置文件 set 店名='小明便利店', 是否打印logo='真', logo=? where ID=1"),
+              {logoPng()});
+    MainWindow* main = openMainWindow();
+    ASSERT_NE(main, nullptr);
+    // The sale as the main window holds it after three lines, with a remark of two scripts.
+    Sale sale;
+    sale.addLine({QStringLiteral("可口可乐(330ml)"), QStringLiteral("2"), QStringLiteral("2.50"),
+                  QStringLiteral("5.00"), QStringLiteral("5.00")});
+    sale.addLine(
+        {kLongName, QStringLiteral("1"), QStringLiteral("7.80"), QStringLiteral("7.80"), QStringLiteral("7.80")});
+    sale.addLine({QStringLiteral("牛奶"), QStringLiteral("1"), QStringLiteral("1.00"), QStringLiteral("1.00"),
+                  QStringLiteral("1.00")});
+    SaleHeader header;
+    header.shopName = QStringLiteral("小明便利店");
+    header.ticketNumber = QStringLiteral("2612080000001");
+    header.time = QStringLiteral("2026-12-08  07:00:20");
+    header.cashier = QStringLiteral("admin");
+    header.remark = QStringLiteral("谢谢惠顾 Thank you");
+    header.received = QStringLiteral("20");
+    header.change = QStringLiteral("6.20");
+    header.paymentMethod = QStringLiteral("现金");
+    ReceiptPrinting receipts(app->currentSession(), main);
+    QTemporaryDir out;
+
+    for (const bool withPrice : {true, false}) {
+        const QString layout = withPrice ? QStringLiteral("with price") : QStringLiteral("without price");
+        app->currentSession().print.printUnitPrice = withPrice;
+        const ReceiptContent content = ReceiptPrinting::content(sale, header);
+        const ReceiptSettings settings = receipts.readSettings();
+        ASSERT_FALSE(settings.logo.isEmpty());
+        RecordingPrinter recorded;
+        ASSERT_TRUE(layOutReceipt(recorded, content, settings));
+        const int rules = int(recorded.ofKind(RecordingPrinter::Kind::DrawLine).size());
+        const QString rest = splitName(kLongName, withPrice ? kNameBytesWithPrice : kNameBytesWithoutPrice)[1];
+        ASSERT_TRUE(!rest.isEmpty() && recorded.written(rest)) << "a name on two lines";
+
+        const QString pdf = out.filePath(QStringLiteral("receipt-%1.pdf").arg(withPrice));
+        PdfPrinter paper(pdf);
+        ASSERT_TRUE(layOutReceipt(paper, content, settings));
+        expectRulesClear(rasterisedPdf(pdf, 300), rules, 300 / 25.4, layout + QStringLiteral(", PDF at 300 dpi"));
+
+        RasterPrinter thermal(384);
+        ASSERT_TRUE(layOutReceipt(thermal, content, settings));
+        expectRulesClear(thermal.strip(), rules, 8, layout + QStringLiteral(", thermal strip at 203 dpi"));
+
+        PreviewWindow preview(receipts, sale, header, main);
+        const BoardWidget* board = Unit<BoardWidget>(&preview, QStringLiteral("画板1"));
+        ASSERT_NE(board, nullptr);
+        expectRulesClear(board->picture(), rules, board->logicalDpiY() / 25.4, layout + QStringLiteral(", board"));
+    }
+}
+
+} // namespace
+} // namespace quorrel::test
