@@ -102,6 +102,11 @@ void Checkout::printAndSave()
 
 bool Checkout::saveSale()
 {
+    // A sale without lines is never stored: a second click, or saving after printing, finds none.
+    if (m_lines.sale().isEmpty()) {
+        MessageBox::show(m_owner, QStringLiteral("没有可以保存的数据！"));
+        return false;
+    }
     advanceTicketNumber();
     return storeShownSale();
 }
@@ -112,8 +117,12 @@ void Checkout::advanceTicketNumber()
         quorrel::advanceTicketNumber(m_session.ticketFormat, m_boxes.ticketNumber->text(), Clock::now().date()));
 }
 
-SaleHeader Checkout::header() const
+SaleHeader Checkout::header()
 {
+    if (m_settle->isActive()) { // the amount was typed a moment ago: its change is what is meant
+        m_settle->stop();
+        computeChange();
+    }
     SaleHeader header;
     header.shopName = m_boxes.shopName->text();
     header.ticketNumber = m_boxes.ticketNumber->text();
