@@ -5,6 +5,7 @@
 #include "core/shop/Session.h"
 #include "core/store/Clock.h"
 #include "core/store/Conversions.h"
+#include "core/store/Decimal.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/sales/LineItems.h"
 #include "gui/widgets/MessageBox.h"
@@ -17,6 +18,23 @@
 #include <QWheelEvent>
 
 namespace quorrel {
+
+namespace {
+
+// Received minus due, exactly and in plain digits; through floating point only when a text cannot
+// be held exactly.
+QString difference(const QString& received, const QString& due)
+{
+    const std::optional<Decimal> paid = decimalFromText(received);
+    const std::optional<Decimal> owed = decimalFromText(due);
+    if (paid && owed) {
+        if (const std::optional<Decimal> change = addDecimals(*paid, Decimal{-owed->units, owed->scale}))
+            return decimalToText(*change);
+    }
+    return doubleToText(textToNumber(received) - textToNumber(due));
+}
+
+} // namespace
 
 Checkout::Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner)
     : QObject(owner), m_boxes(boxes), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
@@ -44,8 +62,7 @@ void Checkout::receivedChanged()
 void Checkout::computeChange()
 {
     m_receivedPicked = false;
-    const double change = textToNumber(m_boxes.received->text()) - textToNumber(m_lines.amountDue());
-    m_boxes.change->setText(formatMoney(doubleToText(change)));
+    m_boxes.change->setText(formatMoney(difference(m_boxes.received->text(), m_lines.amountDue())));
 }
 
 void Checkout::receivedPicked(int index)
@@ -62,8 +79,7 @@ void Checkout::receivedPicked(int index)
 
 void Checkout::receivedComboTyped(const QString& text)
 {
-    const double change = textToNumber(text) - textToNumber(m_lines.amountDue());
-    m_boxes.change->setText(doubleToText(change));
+    m_boxes.change->setText(difference(text, m_lines.amountDue()));
 }
 
 void Checkout::wheelOverReceivedCombo(int step)

@@ -78,6 +78,9 @@ TEST_F(CheckoutTest, ChangeAppearsOnceTypingHasSettled)
 
     received->setText(QStringLiteral("1"));
     QTRY_COMPARE_WITH_TIMEOUT(change->text(), QStringLiteral("-2.30"), 2000);
+    received->setText(QStringLiteral("100000000000001"));
+    // Exact and in plain digits, where floating point gave 9.999999999999770e+13.
+    QTRY_COMPARE_WITH_TIMEOUT(change->text(), QStringLiteral("99999999999997.70"), 2000);
 }
 
 TEST_F(CheckoutTest, PickingAnAmountShowsTheChangeAtOnce)
