@@ -1,8 +1,61 @@
 #include "core/sales/LineMath.h"
 
 #include "core/store/Conversions.h"
+#include "core/store/Decimal.h"
+
+#include <limits>
 
 namespace quorrel {
+
+namespace {
+
+// Whole cents of the amount fit in 64 bits: the range amounts are held in.
+bool fitsCents(const Decimal& value)
+{
+    constexpr qint64 kLimit = std::numeric_limits<qint64>::max() / 100;
+    const Decimal cents = roundDecimal(value, 2);
+    qint64 whole = cents.units;
+    for (int scale = cents.scale; scale > 0; --scale)
+        whole /= 10;
+    return whole <= kLimit && whole >= -kLimit;
+}
+
+struct Factors
+{
+    Decimal quantity;
+    Decimal price;
+    Decimal amount;     // quantity × price, exact
+    Decimal discounted; // amount × rate / 10, exact
+};
+
+std::optional<Factors> factors(const LineEntry& entry)
+{
+    const std::optional<Decimal> quantity = decimalFromText(entry.quantity);
+    const std::optional<Decimal> price = decimalFromText(entry.unitPrice);
+    if (!quantity || !price)
+        return std::nullopt;
+    const std::optional<Decimal> amount = multiplyDecimals(*price, *quantity);
+    if (!amount || !fitsCents(*amount) || !fitsCents(*price))
+        return std::nullopt;
+    if (!entry.discountOn)
+        return Factors{*quantity, *price, *amount, *amount};
+    const std::optional<Decimal> rate = decimalFromText(entry.discountRate);
+    if (!rate)
+        return std::nullopt;
+    std::optional<Decimal> discounted = multiplyDecimals(*amount, *rate);
+    if (discounted)
+        discounted = multiplyDecimals(*discounted, Decimal{1, 1});
+    if (!discounted || !fitsCents(*discounted))
+        return std::nullopt;
+    return Factors{*quantity, *price, *amount, *discounted};
+}
+
+QString rounded(const Decimal& value)
+{
+    return decimalToText(roundDecimal(value, 2));
+}
+
+} // namespace
 
 QString shownName(const QString& name)
 {
@@ -10,40 +63,32 @@ QString shownName(const QString& name)
     return dash < 0 ? name : name.mid(dash + 1);
 }
 
-LineCells addedLine(const LineEntry& entry)
+std::optional<LineCells> addedLine(const LineEntry& entry)
 {
-    const double price = textToNumber(entry.unitPrice);
-    const double quantity = textToNumber(entry.quantity);
-    const double factor = textToNumber(entry.discountRate) * 0.1;
+    const std::optional<Factors> exact = factors(entry);
+    if (!exact)
+        return std::nullopt;
     LineCells cells;
     cells.name = shownName(entry.name);
-    cells.quantity = entry.quantity;
-    cells.unitPrice = formatMoney(entry.unitPrice);
-    cells.amount = formatMoney(roundToText(price * quantity, 2));
-    cells.discounted = entry.discountOn ? formatMoney(roundToText(price * quantity * factor, 2)) : cells.amount;
+    cells.quantity = toHalfWidth(entry.quantity);
+    cells.unitPrice = formatMoney(decimalToText(exact->price));
+    cells.amount = formatMoney(rounded(exact->amount));
+    cells.discounted = entry.discountOn ? formatMoney(rounded(exact->discounted)) : cells.amount;
     return cells;
 }
 
-LineCells changedLine(const LineEntry& entry)
+std::optional<LineCells> changedLine(const LineEntry& entry)
 {
-    const double price = textToNumber(entry.unitPrice);
-    const double quantity = textToNumber(entry.quantity);
-    const double factor = textToNumber(entry.discountRate) * 0.1;
+    const std::optional<Factors> exact = factors(entry);
+    if (!exact)
+        return std::nullopt;
     LineCells cells;
     cells.name = entry.name;
-    cells.quantity = entry.quantity;
-    cells.unitPrice = formatMoney(entry.unitPrice);
-    cells.amount = formatMoney(doubleToText(price * quantity));
-    cells.discounted = entry.discountOn ? roundToText(price * quantity * factor, 2) : doubleToText(price * quantity);
+    cells.quantity = toHalfWidth(entry.quantity);
+    cells.unitPrice = formatMoney(decimalToText(exact->price));
+    cells.amount = formatMoney(decimalToText(exact->amount));
+    cells.discounted = entry.discountOn ? rounded(exact->discounted) : decimalToText(exact->amount);
     return cells;
-}
-
-QString sumColumn(const QStringList& cells)
-{
-    double sum = 0.0;
-    for (const QString& cell : cells)
-        sum += static_cast<double>(textToSingle(cell));
-    return roundToText(sum, 2);
 }
 
 int wheelStep(int notches)

@@ -27,18 +27,19 @@ struct LineEntry
     QString discountRate; // tenths of the full price, as typed ("9.5")
 };
 
+// Amounts are worked out exactly and written in plain digits; a quantity, price or amount whose
+// whole cents do not fit in 64 bits (or that has more than 18 significant digits) gives nullopt.
+// Full-width digits in the quantity and price are written as ordinary ones.
+
 // A line added with "添加": the name shown after the first "-", amounts rounded to two decimals.
-LineCells addedLine(const LineEntry& entry);
+std::optional<LineCells> addedLine(const LineEntry& entry);
 
 // A line changed with "修改": the name as typed, the amount cut (not rounded) to two decimals and the
 // discounted amount rounded but not padded, so "4.5" or "3.125" can stand in the cell.
-LineCells changedLine(const LineEntry& entry);
+std::optional<LineCells> changedLine(const LineEntry& entry);
 
 // "A01-可乐" → "可乐": what follows the first "-", or the whole name.
 QString shownName(const QString& name);
-
-// Sum of a column's cells, each taken through single precision, rounded to two decimals.
-QString sumColumn(const QStringList& cells);
 
 // Whole notches of a wheel roll from its angle in eighths of a degree (120 a notch, away from the
 // user positive); 0 for part of a notch, as a fine-grained wheel reports.

@@ -16,25 +16,20 @@ struct ProductMatch
 };
 
 // The most recently stored product whose name begins with `prefix` (letters compare without
-// regard to case); an empty name when none does; nullopt when the query failed.
+// regard to case); an empty name when none does; nullopt when the query failed. The first lookup
+// in a shop makes the table 商品前缀 (the highest ID of every prefix shared by many products);
+// later ones bring it up to date with whatever was stored since.
 std::optional<ProductMatch> lastProductWithPrefix(Database& db, const QString& prefix);
 
 // The bound above every name that begins with `prefix`, for range searches on the name index.
 QString prefixUpperBound(const QString& prefix);
 
-// An entry of the product drop-down list: 代码 followed by 名称, and the whole part of the price.
-struct ProductEntry
-{
-    QString text;
-    qint64 number = 0;
-};
-std::optional<QList<ProductEntry>> productList(Database& db);
-
 // Whether a product of that name (letters compared without case) is stored; nullopt when the query
 // failed.
 std::optional<bool> productExists(Database& db, const QString& name);
 
-// Remembers a product the cashier typed: its full name and the price with two decimals.
+// Remembers a product the cashier typed: its full name and the price with two decimals; 商品前缀
+// follows in the same transaction.
 bool rememberProductRow(Database& db, const QString& name, const QString& priceText);
 
 } // namespace quorrel

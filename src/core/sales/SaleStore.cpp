@@ -5,6 +5,13 @@
 
 namespace quorrel {
 
+namespace {
+
+// Lines stored by one statement: seven values each, under SQLite's 999 bound parameters.
+constexpr qsizetype kLinesPerStatement = 100;
+
+} // namespace
+
 std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sale& sale)
 {
     Transaction transaction(db);
@@ -17,10 +24,20 @@ std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sa
         return std::nullopt;
     const qint64 id = db.lastInsertId();
     const QString lineRemark = u' ' + header.remark;
-    for (const LineCells& line : sale.lines()) {
-        if (!db.execute(QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values "
-                                       "(?,?,?,?,?,?,? )"),
-                        {id, line.name, line.quantity, line.unitPrice, line.amount, line.discounted, lineRemark}))
+    // Many lines go in with one statement: preparing a statement costs more than the row it stores.
+    const QList<LineCells>& lines = sale.lines();
+    for (qsizetype first = 0; first < lines.size(); first += kLinesPerStatement) {
+        const qsizetype count = std::min(kLinesPerStatement, lines.size() - first);
+        QString sql = QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values ");
+        QVariantList values;
+        values.reserve(count * 7);
+        for (qsizetype k = first; k < first + count; ++k) {
+            const LineCells& line = lines[k];
+            sql += k == first ? QStringLiteral("(?,?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?,?)");
+            values << id << line.name << line.quantity << line.unitPrice << line.amount << line.discounted
+                   << lineRemark;
+        }
+        if (!db.execute(sql, values))
             return std::nullopt;
     }
     if (!transaction.commit())

@@ -5,6 +5,7 @@
 #include "core/shop/Session.h"
 #include "core/store/Clock.h"
 #include "core/store/Conversions.h"
+#include "core/store/Decimal.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/sales/LineItems.h"
 #include "gui/widgets/MessageBox.h"
@@ -17,6 +18,23 @@
 #include <QWheelEvent>
 
 namespace quorrel {
+
+namespace {
+
+// Received minus due, exactly and in plain digits; through floating point only when a text cannot
+// be held exactly.
+QString difference(const QString& received, const QString& due)
+{
+    const std::optional<Decimal> paid = decimalFromText(received);
+    const std::optional<Decimal> owed = decimalFromText(due);
+    if (paid && owed) {
+        if (const std::optional<Decimal> change = addDecimals(*paid, Decimal{-owed->units, owed->scale}))
+            return decimalToText(*change);
+    }
+    return doubleToText(textToNumber(received) - textToNumber(due));
+}
+
+} // namespace
 
 Checkout::Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner)
     : QObject(owner), m_boxes(boxes), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
@@ -44,8 +62,7 @@ void Checkout::receivedChanged()
 void Checkout::computeChange()
 {
     m_receivedPicked = false;
-    const double change = textToNumber(m_boxes.received->text()) - textToNumber(m_lines.amountDue());
-    m_boxes.change->setText(formatMoney(doubleToText(change)));
+    m_boxes.change->setText(formatMoney(difference(m_boxes.received->text(), m_lines.amountDue())));
 }
 
 void Checkout::receivedPicked(int index)
@@ -62,8 +79,7 @@ void Checkout::receivedPicked(int index)
 
 void Checkout::receivedComboTyped(const QString& text)
 {
-    const double change = textToNumber(text) - textToNumber(m_lines.amountDue());
-    m_boxes.change->setText(doubleToText(change));
+    m_boxes.change->setText(difference(text, m_lines.amountDue()));
 }
 
 void Checkout::wheelOverReceivedCombo(int step)
@@ -102,6 +118,11 @@ void Checkout::printAndSave()
 
 bool Checkout::saveSale()
 {
+    // A sale without lines is never stored: a second click, or saving after printing, finds none.
+    if (m_lines.sale().isEmpty()) {
+        MessageBox::show(m_owner, QStringLiteral("没有可以保存的数据！"));
+        return false;
+    }
     advanceTicketNumber();
     return storeShownSale();
 }
@@ -112,8 +133,12 @@ void Checkout::advanceTicketNumber()
         quorrel::advanceTicketNumber(m_session.ticketFormat, m_boxes.ticketNumber->text(), Clock::now().date()));
 }
 
-SaleHeader Checkout::header() const
+SaleHeader Checkout::header()
 {
+    if (m_settle->isActive()) { // the amount was typed a moment ago: its change is what is meant
+        m_settle->stop();
+        computeChange();
+    }
     SaleHeader header;
     header.shopName = m_boxes.shopName->text();
     header.ticketNumber = m_boxes.ticketNumber->text();

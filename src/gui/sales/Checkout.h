@@ -45,8 +45,8 @@ public:
     // Advances the ticket number and stores the sale without printing; true when it was stored.
     bool saveSale();
 
-    // The header of the sale as the window shows it now.
-    SaleHeader header() const;
+    // The header of the sale as the window shows it, after the change still settling is worked out.
+    SaleHeader header();
 
     // Receipt printing comes in through here so that the sale is saved only after it.
     using ReceiptPrinter = std::function<void(const Sale&, const SaleHeader&)>;

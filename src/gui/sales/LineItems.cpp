@@ -18,6 +18,7 @@ namespace quorrel {
 
 namespace {
 const QString kHint = QStringLiteral("提示");
+const QString kOutOfRange = QStringLiteral("数量或单价超出范围！");
 } // namespace
 
 LineItems::LineItems(const LineEntryBoxes& boxes, SaleLinesModel& model, ProductLookup& products, QWidget* owner)
@@ -64,9 +65,16 @@ void LineItems::addLine()
         MessageBox::critical(m_owner, QStringLiteral("价格不能为空！"), kHint);
         return;
     }
+    // A line that cannot be held exactly is refused before anything is remembered.
+    const std::optional<LineCells> line = addedLine(entry());
+    Sale trial = m_model.sale();
+    if (!line || !trial.addLine(*line)) {
+        MessageBox::critical(m_owner, kOutOfRange, kHint);
+        return;
+    }
     if (!m_products.rememberProduct())
         return;
-    m_model.addLine(addedLine(entry()));
+    m_model.addLine(*line);
     m_products.lineAdded();
     resetEntry();
     refreshTotals();
@@ -87,10 +95,14 @@ void LineItems::changeLine()
         MessageBox::show(m_owner, QStringLiteral("数量不能为空！"));
         return;
     }
-    const QList<int> selected = selectedRows();
-    if (selected.isEmpty())
+    if (selectedRows().isEmpty() || !m_shownRow.isValid())
         return; // no row to change: the entry stays as typed
-    m_model.changeLine(selected.first(), changedLine(entry()));
+    // The row whose values the boxes were given, whichever of the selected rows was selected first.
+    const std::optional<LineCells> line = changedLine(entry());
+    if (!line || !m_model.changeLine(m_shownRow.row(), *line)) {
+        MessageBox::show(m_owner, kOutOfRange);
+        return;
+    }
     resetEntry();
     refreshTotals();
 }

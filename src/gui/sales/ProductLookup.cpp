@@ -2,6 +2,8 @@
 
 #include "core/sales/LineMath.h"
 #include "core/sales/NameCompletion.h"
+#include "core/sales/ProductListModel.h"
+#include "core/store/Conversions.h"
 #include "core/store/Gbk.h"
 #include "gui/widgets/DropComboBox.h"
 #include "gui/widgets/MessageBox.h"
@@ -12,15 +14,42 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 namespace quorrel {
 
 namespace {
 const QString kQueryFailed = QStringLiteral("查询失败！");
+
+// Keys that are pressed and let go on their own while a letter is typed: they change no text.
+bool isModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool runsLookup(int key)
+{
+    return key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_F5 && !isModifierKey(key);
+}
 } // namespace
 
 ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Database& db, QWidget* owner)
-    : QObject(owner), m_name(name), m_price(price), m_list(list), m_db(db), m_owner(owner)
+    : QObject(owner), m_name(name), m_price(price), m_list(list), m_db(db), m_owner(owner),
+      m_listModel(new ProductListModel(db, this))
 {
+    m_list->setModel(m_listModel);
     m_name->installEventFilter(this);
     connect(m_list, &DropComboBox::aboutToDrop, this, &ProductLookup::fillList);
     connect(m_list, &QComboBox::activated, this, &ProductLookup::entryPicked);
@@ -33,14 +62,13 @@ bool ProductLookup::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_F5)
+        if (runsLookup(key->key()))
             keyDown();
         break;
     }
     case QEvent::KeyRelease: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->isAutoRepeat() && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
-            key->key() != Qt::Key_F5)
+        if (!key->isAutoRepeat() && runsLookup(key->key()))
             keyUp(key->key());
         break;
     }
@@ -82,7 +110,8 @@ void ProductLookup::keyUp(int key)
         return;
     }
     m_typedLength = gbkLength(box->text());
-    lookup(box->text());
+    if (!lookup(box->text()))
+        return; // nothing to offer: the box keeps what was typed
     if (const std::optional<CompletedName> completed = completeName(box->text(), m_typedLength, m_lastMatch)) {
         box->setText(completed->text);
         box->setSelection(static_cast<int>(completed->text.size()),
@@ -90,54 +119,47 @@ void ProductLookup::keyUp(int key)
     }
 }
 
-void ProductLookup::lookup(const QString& text)
+bool ProductLookup::lookup(const QString& text)
 {
     const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
     if (!match) {
+        m_lastMatch.clear(); // an earlier match must not complete what is typed now
         MessageBox::show(m_owner, kQueryFailed);
-        return;
+        return false;
     }
     m_lastMatch = match->name;
     if (!match->name.isEmpty())
         m_price->setText(match->price);
+    return true;
 }
 
 void ProductLookup::fillList()
 {
-    QComboBox* combo = m_list;
-    combo->clear();
-    m_entries.clear();
-    const std::optional<QList<ProductEntry>> entries = productList(m_db);
-    if (!entries) {
+    if (!m_listModel->reload())
         MessageBox::show(m_owner, kQueryFailed);
-        return;
-    }
-    m_entries = *entries;
-    for (const ProductEntry& entry : m_entries)
-        combo->addItem(entry.text, entry.number);
 }
 
 void ProductLookup::entryPicked(int index)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || !m_listModel->ensureRow(index))
         return;
     m_productChosen = true;
-    m_name->setText(m_entries[index].text);
-    m_price->setText(QString::number(m_entries[index].number));
+    m_name->setText(m_listModel->text(index));
+    m_price->setText(formatMoney(m_listModel->price(index)));
 }
 
 void ProductLookup::wheelOverName(int step)
 {
-    if (m_entries.isEmpty())
+    if (m_listModel->rowCount() == 0)
         return; // nothing listed yet: the name and price stay as they are
-    m_wheelPosition += step;
-    if (m_wheelPosition > m_entries.size())
-        m_wheelPosition = static_cast<int>(m_entries.size()); // also after the list was refilled shorter
-    if (m_wheelPosition <= 0)
-        m_wheelPosition += 1;
-    const ProductEntry& entry = m_entries[m_wheelPosition - 1];
-    m_name->setText(entry.text);
-    m_price->setText(QString::number(entry.number));
+    // Steps within the list, never before its first entry or past its last (also after the list
+    // was filled again shorter).
+    m_wheelPosition = std::max(1, m_wheelPosition + step);
+    m_listModel->ensureRow(m_wheelPosition - 1);
+    m_wheelPosition = std::min(m_wheelPosition, m_listModel->rowCount());
+    const int row = m_wheelPosition - 1;
+    m_name->setText(m_listModel->text(row));
+    m_price->setText(formatMoney(m_listModel->price(row)));
 }
 
 bool ProductLookup::rememberProduct()

@@ -11,6 +11,7 @@ namespace quorrel {
 
 class Database;
 class DropComboBox;
+class ProductListModel;
 
 // The product name box: completion while typing, the drop-down list of stored products, the wheel
 // through that list, and remembering a product the cashier typed.
@@ -36,7 +37,7 @@ protected:
 private:
     void keyDown();
     void keyUp(int key);
-    void lookup(const QString& text);
+    bool lookup(const QString& text);
     void fillList();
     void entryPicked(int index);
     void wheelOverName(int step);
@@ -50,7 +51,7 @@ private:
     int m_typedLength = 0;
     bool m_productChosen = false;
     int m_wheelPosition = 0;
-    QList<ProductEntry> m_entries;
+    ProductListModel* m_listModel;
 };
 
 } // namespace quorrel

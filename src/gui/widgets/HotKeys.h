@@ -24,6 +24,7 @@ private:
     QWidget* m_window;
     std::function<void()> m_onEnter;
     std::function<void()> m_onF5;
+    bool m_enterPicked = false; // an open list took this Enter as its pick
 };
 
 } // namespace quorrel

@@ -78,6 +78,9 @@ TEST_F(CheckoutTest, ChangeAppearsOnceTypingHasSettled)
 
     received->setText(QStringLiteral("1"));
     QTRY_COMPARE_WITH_TIMEOUT(change->text(), QStringLiteral("-2.30"), 2000);
+    received->setText(QStringLiteral("100000000000001"));
+    // Exact and in plain digits, where floating point gave 9.999999999999770e+13.
+    QTRY_COMPARE_WITH_TIMEOUT(change->text(), QStringLiteral("99999999999997.70"), 2000);
 }
 
 TEST_F(CheckoutTest, PickingAnAmountShowsTheChangeAtOnce)
@@ -169,18 +172,40 @@ TEST_F(CheckoutTest, PrintingSavesTheSaleWithItsLinesUnderTheNextTicketNumber)
     EXPECT_EQ(shop.scalar(QStringLiteral("select 关联 from 销售详情 where 名称='盐'")), QStringLiteral("2"));
 }
 
-TEST_F(CheckoutTest, EmptyListIsNotPrintedButAnAdministratorMaySaveIt)
+TEST_F(CheckoutTest, ASaleIsStoredOnceAndAnEmptyListNever)
 {
     ASSERT_NE(open(), nullptr);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
-    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("没有可以打印的数据！")});
+    QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
+    EXPECT_EQ(hooks().messageTexts(),
+              (QStringList{QStringLiteral("没有可以打印的数据！"), QStringLiteral("没有可以保存的数据！")}));
     EXPECT_EQ(count(QStringLiteral("销售记录")), 0);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
 
-    QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
-    EXPECT_EQ(count(QStringLiteral("销售记录")), 1);
-    EXPECT_EQ(count(QStringLiteral("销售详情")), 0);
-    EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000001"));
+    // The second click of a double click, and saving after printing, find the sale already stored.
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("100"));
+    auto* saveOnly = U<QPushButton>(u"按钮_仅保存小票");
+    QTest::mouseClick(saveOnly, Qt::LeftButton);
+    QTest::mouseClick(saveOnly, Qt::LeftButton);
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    QTest::mouseClick(saveOnly, Qt::LeftButton);
+    EXPECT_EQ(count(QStringLiteral("销售记录")), 2);
+    EXPECT_EQ(count(QStringLiteral("销售详情")), 2);
+    EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000002"));
+}
+
+TEST_F(CheckoutTest, AChangeStillSettlingIsWorkedOutBeforeTheReceipt)
+{
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
+    U(u"编辑框_实收")->setText(QStringLiteral("10"));
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    RecordingPrinter* printer = hooks().Printer();
+    ASSERT_NE(printer, nullptr);
+    EXPECT_NE(printer->written(QStringLiteral("实收现金:10")), nullptr);
+    EXPECT_NE(printer->written(QStringLiteral("找零:6.70")), nullptr);
+    EXPECT_EQ(U(u"编辑框_找零")->text(), QStringLiteral("6.70"));
 }
 
 TEST_F(CheckoutTest, QuotesInNamesRemarksAndCashiersAreStoredAsTyped)
@@ -241,6 +266,7 @@ TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
     shop.exec(QStringLiteral("insert into 销售记录 (销售票号) values ('0000001000123')"));
     ASSERT_NE(open(), nullptr);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000123"));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("0000000000124"));
 }
@@ -281,6 +307,7 @@ TEST_F(CheckoutTest, TicketFormatWindowSwitchesTheFormatAndTheMainWindowFollows)
     EXPECT_EQ(sample.text(), QStringLiteral("160824"));
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000005"));
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Quorrelv1.0          收银员：admin(管理员)"));
+    enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000006"));
 

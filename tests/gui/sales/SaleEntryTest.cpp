@@ -40,6 +40,12 @@ protected:
                                              QItemSelectionModel::Rows);
     }
 
+    // Clicks a row of the list as the cashier does, with the modifiers held.
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        const QRect cell = list()->visualRect(list()->model()->index(row, 1));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers, cell.center());
+    }
     // Types into the name box as a cashier does: each key pressed and let go.
     void typeName(const QString& text)
     {
@@ -175,7 +181,7 @@ TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
     ASSERT_EQ(combo->count(), 2);
     combo->activated(0);
     EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
-    EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3")) << "the list carries the whole part of the price";
+    EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3.50")) << "picking fills the stored price";
     QTest::keyClick(nameBox(), Qt::Key_Return);
     EXPECT_EQ(productCount(QStringLiteral("cola")), 1) << "a picked product is not stored again";
 
@@ -185,7 +191,7 @@ TEST_F(SaleEntryTest, ProductListPicksAndTheWheelStepsThroughIt)
     EXPECT_EQ(nameBox()->text(), QStringLiteral("coke"));
     wheel(nameBox(), -1); // past the end stays on the last entry
     EXPECT_EQ(nameBox()->text(), QStringLiteral("coke"));
-    EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("2"));
+    EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("2.50"));
     wheel(nameBox(), 1); // one notch away: −1
     EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
 }
@@ -317,6 +323,87 @@ TEST_F(SaleEntryTest, WheelStepsQuantityAndPrice)
     price->setText(QStringLiteral("12.5"));
     wheel(price, -1);
     EXPECT_EQ(price->text(), QStringLiteral("13.50")) << "a price typed with one decimal keeps a price shape";
+}
+
+TEST_F(SaleEntryTest, ChangeActsOnTheRowTheBoxesShowAndDeleteOnEverySelectedRow)
+{
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("1"));
+    enterLine(QStringLiteral("乙"), QStringLiteral("1"), QStringLiteral("2"));
+    enterLine(QStringLiteral("丙"), QStringLiteral("1"), QStringLiteral("3"));
+    clickRow(2);
+    clickRow(0, Qt::ControlModifier);
+    ASSERT_EQ(nameBox()->text(), QStringLiteral("甲")) << "the row clicked last is shown";
+    U(u"编辑框_数量")->setText(QStringLiteral("4"));
+    QTest::mouseClick(U<QPushButton>(u"按钮_修改"), Qt::LeftButton);
+    EXPECT_EQ(row(0), (QStringList{QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("4"),
+                                   QStringLiteral("1.00"), QStringLiteral("4.00"), QStringLiteral("4")}));
+    EXPECT_EQ(row(2)[1], QStringLiteral("丙")) << "the row selected first is left alone";
+
+    clickRow(0);
+    clickRow(2, Qt::ControlModifier);
+    QTest::mouseClick(U<QPushButton>(u"按钮_删除"), Qt::LeftButton);
+    ASSERT_EQ(rowCount(), 1);
+    EXPECT_EQ(row(0)[1], QStringLiteral("乙"));
+    EXPECT_EQ(totals()[1], QStringLiteral("2.00"));
+}
+
+TEST_F(SaleEntryTest, AFailedLookupKeepsWhatWasTypedAndSaysSoOncePerKey)
+{
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('coke', '2.50')"));
+    ASSERT_NE(open(), nullptr);
+    typeName(QStringLiteral("c"));
+    ASSERT_EQ(nameBox()->text(), QStringLiteral("coke"));
+    shop.exec(QStringLiteral("alter table 商品名称 rename to 商品名称_old"));
+    typeName(QStringLiteral("x"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cx")) << "no completion from the match before the failure";
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("查询失败！")});
+}
+
+TEST_F(SaleEntryTest, LargeNumbersAreExactAndOverflowingOnesAreRefused)
+{
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("条码"), QStringLiteral("6901234567890"), QStringLiteral("3.5"));
+    EXPECT_EQ(row(0)[4], QStringLiteral("24154320987615.00"));
+    EXPECT_EQ(totals()[1], QStringLiteral("24154320987615.00"));
+
+    enterLine(QStringLiteral("太多"), QStringLiteral("1e308"), QStringLiteral("2"));
+    enterLine(QStringLiteral("太贵"), QStringLiteral("1"), QStringLiteral("99999999999999999999"));
+    EXPECT_EQ(hooks().messageTexts(),
+              (QStringList{QStringLiteral("数量或单价超出范围！"), QStringLiteral("数量或单价超出范围！")}));
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_EQ(productCount(QStringLiteral("太多")), 0) << "nothing of a refused line is stored";
+
+    enterLine(QStringLiteral("全角"), QStringLiteral("１．５"), QStringLiteral("１．５"));
+    EXPECT_EQ(row(1), (QStringList{QStringLiteral("2"), QStringLiteral("全角"), QStringLiteral("1.5"),
+                                   QStringLiteral("1.50"), QStringLiteral("2.25"), QStringLiteral("2.25")}));
+    EXPECT_EQ(totals()[0], QStringLiteral("6901234567891.5"));
+}
+
+TEST_F(SaleEntryTest, ModifierKeysAloneKeepTheOfferedCompletion)
+{
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('Q01', '1.00')"));
+    ASSERT_NE(open(), nullptr);
+    nameBox()->setFocus();
+    QTest::keyPress(nameBox(), Qt::Key_Shift);
+    QTest::keyClick(nameBox(), 'Q', Qt::ShiftModifier);
+    QTest::keyRelease(nameBox(), Qt::Key_Shift);
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("Q01"));
+    EXPECT_EQ(nameBox()->selectedText(), QStringLiteral("01"));
+}
+
+TEST_F(SaleEntryTest, EnterOnTheOpenProductListPicksWithoutAddingALine)
+{
+    shop.exec(QStringLiteral("insert into 商品名称 (名称, 单价) values ('cola', '3.50')"));
+    ASSERT_NE(open(), nullptr);
+    auto* combo = U<QComboBox>(u"组合框_名称");
+    combo->showPopup();
+    ASSERT_TRUE(combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("cola"));
+    EXPECT_EQ(rowCount(), 0) << "the Enter that picks adds nothing";
+    QTest::keyClick(nameBox(), Qt::Key_Return);
+    EXPECT_EQ(rowCount(), 1);
 }
 
 } // namespace
