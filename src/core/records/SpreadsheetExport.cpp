@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <sqlcipher/sqlite3.h>
 #include <zlib.h>
 
 #include <cstddef>
@@ -72,21 +73,39 @@ bool fillTable(Database& db, const QStringList& titles, const QList<QStringList>
     Transaction transaction(db);
     if (!transaction.began())
         return fail(error, db.lastError());
-    QVariantList values;
-    for (const QStringList& row : rows) {
-        values.clear();
-        for (qsizetype c = 0; c < titles.size(); ++c)
-            values.append(c < row.size() ? row[c] : QString());
-        if (!db.execute(insert, values))
-            return fail(error, db.lastError());
+    // One statement prepared once for every row: the list may hold a year of sales.
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = insert.toUtf8();
+    if (sqlite3_prepare_v2(db.handle(), text.constData(), static_cast<int>(text.size()), &statement, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return fail(error, QString::fromUtf8(sqlite3_errmsg(db.handle())));
     }
+    bool ok = true;
+    QByteArray cell;
+    for (qsizetype r = 0; ok && r < rows.size(); ++r) {
+        const QStringList& row = rows[r];
+        for (qsizetype c = 0; ok && c < titles.size(); ++c) {
+            cell = c < row.size() ? row[c].toUtf8() : QByteArray();
+            ok = sqlite3_bind_text(statement, static_cast<int>(c + 1), cell.constData(), static_cast<int>(cell.size()),
+                                   SQLITE_TRANSIENT) == SQLITE_OK;
+        }
+        ok = ok && sqlite3_step(statement) == SQLITE_DONE;
+        ok = sqlite3_reset(statement) == SQLITE_OK && ok;
+    }
+    if (!ok)
+        fail(error, QString::fromUtf8(sqlite3_errmsg(db.handle())));
+    sqlite3_finalize(statement);
+    if (!ok)
+        return false;
     if (!transaction.commit())
         return fail(error, db.lastError());
     return true;
 }
 
-bool readTable(Database& db, XlsWriter& writer, QString* error)
+bool readTable(Database& db, qsizetype rows, XlsWriter& writer, QString* error)
 {
+    writer.reserve(rows);
     const auto records = db.query(QStringLiteral("select * from tmp order by rowid"));
     if (!records)
         return fail(error, db.lastError());
@@ -183,7 +202,7 @@ bool exportToWorkbook(const QString& targetPath, const QStringList& titles, cons
         if (!ok)
             fail(error, db.lastError());
         XlsWriter writer(titles);
-        ok = ok && fillTable(db, titles, rows, error) && readTable(db, writer, error) &&
+        ok = ok && fillTable(db, titles, rows, error) && readTable(db, rows.size(), writer, error) &&
              writeWorkbook(targetPath, writer, error);
         db.close();
     }

@@ -278,6 +278,13 @@ bool XlsWriter::checkCells(const QStringList& cells, qsizetype columns, qsizetyp
     return false;
 }
 
+void XlsWriter::reserve(qsizetype rows)
+{
+    m_cells.reserve(m_cells.size() + rows * m_titles.size());
+    // Most cells of a records list are unique (numbers, times, amounts): room for half of them.
+    m_ids.reserve(m_ids.size() + rows * m_titles.size() / 2);
+}
+
 bool XlsWriter::addRow(const QStringList& cells, QString* error)
 {
     if (!checkCells(cells, m_titles.size(), m_rowCount + 1, error))

@@ -26,6 +26,9 @@ public:
     qsizetype rowCount() const { return m_rowCount; }
     int sheetCount() const;
 
+    // Room for `rows` more rows, when their number is known beforehand.
+    void reserve(qsizetype rows);
+
     // Adds a row below the last one; a row shorter than the titles ends in empty cells. Refused
     // (false, `error` saying which cell) when it has more cells than there are titles or a cell
     // longer than a cell holds.
