@@ -68,6 +68,7 @@ struct Entry
     quint32 child = kNoStream;
     quint32 start = kEndOfChain;
     quint64 size = 0;
+    QByteArray classId;
 };
 
 // Builds a balanced binary tree over sorted[begin, end) and returns its root's entry id. All nodes
@@ -102,6 +103,7 @@ QByteArray directoryBytes(const std::vector<Entry>& entries, quint32 sectors)
         put32(out, at + 68, e.left);
         put32(out, at + 72, e.right);
         put32(out, at + 76, e.child);
+        std::copy(e.classId.begin(), e.classId.end(), out.begin() + at + 80);
         put32(out, at + 116, e.start);
         put64(out, at + 120, e.size);
     }
@@ -145,7 +147,8 @@ private:
 
 } // namespace
 
-bool writeCompoundFile(QIODevice* device, const QList<CompoundStream>& streams, QString* error)
+bool writeCompoundFile(QIODevice* device, const QList<CompoundStream>& streams, QString* error,
+                       const QByteArray& rootClassId)
 {
     auto fail = [error](const QString& text) {
         if (error)
@@ -165,6 +168,8 @@ bool writeCompoundFile(QIODevice* device, const QList<CompoundStream>& streams, 
     std::vector<Entry> entries(1 + streams.size());
     entries[0].name = QStringLiteral("Root Entry");
     entries[0].type = 5;
+    if (rootClassId.size() == 16)
+        entries[0].classId = rootClassId;
 
     // Small streams are laid end to end in the mini stream, in 64-byte mini sectors.
     quint32 miniSectors = 0;

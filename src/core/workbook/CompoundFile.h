@@ -18,7 +18,9 @@ struct CompoundStream
 // Writes an OLE2 compound file (version 3, 512-byte sectors) that holds the streams in its root
 // storage, as Office 97–2003 documents are stored. Streams under 4,096 bytes go to the mini stream;
 // any size is allocated, the FAT spilling into DIFAT sectors past the 109 the header lists.
+// `rootClassId`, 16 bytes or none, names the application the file belongs to.
 // False with `error` set when a name is unusable or the device refuses a write.
-bool writeCompoundFile(QIODevice* device, const QList<CompoundStream>& streams, QString* error = nullptr);
+bool writeCompoundFile(QIODevice* device, const QList<CompoundStream>& streams, QString* error = nullptr,
+                       const QByteArray& rootClassId = QByteArray());
 
 } // namespace quorrel

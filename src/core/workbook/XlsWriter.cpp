@@ -13,7 +13,9 @@ namespace {
 
 constexpr quint32 kEmpty = 0xFFFFFFFF;
 constexpr qsizetype kMaxRecordData = 8224;
-constexpr quint16 kTextCellXf = 15; // the one cell format: number format 49, "@" (text)
+constexpr quint16 kTextCellXf = 15;
+constexpr int kWidestColumn = 60; // in characters: longer texts wrap out of sight rather than widen // the one cell
+                                  // format: number format 49, "@" (text)
 
 enum Record : quint16
 {
@@ -30,6 +32,8 @@ enum Record : quint16
     kExtSst = 0x00FF,
     kDimensions = 0x0200,
     kLabelSst = 0x00FD,
+    kRow = 0x0208,
+    kColInfo = 0x007D,
     kWindow2 = 0x023E,
 };
 
@@ -229,6 +233,31 @@ private:
     QList<std::pair<quint32, quint16>> m_buckets;
 };
 
+// A row's record, before its cells (as Excel 97 writers lay them out): its cells span the columns
+// [0, columns), default height, the text format.
+void addRowRecord(QByteArray& out, quint16 row, quint16 columns)
+{
+    char bytes[20];
+    qToLittleEndian<quint16>(kRow, bytes);
+    qToLittleEndian<quint16>(16, bytes + 2);
+    qToLittleEndian<quint16>(row, bytes + 4);
+    qToLittleEndian<quint16>(0, bytes + 6);
+    qToLittleEndian<quint16>(columns, bytes + 8);
+    qToLittleEndian<quint16>(0x00FF, bytes + 10);
+    qToLittleEndian<quint32>(0, bytes + 12);
+    qToLittleEndian<quint32>(0x0100 | quint32(kTextCellXf) << 16, bytes + 16);
+    out.append(bytes, sizeof bytes);
+}
+
+// Roughly how many character widths a text takes: CJK and other wide characters count twice.
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x1100 ? 2 : 1;
+    return width;
+}
+
 void addCell(QByteArray& out, quint16 row, quint16 column, quint32 id)
 {
     char bytes[14];
@@ -249,6 +278,7 @@ XlsWriter::XlsWriter(const QStringList& titles) : m_titles(titles)
         if (titles[c].size() > kMaxCellLength && m_titleError.isEmpty())
             m_titleError = QStringLiteral("第%1列的标题超过%2个字符").arg(c + 1).arg(kMaxCellLength);
         m_titleIds.append(stringId(titles[c]));
+        m_widths.append(displayWidth(titles[c]));
     }
 }
 
@@ -291,6 +321,8 @@ bool XlsWriter::addRow(const QStringList& cells, QString* error)
         return false;
     for (qsizetype c = 0; c < m_titles.size(); ++c) {
         const quint32 id = c < cells.size() ? stringId(cells[c]) : kEmpty;
+        if (id != kEmpty && m_widths[c] < kWidestColumn)
+            m_widths[c] = std::max(m_widths[c], displayWidth(cells[c]));
         m_references += id != kEmpty;
         m_cells.append(id);
     }
@@ -319,13 +351,13 @@ QByteArray XlsWriter::workbookStream() const
         std::count_if(m_titleIds.begin(), m_titleIds.end(), [](quint32 id) { return id != kEmpty; }));
 
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_strings.size() * 16 + 4096);
+    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_rowCount * 20 + m_strings.size() * 16 + 4096);
     record(out, kBof, bof(0x0005));
     QByteArray codePage;
     add<quint16>(codePage, 1200); // texts are UTF-16
     record(out, kCodePage, codePage);
     record(out, kWindow1, window1());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i) // Excel wants at least five (index 4 is never used)
         record(out, kFont, font());
     for (int i = 0; i < 15; ++i)
         record(out, kXf, xf(true));
@@ -353,6 +385,16 @@ QByteArray XlsWriter::workbookStream() const
         const qsizetype first = static_cast<qsizetype>(s) * kRowsPerSheet;
         const qsizetype rows = std::min<qsizetype>(kRowsPerSheet, m_rowCount - first);
         record(out, kBof, bof(0x0010));
+        for (qsizetype c = 0; c < columns; ++c) {
+            QByteArray info;
+            add<quint16>(info, static_cast<quint16>(c));
+            add<quint16>(info, static_cast<quint16>(c));
+            add<quint16>(info, static_cast<quint16>(256 * (std::clamp(m_widths[c], 6, kWidestColumn) + 2)));
+            add<quint16>(info, kTextCellXf);
+            add<quint16>(info, 0);
+            add<quint16>(info, 0);
+            record(out, kColInfo, info);
+        }
         QByteArray dimensions;
         add<quint32>(dimensions, 0);
         add<quint32>(dimensions, columns > 0 ? static_cast<quint32>(rows + 1) : 0);
@@ -360,17 +402,18 @@ QByteArray XlsWriter::workbookStream() const
         add<quint16>(dimensions, static_cast<quint16>(columns));
         add<quint16>(dimensions, 0);
         record(out, kDimensions, dimensions);
-        for (qsizetype c = 0; c < columns; ++c) {
-            if (m_titleIds[c] != kEmpty)
-                addCell(out, 0, static_cast<quint16>(c), m_titleIds[c]);
-        }
-        const quint32* cell = m_cells.constData() + first * columns;
-        for (qsizetype r = 1; r <= rows; ++r) {
-            for (qsizetype c = 0; c < columns; ++c, ++cell) {
-                if (*cell != kEmpty)
-                    addCell(out, static_cast<quint16>(r), static_cast<quint16>(c), *cell);
+        const auto addCells = [&out, columns](quint16 row, const quint32* ids) {
+            if (std::all_of(ids, ids + columns, [](quint32 id) { return id == kEmpty; }))
+                return;
+            addRowRecord(out, row, static_cast<quint16>(columns));
+            for (qsizetype c = 0; c < columns; ++c) {
+                if (ids[c] != kEmpty)
+                    addCell(out, row, static_cast<quint16>(c), ids[c]);
             }
-        }
+        };
+        addCells(0, m_titleIds.constData());
+        for (qsizetype r = 1; r <= rows; ++r)
+            addCells(static_cast<quint16>(r), m_cells.constData() + (first + r - 1) * columns);
         record(out, kWindow2, window2(s == 0));
         record(out, kEof, QByteArray());
     }
@@ -387,7 +430,9 @@ bool XlsWriter::write(QIODevice* device, QString* error) const
             *error = problem;
         return false;
     }
-    return writeCompoundFile(device, {{QStringLiteral("Workbook"), workbookStream()}}, error);
+    // The root storage carries Excel's class id, as Excel's own files do.
+    return writeCompoundFile(device, {{QStringLiteral("Workbook"), workbookStream()}}, error,
+                             QByteArray::fromHex("2008020000000000c000000000000046"));
 }
 
 } // namespace quorrel

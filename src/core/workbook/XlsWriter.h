@@ -53,6 +53,7 @@ private:
     quint64 m_references = 0;
     QHash<QString, quint32> m_ids;
     QStringList m_strings;
+    QList<int> m_widths; // per column, the widest text in characters
     QString m_titleError;
 };
 
