@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -137,6 +138,59 @@ TEST_F(XlsWriterTest, LargeWorkbookSpillsIntoDifatSectors)
     EXPECT_GT(QFile(m_path).size(), 109 * 128 * 512);
     ASSERT_EQ(book.sheets.size(), 1);
     EXPECT_EQ(book.sheets.first().rows.mid(1), rows);
+}
+
+// Random lists: any number of columns, texts of any length up to a cell's limit, made of ASCII,
+// Latin-1, CJK, quotes and character pairs, so strings start, split and end anywhere in the records.
+TEST_F(XlsWriterTest, RandomListsReadBackAsWritten)
+{
+    QRandomGenerator random(20160824);
+    const auto randomText = [&random]() {
+        static const int kLengths[] = {
+            0, 1, 2, 5, 40, 255, 256, 300, 4000, 8221, 8224, 9000, XlsWriter::kMaxCellLength};
+        const int length = kLengths[random.bounded(int(std::size(kLengths)))];
+        QString text;
+        while (text.size() < length) {
+            switch (random.bounded(5)) {
+            case 0:
+                text += QChar(0x20 + random.bounded(0x5F));
+                break;
+            case 1:
+                text += QChar(0xA0 + random.bounded(0x60));
+                break;
+            case 2:
+                text += QChar(0x4E00 + random.bounded(0x5000));
+                break;
+            case 3:
+                text += random.bounded(2) ? QLatin1Char('"') : QLatin1Char('\'');
+                break;
+            default:
+                if (text.size() + 2 <= length)
+                    text += QString::fromUcs4(U"\U0001F600");
+            }
+        }
+        return text;
+    };
+    for (int round = 0; round < 8; ++round) {
+        const int columns = random.bounded(6);
+        QStringList titles;
+        for (int c = 0; c < columns; ++c)
+            titles.append(randomText());
+        QList<QStringList> rows;
+        for (int r = random.bounded(40); r > 0; --r) {
+            QStringList row;
+            for (int c = random.bounded(columns + 1); c > 0; --c)
+                row.append(randomText());
+            rows.append(row);
+        }
+        const ReadBook book = writeAndRead(writerWith(titles, rows), QStringLiteral("random%1.xls").arg(round));
+        ASSERT_EQ(book.sheets.size(), 1);
+        EXPECT_TRUE(book.sheets.first().allText);
+        QList<QStringList> expected = trimmed(QList<QStringList>{titles} + rows);
+        while (!expected.isEmpty() && expected.last().isEmpty())
+            expected.removeLast(); // the reader does not see empty rows at the end
+        EXPECT_EQ(trimmed(book.sheets.first().rows), expected) << "round " << round;
+    }
 }
 
 TEST_F(XlsWriterTest, EdgeInputs)
