@@ -1,15 +1,19 @@
 // Build-time tool: creates the factory database (schema and starting rows, encrypted with the
-// program's key) and writes it out as a C++ source file holding the file's bytes.
-// Usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP
+// program's key) and writes it out as a C++ source file holding the file's bytes. Then does the same
+// for the export's empty database, which the program carries compressed: int32 magic 0x033E0F0D,
+// int32 size, zlib stream, little-endian.
+// Usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP EXPORT_DATABASE_PATH EXPORT_OUTPUT_CPP
 
 #include "core/store/Schema.h"
 
 #include <sqlcipher/sqlite3.h>
+#include <zlib.h>
 
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -29,7 +33,8 @@ bool run(sqlite3* db, const char* sql)
     return true;
 }
 
-bool makeDatabase(const std::string& path)
+// `contents` runs inside one transaction after the key is set.
+bool makeDatabase(const std::string& path, const std::string& contents)
 {
     std::remove(path.c_str());
     sqlite3* db = nullptr;
@@ -40,9 +45,7 @@ bool makeDatabase(const std::string& path)
     }
     const std::string key = quorrel::schema::kDatabaseKey;
     bool ok = sqlite3_key(db, key.data(), static_cast<int>(key.size())) == SQLITE_OK;
-    const std::string version = "PRAGMA user_version = " + std::to_string(quorrel::schema::kSchemaVersion) + ";";
-    ok = ok && run(db, "BEGIN;") && run(db, quorrel::schema::kCreateTables) && run(db, quorrel::schema::kFactoryRows) &&
-         run(db, version.c_str()) && run(db, "COMMIT;");
+    ok = ok && run(db, "BEGIN;") && run(db, contents.c_str()) && run(db, "COMMIT;");
     if (sqlite3_close(db) != SQLITE_OK) {
         std::fprintf(stderr, "quorrel_mkfactory: cannot close %s\n", path.c_str());
         ok = false;
@@ -61,45 +64,88 @@ std::string derivedKeyHex(const std::vector<unsigned char>& bytes)
     return key.toHex().toStdString();
 }
 
-bool writeSource(const std::vector<unsigned char>& bytes, const std::string& out)
+// `image` is what the source carries (the file's bytes or their packed form); the derived key is
+// that of the file itself.
+bool writeSource(const std::vector<unsigned char>& file, const std::vector<unsigned char>& image,
+                 const std::string& space, const std::string& out)
 {
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file << "// Generated at build time from the schema; do not edit.\n"
-            "#include <cstddef>\n\n"
-            "namespace quorrel::factory {\n"
-            "extern const unsigned char kImage[];\n"
-            "extern const std::size_t kImageSize;\n"
-            "alignas(16) const unsigned char kImage[] = {\n";
+    std::ofstream source(out, std::ios::binary | std::ios::trunc);
+    source << "// Generated at build time from the schema; do not edit.\n"
+              "#include <cstddef>\n\n"
+              "namespace "
+           << space
+           << " {\n"
+              "extern const unsigned char kImage[];\n"
+              "extern const std::size_t kImageSize;\n"
+              "alignas(16) const unsigned char kImage[] = {\n";
     char cell[8];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(cell, sizeof cell, "%u,", bytes[i]);
-        file << cell << ((i % 24 == 23) ? "\n" : "");
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        std::snprintf(cell, sizeof cell, "%u,", image[i]);
+        source << cell << ((i % 24 == 23) ? "\n" : "");
     }
-    file << "\n};\nconst std::size_t kImageSize = " << bytes.size() << ";\n";
-    file << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << derivedKeyHex(bytes) << "\";\n";
-    file << "} // namespace quorrel::factory\n";
-    file.close();
-    return static_cast<bool>(file);
+    source << "\n};\nconst std::size_t kImageSize = " << image.size() << ";\n";
+    source << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << derivedKeyHex(file) << "\";\n";
+    source << "} // namespace " << space << "\n";
+    source.close();
+    return static_cast<bool>(source);
+}
+
+void putLittleEndian32(std::vector<unsigned char>& out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// The container the export unpacks: magic, uncompressed size, zlib stream.
+std::vector<unsigned char> packed(const std::vector<unsigned char>& bytes)
+{
+    std::vector<unsigned char> out;
+    putLittleEndian32(out, 0x033E0F0D);
+    putLittleEndian32(out, static_cast<std::uint32_t>(bytes.size()));
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    std::vector<unsigned char> stream(size);
+    if (compress2(stream.data(), &size, bytes.data(), static_cast<uLong>(bytes.size()), Z_BEST_COMPRESSION) != Z_OK)
+        return {};
+    out.insert(out.end(), stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(size));
+    return out;
+}
+
+bool readFile(const std::string& path, std::vector<unsigned char>* bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if ((!in.eof() && in.fail()) || bytes->empty()) {
+        std::fprintf(stderr, "quorrel_mkfactory: cannot read %s back\n", path.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP\n");
+    if (argc != 5) {
+        std::fprintf(stderr,
+                     "usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP EXPORT_DATABASE_PATH EXPORT_OUTPUT_CPP\n");
         return 2;
     }
-    if (!makeDatabase(argv[1]))
+    const std::string factoryRows = std::string(quorrel::schema::kCreateTables) + quorrel::schema::kFactoryRows +
+                                    "PRAGMA user_version = " + std::to_string(quorrel::schema::kSchemaVersion) + ";";
+    std::vector<unsigned char> bytes;
+    if (!makeDatabase(argv[1], factoryRows) || !readFile(argv[1], &bytes))
         return 1;
-    std::ifstream in(argv[1], std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) {
-        std::fprintf(stderr, "quorrel_mkfactory: cannot read %s back\n", argv[1]);
+    if (!writeSource(bytes, bytes, "quorrel::factory", argv[2])) {
+        std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[2]);
         return 1;
     }
-    if (bytes.empty() || !writeSource(bytes, argv[2])) {
-        std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[2]);
+    // A database without tables stays an empty file until something is written: the version makes
+    // SQLCipher write its first page, salt included.
+    if (!makeDatabase(argv[3], "PRAGMA user_version = 1;") || !readFile(argv[3], &bytes))
+        return 1;
+    const std::vector<unsigned char> image = packed(bytes);
+    if (image.empty() || !writeSource(bytes, image, "quorrel::exportdb", argv[4])) {
+        std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[4]);
         return 1;
     }
     return 0;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+namespace quorrel {
+
+// Writes an Excel 97–2003 workbook (BIFF8 in a compound file) of text cells: the column titles in
+// the first row of a sheet, then one row per added row. A sheet holds 65,535 rows below its titles;
+// further rows continue on Sheet2, Sheet3, … each with the titles repeated. Every text goes through
+// the shared string table, so any character, quotes and long texts are kept as they are.
+class XlsWriter
+{
+public:
+    static constexpr int kMaxColumns = 256;
+    static constexpr int kRowsPerSheet = 65535;
+    static constexpr int kMaxCellLength = 32767;
+
+    explicit XlsWriter(const QStringList& titles);
+
+    const QStringList& titles() const { return m_titles; }
+    qsizetype rowCount() const { return m_rowCount; }
+    int sheetCount() const;
+
+    // Room for `rows` more rows, when their number is known beforehand.
+    void reserve(qsizetype rows);
+
+    // Adds a row below the last one; a row shorter than the titles ends in empty cells. Refused
+    // (false, `error` saying which cell) when it has more cells than there are titles or a cell
+    // longer than a cell holds.
+    bool addRow(const QStringList& cells, QString* error = nullptr);
+
+    // Writes the whole workbook. Refused when there are more titles than a sheet has columns,
+    // or a title is longer than a cell holds; false also when the device refuses a write.
+    bool write(QIODevice* device, QString* error = nullptr) const;
+
+    // Checks a row as addRow does without adding it; `row` is 1-based for the message.
+    static bool checkCells(const QStringList& cells, qsizetype columns, qsizetype row, QString* error);
+
+private:
+    quint32 stringId(const QString& text);
+    QByteArray workbookStream() const;
+
+    QStringList m_titles;
+    QList<quint32> m_titleIds;
+    // Row after row, one string id per column; kEmpty marks an empty cell (none is written).
+    QList<quint32> m_cells;
+    qsizetype m_rowCount = 0;
+    quint64 m_references = 0;
+    QHash<QString, quint32> m_ids;
+    QStringList m_strings;
+    QList<int> m_widths; // per column, the widest text in characters
+    QString m_titleError;
+};
+
+} // namespace quorrel

@@ -1,0 +1,12 @@
+// Test main for tests of the core alone: no windows, so no GUI libraries and a small sanitizer build.
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
