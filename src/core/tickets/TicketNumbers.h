@@ -17,7 +17,8 @@ inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit coun
 std::optional<int> loadTicketFormat(Database& db);
 bool storeTicketFormat(Database& db, int format);
 
-// 销售票号 of the sale with the highest ID; empty when there is none, nullopt when a query failed.
+// 销售票号 of the sale with the highest ID, or of a newer one deleted since; empty when there is none,
+// nullopt when a query failed.
 std::optional<QString> lastTicketNumber(Database& db);
 
 // What the ticket box shows when the main window opens, given the last stored number.
