@@ -204,8 +204,9 @@ void SalesRecordsWindow::printSale()
     settings.logoOffset = loadLogoOffset(m_session.db).value_or(0);
     if (print.printLogo)
         settings.logo = loadLogoImage(m_session.db).value_or(QByteArray());
-    std::unique_ptr<Printer> printer = g_printerFactory ? g_printerFactory() : std::make_unique<SystemPrinter>(this);
-    if (!layOutReceipt(*printer, storedReceipt(*shopName, *sale, *lines), settings, ReceiptStyle::Printed))
+    if (!m_printer)
+        m_printer = g_printerFactory ? g_printerFactory() : std::make_unique<SystemPrinter>(this);
+    if (!layOutReceipt(*m_printer, storedReceipt(*shopName, *sale, *lines), settings, ReceiptStyle::Printed))
         MessageBox::critical(this, QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"),
                              QStringLiteral("提示:"));
     else if (print.showPrintFinished)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/receipt/Printer.h"
 #include "core/records/RecordsQuery.h"
 
 #include <QDialog>
@@ -60,6 +61,7 @@ private:
     Session& m_session;
     SalesRecordsModel* m_model;
     QMenu* m_menu;
+    std::unique_ptr<Printer> m_printer; // made at the first reprint; keeps its margin from one to the next
 };
 
 } // namespace quorrel
