@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -206,6 +207,23 @@ TEST_F(RecordsMenuTest, StatisticsMenuOpensTodaysRecords)
     EXPECT_EQ(records->windowTitle(), QStringLiteral("Quorrel"));
     EXPECT_EQ(records->model().rowCount(), 0);
     records->close();
+}
+
+TEST_F(RecordsMenuTest, AResetStartsANewCopyAndEndsThisOne)
+{
+    shop.writeFactory();
+    MainWindow* main = openMainWindow();
+    ASSERT_NE(main, nullptr);
+    main->findChild<QAction*>(QStringLiteral("菜单_统计销售"))->trigger();
+    auto* records = main->findChild<SalesRecordsWindow*>();
+    ASSERT_NE(records, nullptr);
+    hooks().answerNext(MessageAnswer::Yes);
+    hooks().chooseNextFile(shop.filePath(QStringLiteral("backup.mdb")));
+    QTest::mouseClick(Unit<QPushButton>(records, QStringLiteral("按钮_管理数据")), Qt::LeftButton);
+    QTRY_COMPARE(finishedCount, 1);
+    ASSERT_EQ(hooks().started().size(), 1);
+    EXPECT_EQ(hooks().started().first().first(), QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(QFileInfo::exists(shop.filePath(QStringLiteral("backup.mdb"))));
 }
 
 } // namespace
