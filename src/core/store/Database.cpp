@@ -5,9 +5,11 @@
 #include "core/store/DateTexts.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/RecordSet.h"
+#include "core/store/Schema.h"
 
 #include <sqlcipher/sqlite3.h>
 
+#include <QDebug>
 #include <QFileInfo>
 
 namespace quorrel {
@@ -50,6 +52,38 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
                SQLITE_OK;
     }
     }
+}
+
+int singleInteger(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    int value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    return value;
+}
+
+// A shop file written by an earlier release gets the indexes and tables added since. A file that
+// cannot take them (read-only, or no shop file at all) still opens: they speed things up or keep
+// bookkeeping, and the statements that need them report their own failures.
+void upgradeSchema(sqlite3* db)
+{
+    const int version = singleInteger(db, "PRAGMA user_version;");
+    if (version < 0 || version >= schema::kSchemaVersion)
+        return;
+    if (singleInteger(db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='销售记录';") != 1)
+        return;
+    const QByteArray setVersion = "PRAGMA user_version = " + QByteArray::number(schema::kSchemaVersion) + ';';
+    char* error = nullptr;
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE;", nullptr, nullptr, &error) == SQLITE_OK &&
+        sqlite3_exec(db, schema::kUpgradeTables, nullptr, nullptr, &error) == SQLITE_OK &&
+        sqlite3_exec(db, setVersion.constData(), nullptr, nullptr, &error) == SQLITE_OK &&
+        sqlite3_exec(db, "COMMIT;", nullptr, nullptr, &error) == SQLITE_OK)
+        return;
+    qWarning() << "database tables not brought up to date:" << (error ? error : sqlite3_errmsg(db));
+    sqlite3_free(error);
+    sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
 }
 
 } // namespace
@@ -98,6 +132,7 @@ bool Database::open(const QString& path, const QByteArray& key)
         sqlite3_close(db);
         return false;
     }
+    upgradeSchema(db);
     m_db = db;
     m_path = path;
     return true;

@@ -56,6 +56,7 @@ CREATE TABLE 销售记录 (
     备注 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售记录_销售时间 ON 销售记录 (销售时间);
+CREATE INDEX 销售记录_销售票号 ON 销售记录 (销售票号);
 CREATE TABLE 销售详情 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     关联 INTEGER,
@@ -67,6 +68,22 @@ CREATE TABLE 销售详情 (
     备注 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售详情_关联 ON 销售详情 (关联);
+CREATE TABLE 末单票号 (
+    ID INTEGER PRIMARY KEY,
+    销售ID INTEGER,
+    销售票号 TEXT
+);
+)SQL";
+
+// Brings a file of version 1 to the current tables. Each step may already be present.
+const char* const kUpgradeTables = R"SQL(
+CREATE INDEX IF NOT EXISTS 销售记录_销售时间 ON 销售记录 (销售时间);
+CREATE INDEX IF NOT EXISTS 销售记录_销售票号 ON 销售记录 (销售票号);
+CREATE TABLE IF NOT EXISTS 末单票号 (
+    ID INTEGER PRIMARY KEY,
+    销售ID INTEGER,
+    销售票号 TEXT
+);
 )SQL";
 
 const char* const kFactoryRows = R"SQL(

@@ -9,10 +9,15 @@ namespace quorrel::schema {
 inline constexpr const char* kDatabaseKey = "19970605";
 
 // Incremented whenever a later release changes the tables; stored as PRAGMA user_version.
-inline constexpr int kSchemaVersion = 1;
+// 2: the ticket-number index, and 末单票号 remembering the newest sale's number once it is deleted.
+inline constexpr int kSchemaVersion = 2;
 
-// CREATE statements for the seven tables, columns in design order (select * positions rely on it).
+// CREATE statements for the seven tables of the shop, columns in design order (select * positions rely
+// on it), and the program's own bookkeeping table 末单票号.
 extern const char* const kCreateTables;
+
+// Statements that bring a file of an earlier version up to kSchemaVersion, run when it is opened.
+extern const char* const kUpgradeTables;
 
 // The starting contents of a new shop: the settings row, the admin user, payment methods.
 extern const char* const kFactoryRows;

@@ -13,15 +13,23 @@ std::optional<QString> lastTicketNumber(Database& db)
     if (!last)
         return std::nullopt;
     last->moveFirst();
-    if (last->atEnd())
-        return QString();
-    const QString id = last->text(1);
+    const qint64 newestId = last->atEnd() ? 0 : textToWhole(last->text(1));
     last->close();
-    auto sale = db.query(QStringLiteral("select * from 销售记录 where id=?"), {textToWhole(id)});
-    if (!sale)
-        return std::nullopt;
-    sale->moveFirst();
-    return sale->text(2);
+    QString number;
+    if (newestId > 0) {
+        auto sale = db.query(QStringLiteral("select * from 销售记录 where id=?"), {newestId});
+        if (!sale)
+            return std::nullopt;
+        sale->moveFirst();
+        number = sale->text(2);
+    }
+    // A deleted sale newer than every remaining one left its number here, so that it is not given
+    // out again. A file without the table has never had such a deletion.
+    if (auto deleted = db.query(QStringLiteral("select 销售ID, 销售票号 from 末单票号 where ID=1"))) {
+        if (!deleted->atEnd() && textToWhole(deleted->text(1)) > newestId)
+            number = deleted->text(2);
+    }
+    return number;
 }
 
 QString startupTicketNumber(int format, const QString& lastTicket, const QDate& today)

@@ -16,6 +16,7 @@
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/PreviewWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
+#include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
@@ -91,12 +92,22 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::showCustomerArea);
     connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
+    connect(m_ui->菜单_统计销售, &QAction::triggered, this, [this] {
+        auto* records = new SalesRecordsWindow(m_session, this);
+        records->setAttribute(Qt::WA_DeleteOnClose);
+        records->setWindowModality(Qt::ApplicationModal);
+        // The database file was replaced: a new copy starts on it and this one ends.
+        connect(records, &SalesRecordsWindow::restartRequested, this, [this] {
+            if (!Launcher::startNewCopy())
+                qWarning() << "could not start a new copy of the program";
+            close();
+        });
+        records->show();
+    });
 
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
 
     // Their windows come with later parts of the program.
-    for (QAction* pending : {m_ui->菜单_统计销售})
-        pending->setEnabled(false);
     for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式})
         pending->setEnabled(false);
 }

@@ -1,0 +1,194 @@
+#include "gui/records/SaleDetailWindow.h"
+
+#include "ui_SaleDetailWindow.h"
+
+#include "core/records/SaleLinesModel.h"
+#include "core/sales/DiscountRates.h"
+#include "core/sales/LineMath.h"
+#include "core/shop/Session.h"
+#include "core/store/Conversions.h"
+#include "gui/records/ListExport.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QDebug>
+#include <QHeaderView>
+
+namespace quorrel {
+
+namespace {
+
+const int kColumnWidths[] = {50, 120, 100, 100, 100, 100};
+const QString kHint = QStringLiteral("提示");
+const QString kHintColon = QStringLiteral("提示：");
+
+} // namespace
+
+SaleDetailWindow::SaleDetailWindow(Session& session, qint64 saleId, QWidget* recordsWindow, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SaleDetailWindow>()), m_session(session), m_saleId(saleId),
+      m_recordsWindow(recordsWindow), m_model(new SaleLinesModel(this))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    QTreeView* list = m_ui->超级列表框1;
+    list->setModel(m_model);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->header()->setStretchLastSection(false);
+    for (int column = 0; column < 6; ++column)
+        list->setColumnWidth(column, kColumnWidths[column]);
+    m_ui->组合框_折扣->addItems(discountRates());
+    m_ui->组合框_折扣->addItem(QString());
+    m_ui->组合框_折扣->setCurrentIndex(-1);
+
+    if (!m_session.isAdministrator()) {
+        for (QPushButton* adminOnly : {m_ui->按钮_添加, m_ui->按钮_修改, m_ui->按钮_删除, m_ui->按钮_导出})
+            adminOnly->setEnabled(false);
+    }
+    m_ui->编辑框_折扣->setText(QStringLiteral("10"));
+
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SaleDetailWindow::rowChosen);
+    connect(m_ui->选择框_折扣, &QCheckBox::toggled, this, &SaleDetailWindow::discountToggled);
+    connect(m_ui->组合框_折扣, &QComboBox::textActivated, m_ui->编辑框_折扣, &QLineEdit::setText);
+    connect(m_ui->按钮_添加, &QPushButton::clicked, this, &SaleDetailWindow::addLine);
+    connect(m_ui->按钮_修改, &QPushButton::clicked, this, &SaleDetailWindow::changeLine);
+    connect(m_ui->按钮_删除, &QPushButton::clicked, this, &SaleDetailWindow::deleteLine);
+    connect(m_ui->按钮_导出, &QPushButton::clicked, this, &SaleDetailWindow::exportLines);
+    connect(m_ui->按钮_关闭, &QPushButton::clicked, this, &QDialog::reject);
+
+    fillLines();
+}
+
+SaleDetailWindow::~SaleDetailWindow() = default;
+
+void SaleDetailWindow::fillLines()
+{
+    const std::optional<QList<SaleLine>> lines = loadSaleLines(m_session.db, m_saleId);
+    if (!lines) {
+        qWarning().noquote() << "sale lines not read:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("查询失败！"));
+        m_model->setLines({});
+        return;
+    }
+    m_model->setLines(*lines);
+}
+
+void SaleDetailWindow::rowChosen()
+{
+    const int row = m_ui->超级列表框1->selectionModel()->currentIndex().row();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    m_shownRow = row;
+    const SaleLine& line = m_model->line(row);
+    m_ui->编辑框_名称->setText(line.cells.name);
+    m_ui->编辑框_数量->setText(line.cells.quantity);
+    m_ui->编辑框_单价->setText(line.cells.unitPrice);
+    m_ui->编辑框_备注->setPlainText(line.remark);
+    // A line sold at a discount shows its rate, so that 修改 keeps it.
+    const double amount = textToNumber(line.cells.amount);
+    const double discounted = textToNumber(line.cells.discounted);
+    const bool reduced =
+        amount != 0.0 && formatMoney(roundToText(discounted, 2)) != formatMoney(roundToText(amount, 2));
+    m_ui->选择框_折扣->setChecked(reduced);
+    m_ui->编辑框_折扣->setText(reduced ? QString::number(10.0 * discounted / amount, 'f', 1) : QStringLiteral("10"));
+}
+
+void SaleDetailWindow::discountToggled(bool on)
+{
+    m_ui->编辑框_折扣->setEnabled(on);
+    m_ui->组合框_折扣->setEnabled(on);
+}
+
+bool SaleDetailWindow::checkEntry()
+{
+    const struct
+    {
+        QLineEdit* box;
+        QString message;
+    } checks[] = {{m_ui->编辑框_名称, QStringLiteral("商品名称不能为空！")},
+                  {m_ui->编辑框_数量, QStringLiteral("数量不能为空！")},
+                  {m_ui->编辑框_单价, QStringLiteral("价格不能为空！")}};
+    for (const auto& check : checks) {
+        if (check.box->text().isEmpty()) {
+            MessageBox::critical(this, check.message, kHint);
+            return false;
+        }
+    }
+    return true;
+}
+
+LineEntry SaleDetailWindow::entry() const
+{
+    return LineEntry{m_ui->编辑框_名称->text(), m_ui->编辑框_数量->text(), m_ui->编辑框_单价->text(),
+                     m_ui->选择框_折扣->isChecked(), m_ui->编辑框_折扣->text()};
+}
+
+namespace {
+
+// The cells of an entered line, rounded as a sale rounds them when it is rung up; the name as typed.
+SaleLine enteredLine(const LineEntry& entry, qint64 id, const QString& remark)
+{
+    LineCells cells = addedLine(entry);
+    cells.name = entry.name;
+    return SaleLine{id, cells, remark};
+}
+
+} // namespace
+
+void SaleDetailWindow::addLine()
+{
+    if (!checkEntry())
+        return;
+    m_model->appendLine(enteredLine(entry(), 0, m_ui->编辑框_备注->toPlainText()));
+    m_ui->超级列表框1->scrollToBottom();
+}
+
+void SaleDetailWindow::changeLine()
+{
+    if (!checkEntry())
+        return;
+    if (m_shownRow < 0) {
+        MessageBox::show(this, QStringLiteral("请选择要修改的行！"), kHintColon);
+        return;
+    }
+    const SaleLine line = enteredLine(entry(), m_model->line(m_shownRow).id, m_ui->编辑框_备注->toPlainText());
+    // A line added on screen has no stored row to change.
+    if (line.id != 0) {
+        if (!updateSaleLine(m_session.db, m_saleId, line)) {
+            qWarning().noquote() << "sale line not changed:" << m_session.db.lastError();
+            MessageBox::show(this, QStringLiteral("数据添加失败"));
+            return;
+        }
+        m_changed = true;
+    }
+    m_model->replaceLine(m_shownRow, line);
+}
+
+void SaleDetailWindow::deleteLine()
+{
+    if (m_shownRow < 0) {
+        MessageBox::show(this, QStringLiteral("请选择要删除的行！"), kHintColon);
+        return;
+    }
+    if (!MessageBox::question(this, QStringLiteral("确定要删除吗？"), QStringLiteral("注意")))
+        return;
+    const qint64 id = m_model->line(m_shownRow).id;
+    if (id != 0) {
+        if (!deleteSaleLine(m_session.db, m_saleId, id)) {
+            qWarning().noquote() << "sale line not deleted:" << m_session.db.lastError();
+            MessageBox::show(this, QStringLiteral("数据删除失败"));
+            return;
+        }
+        m_changed = true;
+    }
+    m_model->removeLine(m_shownRow);
+    m_ui->超级列表框1->selectionModel()->clear();
+    m_shownRow = -1;
+}
+
+void SaleDetailWindow::exportLines()
+{
+    exportList(this, m_recordsWindow, SaleLinesModel::columnTitles(), m_model->allRowTexts());
+}
+
+} // namespace quorrel

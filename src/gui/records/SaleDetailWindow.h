@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class SaleDetailWindow;
+}
+
+namespace quorrel {
+
+class SaleLinesModel;
+struct LineEntry;
+struct Session;
+
+// The lines of one stored sale. An administrator changes and deletes stored lines (the sale's
+// totals follow) and adds lines to the list on screen only, for an export.
+class SaleDetailWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    // `recordsWindow` owns the message of an empty export, as it does for its own list.
+    SaleDetailWindow(Session& session, qint64 saleId, QWidget* recordsWindow, QWidget* parent = nullptr);
+    ~SaleDetailWindow() override;
+
+    // True once a stored line was changed or deleted: the records list is then out of date.
+    bool changedStoredLines() const { return m_changed; }
+    SaleLinesModel& model() const { return *m_model; }
+
+private:
+    void fillLines();
+    void rowChosen();
+    void discountToggled(bool on);
+    bool checkEntry();
+    LineEntry entry() const;
+    void addLine();
+    void changeLine();
+    void deleteLine();
+    void exportLines();
+
+    std::unique_ptr<Ui::SaleDetailWindow> m_ui;
+    Session& m_session;
+    qint64 m_saleId;
+    QWidget* m_recordsWindow;
+    SaleLinesModel* m_model;
+    int m_shownRow = -1; // the row whose values the boxes show; 修改 and 删除 act on it
+    bool m_changed = false;
+};
+
+} // namespace quorrel

@@ -1,0 +1,287 @@
+#include "gui/records/SalesRecordsWindow.h"
+
+#include "ui_SalesRecordsWindow.h"
+
+#include "core/receipt/LogoStore.h"
+#include "core/records/DataReset.h"
+#include "core/records/SalesRecordsModel.h"
+#include "core/records/StoredReceipt.h"
+#include "core/shop/Session.h"
+#include "core/shop/Settings.h"
+#include "core/store/Clock.h"
+#include "core/store/Schema.h"
+#include "gui/receipt/SystemPrinter.h"
+#include "gui/records/ListExport.h"
+#include "gui/records/SaleDetailWindow.h"
+#include "gui/records/SearchWindow.h"
+#include "gui/widgets/FileDialog.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+
+namespace quorrel {
+
+namespace {
+
+SalesRecordsWindow::PrinterFactory g_printerFactory;
+
+const int kColumnWidths[] = {50, 90, 126, 50, 80, 60, 115};
+const QString kHint = QStringLiteral("提示");
+const QString kHintColon = QStringLiteral("提示：");
+const QString kQueryFailed = QStringLiteral("查询失败！");
+
+// Shows a window modally without a nested event loop; it deletes itself when closed.
+void openModal(QDialog* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+}
+
+} // namespace
+
+void SalesRecordsWindow::setPrinterFactory(PrinterFactory factory)
+{
+    g_printerFactory = std::move(factory);
+}
+
+SalesRecordsWindow::SalesRecordsWindow(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SalesRecordsWindow>()), m_session(session),
+      m_model(new SalesRecordsModel(session.db, this))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    QTreeView* list = m_ui->超级列表框1;
+    list->setModel(m_model);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->header()->setStretchLastSection(false);
+    for (int column = 0; column < 7; ++column)
+        list->setColumnWidth(column, kColumnWidths[column]);
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("菜单"));
+    QAction* details = m_menu->addAction(QStringLiteral("查看详情"));
+    QAction* remove = m_menu->addAction(QStringLiteral("删除记录"));
+    QAction* print = m_menu->addAction(QStringLiteral("打印记录"));
+
+    if (!m_session.isAdministrator()) {
+        for (QPushButton* adminOnly : {m_ui->按钮_导出表, m_ui->按钮_管理数据, m_ui->按钮_数据恢复})
+            adminOnly->setEnabled(false);
+    }
+    m_ui->按钮_查看详情->setEnabled(false);
+
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SalesRecordsWindow::selectionChanged);
+    connect(list, &QTreeView::doubleClicked, this, &SalesRecordsWindow::openDetails);
+    connect(list, &QWidget::customContextMenuRequested, this, &SalesRecordsWindow::showPopup);
+    connect(details, &QAction::triggered, this, &SalesRecordsWindow::openDetails);
+    connect(remove, &QAction::triggered, this, &SalesRecordsWindow::deleteSale);
+    connect(print, &QAction::triggered, this, &SalesRecordsWindow::printSale);
+    connect(m_ui->按钮_查看详情, &QPushButton::clicked, this, &SalesRecordsWindow::openDetails);
+    connect(m_ui->按钮_搜索, &QPushButton::clicked, this, &SalesRecordsWindow::quickFind);
+    connect(m_ui->按钮_查询, &QPushButton::clicked, this, &SalesRecordsWindow::openSearch);
+    connect(m_ui->按钮_导出表, &QPushButton::clicked, this, &SalesRecordsWindow::exportRecords);
+    connect(m_ui->按钮_管理数据, &QPushButton::clicked, this, &SalesRecordsWindow::resetData);
+    connect(m_ui->按钮_数据恢复, &QPushButton::clicked, this, &SalesRecordsWindow::restoreData);
+
+    showRecords(todaysRecords(Clock::now()));
+}
+
+SalesRecordsWindow::~SalesRecordsWindow() = default;
+
+void SalesRecordsWindow::showRecords(const RecordsQuery& query)
+{
+    if (!m_model->setQuery(query)) {
+        qWarning().noquote() << "records query failed:" << m_session.db.lastError();
+        MessageBox::show(nullptr, kQueryFailed);
+    }
+    updateTotals();
+}
+
+void SalesRecordsWindow::updateTotals()
+{
+    RecordTotals totals;
+    if (m_model->rowCount() > 0) {
+        if (const std::optional<RecordTotals> found = recordTotals(m_session.db, m_model->query())) {
+            totals = *found;
+        } else {
+            qWarning().noquote() << "totals query failed:" << m_session.db.lastError();
+            MessageBox::show(nullptr, kQueryFailed);
+        }
+    }
+    m_ui->标签_销售数量->setText(totals.quantity);
+    m_ui->标签_总金额->setText(totals.amount);
+}
+
+int SalesRecordsWindow::selectedRow() const
+{
+    const QModelIndexList rows = m_ui->超级列表框1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void SalesRecordsWindow::selectionChanged()
+{
+    if (selectedRow() >= 0)
+        m_ui->按钮_查看详情->setEnabled(true);
+}
+
+void SalesRecordsWindow::openDetails()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    auto* window = new SaleDetailWindow(m_session, m_model->saleId(row), this, this);
+    connect(window, &QDialog::finished, this, [this, window] {
+        if (window->changedStoredLines()) {
+            m_model->refresh();
+            updateTotals();
+        }
+    });
+    openModal(window);
+}
+
+void SalesRecordsWindow::showPopup(const QPoint& position)
+{
+    m_menu->popup(m_ui->超级列表框1->viewport()->mapToGlobal(position));
+}
+
+void SalesRecordsWindow::quickFind()
+{
+    const QString text = m_ui->编辑框_查单号->text();
+    if (text.isEmpty()) {
+        MessageBox::show(this, QStringLiteral("内容不能为空！"));
+        return;
+    }
+    showRecords(ticketFragmentRecords(text));
+}
+
+void SalesRecordsWindow::deleteSale()
+{
+    if (!m_session.isAdministrator()) {
+        MessageBox::show(this, QStringLiteral("只有管理员才有删除权限！"), kHint);
+        return;
+    }
+    const int row = selectedRow();
+    if (row < 0) {
+        MessageBox::show(this, QStringLiteral("请选择要删除的行！"), kHintColon);
+        return;
+    }
+    if (!MessageBox::question(this, QStringLiteral("确定要删除吗？"), QStringLiteral("注意")))
+        return;
+    if (!quorrel::deleteSale(m_session.db, m_model->saleId(row))) {
+        qWarning().noquote() << "sale not deleted:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("数据删除失败"));
+        return;
+    }
+    m_model->removeSale(row);
+    updateTotals();
+}
+
+void SalesRecordsWindow::printSale()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        MessageBox::show(this, QStringLiteral("请选择要打印的行！"), kHintColon);
+        return;
+    }
+    const qint64 id = m_model->saleId(row);
+    const std::optional<SaleRecord> sale = loadSale(m_session.db, id);
+    const std::optional<QList<SaleLine>> lines = loadSaleLines(m_session.db, id);
+    const std::optional<QString> shopName = readSetting(m_session.db, QStringLiteral("店名"));
+    if (!sale || !lines || !shopName) {
+        qWarning().noquote() << "stored sale not read:" << m_session.db.lastError();
+        MessageBox::show(this, kQueryFailed);
+        return;
+    }
+    const PrintSettings& print = m_session.print;
+    ReceiptSettings settings{print.printUnitPrice, print.printLogo, print.paperMargin, print.printOffset, 0, {}};
+    settings.logoOffset = loadLogoOffset(m_session.db).value_or(0);
+    if (print.printLogo)
+        settings.logo = loadLogoImage(m_session.db).value_or(QByteArray());
+    if (!m_printer)
+        m_printer = g_printerFactory ? g_printerFactory() : std::make_unique<SystemPrinter>(this);
+    if (!layOutReceipt(*m_printer, storedReceipt(*shopName, *sale, *lines), settings, ReceiptStyle::Printed))
+        MessageBox::critical(this, QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"),
+                             QStringLiteral("提示:"));
+    else if (print.showPrintFinished)
+        MessageBox::show(this, QStringLiteral("打印完毕"), QStringLiteral("提示:"));
+}
+
+void SalesRecordsWindow::openSearch()
+{
+    auto* window = new SearchWindow(m_session, this);
+    connect(window, &SearchWindow::searchRequested, this, &SalesRecordsWindow::showRecords);
+    openModal(window);
+}
+
+void SalesRecordsWindow::exportRecords()
+{
+    exportList(this, this, SalesRecordsModel::columnTitles(), m_model->allRowTexts());
+}
+
+void SalesRecordsWindow::resetData()
+{
+    if (!MessageBox::question(this, QStringLiteral("确定初始化吗,并备份数据吗 ？"), kHint))
+        return;
+    const QString databasePath = m_session.db.path();
+    const QString target = FileDialog::saveFileNameAs(this, QStringLiteral("备份数据"), QStringLiteral("*.mdb (*.mdb)"),
+                                                      proposedFileName(), QStringLiteral(".mdb"));
+    if (target.isEmpty()) {
+        MessageBox::show(this, QStringLiteral("保存失败！"));
+        return; // the database stays open: nothing has changed
+    }
+    if (isDatabaseFile(databasePath, target)) {
+        MessageBox::show(this, QStringLiteral("初始化错误！"));
+        return;
+    }
+    m_model->clear();
+    m_session.db.close();
+    QString error;
+    const ResetResult result = resetDatabase(databasePath, target, &error);
+    if (result == ResetResult::Done) {
+        MessageBox::show(this, QStringLiteral("初始化完成，并已备份！"));
+    } else {
+        qWarning().noquote() << "reset failed:" << error;
+        MessageBox::show(this, QStringLiteral("初始化错误！"));
+    }
+    emit restartRequested();
+}
+
+void SalesRecordsWindow::restoreData()
+{
+    const QString source = FileDialog::openFileName(this, QStringLiteral("数据恢复"), QStringLiteral("*.mdb (*.mdb)"));
+    if (source.isEmpty())
+        return;
+    const QString databasePath = m_session.db.path();
+    QString error;
+    const QString staged = stageRestore(databasePath, source, &error);
+    if (staged.isEmpty()) {
+        qWarning().noquote() << "not restored:" << error;
+        MessageBox::show(this, QStringLiteral("所选文件不是有效的数据库，未恢复！"));
+        return;
+    }
+    if (!MessageBox::question(this, QStringLiteral("恢复后当前数据将被替换，是否继续？"), kHint)) {
+        QFile::remove(staged);
+        return;
+    }
+    m_model->clear();
+    m_session.db.close();
+    if (!finishRestore(databasePath, staged, Clock::now(), nullptr, &error)) {
+        qWarning().noquote() << "restore failed:" << error;
+        QFile::remove(staged);
+        MessageBox::show(this, QStringLiteral("恢复失败，当前数据未改变！"));
+        if (m_session.db.open(databasePath, QByteArray(schema::kDatabaseKey)))
+            showRecords(todaysRecords(Clock::now()));
+        return;
+    }
+    MessageBox::show(this, QStringLiteral("数据恢复完成！"));
+    emit restartRequested();
+}
+
+} // namespace quorrel
