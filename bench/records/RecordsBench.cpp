@@ -15,6 +15,7 @@
 #include "core/store/Schema.h"
 #include "core/store/Transaction.h"
 #include "gui/records/SalesRecordsWindow.h"
+#include "mock/MockClock.h"
 #include "support/BenchShop.h"
 #include "support/RatioReport.h"
 
@@ -62,39 +63,31 @@ void generate(const QString& path)
     quorrel::Database db;
     if (!db.open(building, quorrel::schema::kDatabaseKey))
         fail("generated shop not opened:", db.lastError());
-    sqlite3_exec(db.handle(), "PRAGMA cache_size = -200000;", nullptr, nullptr, nullptr);
+    db.execute(QStringLiteral("PRAGMA cache_size = -200000"));
     const qint64 total = salesWanted();
     const qint64 older = total - kTodaysSales;
     const qint64 span = qint64(kYears) * 365 * 86400;
     const QDateTime start = QDateTime(kNow.date().addYears(-kYears), QTime(0, 0));
     std::fprintf(stderr, "generating %lld sales into %s …\n", static_cast<long long>(total), qPrintable(path));
     quorrel::Transaction transaction(db);
-    sqlite3_stmt* insert = nullptr;
-    if (sqlite3_prepare_v2(db.handle(),
-                           "insert into 销售记录 (销售票号,销售时间,数量,金额,收银员,备注) values (?,?,?,?,?,?)", -1,
-                           &insert, nullptr) != SQLITE_OK)
-        fail("insert not prepared");
-    const char* cashiers[] = {"admin", "小王", "小李", "老张"};
-    for (qint64 i = 0; i < total; ++i) {
-        const QDateTime time = i < older
-                                   ? start.addSecs(i * span / older)
-                                   : QDateTime(kNow.date(), QTime(8, 0)).addSecs((i - older) * 43200 / kTodaysSales);
-        const QByteArray ticket =
-            (quorrel::datePrefix(time.date()) + QString::number(i % 10000000).rightJustified(7, u'0')).toUtf8();
-        const QByteArray when = quorrel::canonicalDateTimeText(time).toUtf8();
-        const QByteArray quantity = QByteArray::number(1 + i % 7);
-        const QByteArray amount = QByteArray::number(double(1 + i % 7) * (2.5 + double(i % 300) * 0.35), 'f', 2);
-        sqlite3_reset(insert);
-        sqlite3_bind_text(insert, 1, ticket.constData(), int(ticket.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, when.constData(), int(when.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, quantity.constData(), int(quantity.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 4, amount.constData(), int(amount.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 5, cashiers[i % 4], -1, SQLITE_STATIC);
-        sqlite3_bind_text(insert, 6, i % 5 ? "" : "会员 ", -1, SQLITE_STATIC);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            fail("sale not stored");
-    }
-    sqlite3_finalize(insert);
+    const QString cashiers[] = {QStringLiteral("admin"), QStringLiteral("小王"), QStringLiteral("小李"),
+                                QStringLiteral("老张")};
+    const bool stored = db.executeEach(
+        QStringLiteral("insert into 销售记录 (销售票号,销售时间,数量,金额,收银员,备注) values (?,?,?,?,?,?)"), total,
+        [&](qint64 i) {
+            const QDateTime time =
+                i < older ? start.addSecs(i * span / older)
+                          : QDateTime(kNow.date(), QTime(8, 0)).addSecs((i - older) * 43200 / kTodaysSales);
+            return QVariantList{quorrel::datePrefix(time.date()) +
+                                    QString::number(i % 10000000).rightJustified(7, u'0'),
+                                quorrel::canonicalDateTimeText(time),
+                                QString::number(1 + i % 7),
+                                QString::number(double(1 + i % 7) * (2.5 + double(i % 300) * 0.35), 'f', 2),
+                                cashiers[i % 4],
+                                i % 5 ? QString() : QStringLiteral("会员 ")};
+        });
+    if (!stored)
+        fail("sales not stored:", db.lastError());
     if (!transaction.commit())
         fail("sales not committed:", db.lastError());
     db.close();
@@ -296,7 +289,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    quorrel::Clock::setFixed(kNow);
+    quorrel::test::MockClock::setFixed(kNow);
     shop(); // generate or open the shop before anything is timed
     return quorrel::bench::runWithRatios(
         argc, argv,

@@ -74,30 +74,16 @@ bool fillTable(Database& db, const QStringList& titles, const QList<QStringList>
     if (!transaction.began())
         return fail(error, db.lastError());
     // One statement prepared once for every row: the list may hold a year of sales.
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = insert.toUtf8();
-    if (sqlite3_prepare_v2(db.handle(), text.constData(), static_cast<int>(text.size()), &statement, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return fail(error, QString::fromUtf8(sqlite3_errmsg(db.handle())));
-    }
-    bool ok = true;
-    QByteArray cell;
-    for (qsizetype r = 0; ok && r < rows.size(); ++r) {
+    const bool ok = db.executeEach(insert, rows.size(), [&](qsizetype r) {
         const QStringList& row = rows[r];
-        for (qsizetype c = 0; ok && c < titles.size(); ++c) {
-            cell = c < row.size() ? row[c].toUtf8() : QByteArray();
-            ok = sqlite3_bind_text(statement, static_cast<int>(c + 1), cell.constData(), static_cast<int>(cell.size()),
-                                   SQLITE_TRANSIENT) == SQLITE_OK;
-        }
-        ok = ok && sqlite3_step(statement) == SQLITE_DONE;
-        ok = sqlite3_reset(statement) == SQLITE_OK && ok;
-    }
+        QVariantList cells;
+        cells.reserve(titles.size());
+        for (qsizetype c = 0; c < titles.size(); ++c)
+            cells.append(c < row.size() ? row[c] : QString());
+        return cells;
+    });
     if (!ok)
-        fail(error, QString::fromUtf8(sqlite3_errmsg(db.handle())));
-    sqlite3_finalize(statement);
-    if (!ok)
-        return false;
+        return fail(error, db.lastError());
     if (!transaction.commit())
         return fail(error, db.lastError());
     return true;

@@ -4,26 +4,20 @@
 
 namespace quorrel {
 
-ReceiptContent storedReceipt(const QString& shopName, const SaleRecord& sale, const QList<SaleLine>& lines)
+std::pair<Sale, SaleHeader> storedSale(const QString& shopName, const SaleRecord& sale, const QList<SaleLine>& lines)
 {
-    ReceiptContent content;
-    content.shopName = shopName;
-    content.ticketNumber = sale.ticketNumber;
+    Sale stored;
+    for (const SaleLine& line : lines)
+        stored.addLine(line.cells);
+    SaleHeader header;
+    header.shopName = shopName;
+    header.ticketNumber = sale.ticketNumber;
     const QDateTime time = parseStoredDateTime(sale.time);
-    content.time = time.isValid() ? dateTimeText(time) : sale.time;
-    QStringList discounted;
-    for (const SaleLine& line : lines) {
-        const LineCells& c = line.cells;
-        content.items.append({c.name, c.quantity, c.unitPrice, c.amount});
-        discounted << c.discounted;
-    }
-    content.totalQuantity = sale.quantity;
-    content.totalAmount = sale.amount;
-    content.totalDiscounted = amountTotalText(discounted).value_or(QString());
-    content.cashier = sale.cashier;
+    header.time = time.isValid() ? dateTimeText(time) : sale.time;
+    header.cashier = sale.cashier;
     // A sale's remark is stored with one blank after it.
-    content.remark = sale.remark.endsWith(u' ') ? sale.remark.chopped(1) : sale.remark;
-    return content;
+    header.remark = sale.remark.endsWith(u' ') ? sale.remark.chopped(1) : sale.remark;
+    return {stored, header};
 }
 
 } // namespace quorrel

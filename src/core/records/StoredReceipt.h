@@ -1,12 +1,15 @@
 #pragma once
 
-#include "core/receipt/ReceiptLayout.h"
 #include "core/records/SaleRecords.h"
+#include "core/sales/Sale.h"
+
+#include <utility>
 
 namespace quorrel {
 
-// The receipt of a stored sale, printed again: its own ticket number, time, cashier and remark, its
-// stored lines and totals. Cash received, change and payment method are not stored and stay empty.
-ReceiptContent storedReceipt(const QString& shopName, const SaleRecord& sale, const QList<SaleLine>& lines);
+// A stored sale as the receipt code takes it, to print it again: its own ticket number, time, cashier
+// and remark, and its stored lines. Cash received, change and payment method are not stored and stay
+// empty.
+std::pair<Sale, SaleHeader> storedSale(const QString& shopName, const SaleRecord& sale, const QList<SaleLine>& lines);
 
 } // namespace quorrel

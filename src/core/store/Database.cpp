@@ -227,6 +227,35 @@ bool Database::execute(const QString& sql, const QVariantList& params)
     return sqlite3_finalize(statement) == SQLITE_OK;
 }
 
+bool Database::executeEach(const QString& sql, qsizetype count, const std::function<QVariantList(qsizetype)>& paramsOf)
+{
+    if (count <= 0)
+        return true;
+    sqlite3_stmt* statement = nullptr;
+    if (!prepare(sql, paramsOf(0), &statement))
+        return false;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0) {
+            const QVariantList params = paramsOf(i);
+            bool bound =
+                sqlite3_reset(statement) == SQLITE_OK && params.size() == sqlite3_bind_parameter_count(statement);
+            for (int p = 0; bound && p < params.size(); ++p)
+                bound = bind(statement, p + 1, params.at(p));
+            if (!bound) {
+                setError(sql);
+                sqlite3_finalize(statement);
+                return false;
+            }
+        }
+        if (sqlite3_step(statement) != SQLITE_DONE) {
+            setError(sql);
+            sqlite3_finalize(statement);
+            return false;
+        }
+    }
+    return sqlite3_finalize(statement) == SQLITE_OK;
+}
+
 bool Database::inTransaction() const
 {
     return m_db && !sqlite3_get_autocommit(m_db);

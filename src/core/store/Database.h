@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -38,6 +39,9 @@ public:
     // Runs one statement; parameters fill its "?" places in order (QString → text,
     // QByteArray → bytes, integers and doubles as numbers, a null QVariant → NULL).
     bool execute(const QString& sql, const QVariantList& params = {});
+    // Runs one statement `count` times, prepared once, with the parameters `paramsOf(i)` gives for
+    // the i-th run; stops at the first failure. For the many rows of one transaction.
+    bool executeEach(const QString& sql, qsizetype count, const std::function<QVariantList(qsizetype)>& paramsOf);
 
     // True between a BEGIN and the end of that transaction, however it ended.
     bool inTransaction() const;

@@ -8,7 +8,6 @@
 
 #include <QDebug>
 
-
 namespace quorrel {
 
 QString proposedFileName()

@@ -2,7 +2,7 @@
 
 #include "ui_SaleDetailWindow.h"
 
-#include "core/records/SaleLinesModel.h"
+#include "core/records/StoredLinesModel.h"
 #include "core/sales/DiscountRates.h"
 #include "core/sales/LineMath.h"
 #include "core/shop/Session.h"
@@ -20,12 +20,13 @@ namespace {
 const int kColumnWidths[] = {50, 120, 100, 100, 100, 100};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
+const QString kOutOfRange = QStringLiteral("数量或单价超出范围！");
 
 } // namespace
 
 SaleDetailWindow::SaleDetailWindow(Session& session, qint64 saleId, QWidget* recordsWindow, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::SaleDetailWindow>()), m_session(session), m_saleId(saleId),
-      m_recordsWindow(recordsWindow), m_model(new SaleLinesModel(this))
+      m_recordsWindow(recordsWindow), m_model(new StoredLinesModel(this))
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -126,11 +127,14 @@ LineEntry SaleDetailWindow::entry() const
 namespace {
 
 // The cells of an entered line, rounded as a sale rounds them when it is rung up; the name as typed.
-SaleLine enteredLine(const LineEntry& entry, qint64 id, const QString& remark)
+// nullopt when a number is beyond what an amount can hold exactly.
+std::optional<SaleLine> enteredLine(const LineEntry& entry, qint64 id, const QString& remark)
 {
-    LineCells cells = addedLine(entry);
-    cells.name = entry.name;
-    return SaleLine{id, cells, remark};
+    std::optional<LineCells> cells = addedLine(entry);
+    if (!cells)
+        return std::nullopt;
+    cells->name = entry.name;
+    return SaleLine{id, *cells, remark};
 }
 
 } // namespace
@@ -139,7 +143,12 @@ void SaleDetailWindow::addLine()
 {
     if (!checkEntry())
         return;
-    m_model->appendLine(enteredLine(entry(), 0, m_ui->编辑框_备注->toPlainText()));
+    const std::optional<SaleLine> line = enteredLine(entry(), 0, m_ui->编辑框_备注->toPlainText());
+    if (!line) {
+        MessageBox::critical(this, kOutOfRange, kHint);
+        return;
+    }
+    m_model->appendLine(*line);
     m_ui->超级列表框1->scrollToBottom();
 }
 
@@ -151,7 +160,13 @@ void SaleDetailWindow::changeLine()
         MessageBox::show(this, QStringLiteral("请选择要修改的行！"), kHintColon);
         return;
     }
-    const SaleLine line = enteredLine(entry(), m_model->line(m_shownRow).id, m_ui->编辑框_备注->toPlainText());
+    const std::optional<SaleLine> entered =
+        enteredLine(entry(), m_model->line(m_shownRow).id, m_ui->编辑框_备注->toPlainText());
+    if (!entered) {
+        MessageBox::critical(this, kOutOfRange, kHint);
+        return;
+    }
+    const SaleLine& line = *entered;
     // A line added on screen has no stored row to change.
     if (line.id != 0) {
         if (!updateSaleLine(m_session.db, m_saleId, line)) {
@@ -188,7 +203,7 @@ void SaleDetailWindow::deleteLine()
 
 void SaleDetailWindow::exportLines()
 {
-    exportList(this, m_recordsWindow, SaleLinesModel::columnTitles(), m_model->allRowTexts());
+    exportList(this, m_recordsWindow, StoredLinesModel::columnTitles(), m_model->allRowTexts());
 }
 
 } // namespace quorrel

@@ -10,7 +10,7 @@ class SaleDetailWindow;
 
 namespace quorrel {
 
-class SaleLinesModel;
+class StoredLinesModel;
 struct LineEntry;
 struct Session;
 
@@ -26,7 +26,7 @@ public:
 
     // True once a stored line was changed or deleted: the records list is then out of date.
     bool changedStoredLines() const { return m_changed; }
-    SaleLinesModel& model() const { return *m_model; }
+    StoredLinesModel& model() const { return *m_model; }
 
 private:
     void fillLines();
@@ -43,7 +43,7 @@ private:
     Session& m_session;
     qint64 m_saleId;
     QWidget* m_recordsWindow;
-    SaleLinesModel* m_model;
+    StoredLinesModel* m_model;
     int m_shownRow = -1; // the row whose values the boxes show; 修改 and 删除 act on it
     bool m_changed = false;
 };

@@ -2,15 +2,14 @@
 
 #include "ui_SalesRecordsWindow.h"
 
-#include "core/receipt/LogoStore.h"
 #include "core/records/DataReset.h"
 #include "core/records/SalesRecordsModel.h"
 #include "core/records/StoredReceipt.h"
 #include "core/shop/Session.h"
-#include "core/shop/Settings.h"
+#include "core/shop/ShopSettings.h"
 #include "core/store/Clock.h"
 #include "core/store/Schema.h"
-#include "gui/receipt/SystemPrinter.h"
+#include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/ListExport.h"
 #include "gui/records/SaleDetailWindow.h"
 #include "gui/records/SearchWindow.h"
@@ -26,8 +25,6 @@ namespace quorrel {
 
 namespace {
 
-SalesRecordsWindow::PrinterFactory g_printerFactory;
-
 const int kColumnWidths[] = {50, 90, 126, 50, 80, 60, 115};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
@@ -42,11 +39,6 @@ void openModal(QDialog* window)
 }
 
 } // namespace
-
-void SalesRecordsWindow::setPrinterFactory(PrinterFactory factory)
-{
-    g_printerFactory = std::move(factory);
-}
 
 SalesRecordsWindow::SalesRecordsWindow(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::SalesRecordsWindow>()), m_session(session),
@@ -193,24 +185,17 @@ void SalesRecordsWindow::printSale()
     const qint64 id = m_model->saleId(row);
     const std::optional<SaleRecord> sale = loadSale(m_session.db, id);
     const std::optional<QList<SaleLine>> lines = loadSaleLines(m_session.db, id);
-    const std::optional<QString> shopName = readSetting(m_session.db, QStringLiteral("店名"));
+    const std::optional<QString> shopName = ShopSettings(m_session.db).shopName();
     if (!sale || !lines || !shopName) {
         qWarning().noquote() << "stored sale not read:" << m_session.db.lastError();
         MessageBox::show(this, kQueryFailed);
         return;
     }
-    const PrintSettings& print = m_session.print;
-    ReceiptSettings settings{print.printUnitPrice, print.printLogo, print.paperMargin, print.printOffset, 0, {}};
-    settings.logoOffset = loadLogoOffset(m_session.db).value_or(0);
-    if (print.printLogo)
-        settings.logo = loadLogoImage(m_session.db).value_or(QByteArray());
-    if (!m_printer)
-        m_printer = g_printerFactory ? g_printerFactory() : std::make_unique<SystemPrinter>(this);
-    if (!layOutReceipt(*m_printer, storedReceipt(*shopName, *sale, *lines), settings, ReceiptStyle::Printed))
-        MessageBox::critical(this, QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"),
-                             QStringLiteral("提示:"));
-    else if (print.showPrintFinished)
-        MessageBox::show(this, QStringLiteral("打印完毕"), QStringLiteral("提示:"));
+    // The same receipt code as at the till, with today's print settings; nothing is stored.
+    const auto [stored, header] = storedSale(*shopName, *sale, *lines);
+    if (!m_receipts)
+        m_receipts = new ReceiptPrinting(m_session, this); // keeps its printer from one reprint to the next
+    m_receipts->printReceipt(stored, header);
 }
 
 void SalesRecordsWindow::openSearch()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/receipt/Printer.h"
 #include "core/records/RecordsQuery.h"
 
 #include <QDialog>
@@ -16,6 +15,7 @@ class SalesRecordsWindow;
 
 namespace quorrel {
 
+class ReceiptPrinting;
 class Printer;
 class SalesRecordsModel;
 struct Session;
@@ -34,10 +34,6 @@ public:
     void showRecords(const RecordsQuery& query);
     SalesRecordsModel& model() const { return *m_model; }
     QMenu* popupMenu() const { return m_menu; }
-
-    // Tests print to a recording printer; an empty factory restores the system printer.
-    using PrinterFactory = std::function<std::unique_ptr<Printer>()>;
-    static void setPrinterFactory(PrinterFactory factory);
 
 signals:
     // The database file was replaced (reset or restore): the program must start afresh.
@@ -59,9 +55,9 @@ private:
 
     std::unique_ptr<Ui::SalesRecordsWindow> m_ui;
     Session& m_session;
+    ReceiptPrinting* m_receipts = nullptr;
     SalesRecordsModel* m_model;
     QMenu* m_menu;
-    std::unique_ptr<Printer> m_printer; // made at the first reprint; keeps its margin from one to the next
 };
 
 } // namespace quorrel

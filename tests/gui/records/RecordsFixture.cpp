@@ -1,3 +1,4 @@
+#include "mock/MockClock.h"
 #include "RecordsFixture.h"
 
 #include "core/records/SalesRecordsModel.h"
@@ -17,14 +18,14 @@ void RecordsTest::SetUp()
     shop.writeFactory();
     ASSERT_TRUE(session.db.open(shop.databasePath(), schema::kDatabaseKey));
     session.currentUser = QStringLiteral("admin");
-    Clock::setFixed(QDateTime(QDate(2024, 3, 5), QTime(14, 30, 20)));
+    MockClock::setFixed(QDateTime(QDate(2024, 3, 5), QTime(14, 30, 20)));
 }
 
 void RecordsTest::TearDown()
 {
     window.reset();
     QApplication::processEvents();
-    Clock::reset();
+    MockClock::reset();
     HookedTest::TearDown();
 }
 

@@ -3,8 +3,8 @@
 
 #include "RecordsFixture.h"
 
-#include "core/records/SaleLinesModel.h"
 #include "core/records/SalesRecordsModel.h"
+#include "core/records/StoredLinesModel.h"
 #include "gui/records/SaleDetailWindow.h"
 #include "gui/records/SalesRecordsWindow.h"
 

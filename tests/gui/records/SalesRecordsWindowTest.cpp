@@ -162,16 +162,10 @@ TEST_F(RecordsTest, ReprintPrintsTheStoredSaleAndStoresNothing)
               {{QStringLiteral("可乐"), QStringLiteral("3"), QStringLiteral("3.50"), QStringLiteral("10.50"),
                 QStringLiteral("9.98")}},
               QStringLiteral("多谢 "));
-    RecordingPrinter* printer = nullptr;
-    SalesRecordsWindow::setPrinterFactory([&printer] {
-        auto made = std::make_unique<RecordingPrinter>();
-        printer = made.get();
-        return made;
-    });
     openRecords();
     selectRow(0);
     popupItem(window.get(), QStringLiteral("打印记录"))->trigger();
-    SalesRecordsWindow::setPrinterFactory(nullptr);
+    RecordingPrinter* printer = hooks().Printer();
 
     ASSERT_NE(printer, nullptr);
     EXPECT_EQ(printer->documents(), 1);

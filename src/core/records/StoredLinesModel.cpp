@@ -1,21 +1,21 @@
-#include "core/records/SaleLinesModel.h"
+#include "core/records/StoredLinesModel.h"
 
 namespace quorrel {
 
-QStringList SaleLinesModel::columnTitles()
+QStringList StoredLinesModel::columnTitles()
 {
     return {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("数量"),
             QStringLiteral("单价"), QStringLiteral("金额"), QStringLiteral("折后")};
 }
 
-void SaleLinesModel::setLines(const QList<SaleLine>& lines)
+void StoredLinesModel::setLines(const QList<SaleLine>& lines)
 {
     beginResetModel();
     m_lines = lines;
     endResetModel();
 }
 
-void SaleLinesModel::appendLine(const SaleLine& line)
+void StoredLinesModel::appendLine(const SaleLine& line)
 {
     const int row = static_cast<int>(m_lines.size());
     beginInsertRows(QModelIndex(), row, row);
@@ -23,7 +23,7 @@ void SaleLinesModel::appendLine(const SaleLine& line)
     endInsertRows();
 }
 
-void SaleLinesModel::replaceLine(int row, const SaleLine& line)
+void StoredLinesModel::replaceLine(int row, const SaleLine& line)
 {
     if (row < 0 || row >= m_lines.size())
         return;
@@ -31,7 +31,7 @@ void SaleLinesModel::replaceLine(int row, const SaleLine& line)
     emit dataChanged(index(row, 0), index(row, 5));
 }
 
-void SaleLinesModel::removeLine(int row)
+void StoredLinesModel::removeLine(int row)
 {
     if (row < 0 || row >= m_lines.size())
         return;
@@ -42,7 +42,7 @@ void SaleLinesModel::removeLine(int row)
         emit dataChanged(index(row, 0), index(static_cast<int>(m_lines.size()) - 1, 0));
 }
 
-QList<QStringList> SaleLinesModel::allRowTexts() const
+QList<QStringList> StoredLinesModel::allRowTexts() const
 {
     QList<QStringList> rows;
     for (int row = 0; row < m_lines.size(); ++row) {
@@ -54,17 +54,17 @@ QList<QStringList> SaleLinesModel::allRowTexts() const
     return rows;
 }
 
-int SaleLinesModel::rowCount(const QModelIndex& parent) const
+int StoredLinesModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
 }
 
-int SaleLinesModel::columnCount(const QModelIndex& parent) const
+int StoredLinesModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : 6;
 }
 
-QString SaleLinesModel::cellText(int row, int column) const
+QString StoredLinesModel::cellText(int row, int column) const
 {
     const LineCells& c = m_lines.at(row).cells;
     switch (column) {
@@ -83,7 +83,7 @@ QString SaleLinesModel::cellText(int row, int column) const
     }
 }
 
-QVariant SaleLinesModel::data(const QModelIndex& index, int role) const
+QVariant StoredLinesModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_lines.size())
         return QVariant();
@@ -94,7 +94,7 @@ QVariant SaleLinesModel::data(const QModelIndex& index, int role) const
     return QVariant();
 }
 
-QVariant SaleLinesModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant StoredLinesModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 6)
         return columnTitles().at(section);

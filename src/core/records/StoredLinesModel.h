@@ -10,7 +10,7 @@ namespace quorrel {
 
 // The lines of one sale as its detail list shows them: 序号, 名称, 数量, 单价, 金额, 折后.
 // Lines added on screen carry the ID 0. The ID is a row's Qt::UserRole data.
-class SaleLinesModel : public QAbstractTableModel
+class StoredLinesModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
