@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/shop/Users.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -15,6 +17,7 @@ class SettingsWindow;
 namespace quorrel {
 
 struct Session;
+class UserListModel;
 
 // What the settings window changes in the main window, handed in by whoever opens it.
 struct SettingsLinks
@@ -32,7 +35,11 @@ public:
     SettingsWindow(Session& session, SettingsLinks links, QWidget* parent = nullptr);
     ~SettingsWindow() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void placePageUnits();
     void applyRole();
     void loadPrintPage();
     void reloadShopText();
@@ -44,6 +51,13 @@ private:
     void cancelDirectLoginClicked();
     void pageChanged(int index);
 
+    void fillUserList();
+    // The user selected in the user list; `noneMessage` when there is none.
+    std::optional<User> selectedUser(const QString& noneMessage);
+    void addUserClicked();
+    void editUserClicked();
+    void deleteUserClicked();
+
     void openLogoWindow();
     void openTicketFormatWindow();
     void openPrinterSelectWindow();
@@ -51,6 +65,8 @@ private:
     std::unique_ptr<Ui::SettingsWindow> m_ui;
     Session& m_session;
     SettingsLinks m_links;
+    bool m_pagesPlaced = false;
+    UserListModel* m_users = nullptr;
 };
 
 } // namespace quorrel
