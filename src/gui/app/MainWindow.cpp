@@ -18,6 +18,7 @@
 #include "gui/sales/Checkout.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
+#include "gui/settings/PaymentMethodWindow.h"
 #include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
 #include "gui/widgets/HotKeys.h"
@@ -26,6 +27,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace quorrel {
@@ -83,11 +85,12 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
 
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
+    connectPaymentMethodUnits();
 
     // Their windows come with later parts of the program.
     for (QAction* pending : {m_ui->菜单_统计销售})
         pending->setEnabled(false);
-    for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式})
+    for (QPushButton* pending : {m_ui->按钮_设置客户})
         pending->setEnabled(false);
 }
 
@@ -169,6 +172,32 @@ void MainWindow::openSettingsWindow()
     window.exec();
 }
 
+void MainWindow::connectPaymentMethodUnits()
+{
+    connect(m_ui->按钮_付款方式, &QPushButton::clicked, this, [this] {
+        PaymentMethodWindow window(m_session.db, this);
+        window.exec();
+        // Added, changed or deleted methods are offered at once; the chosen one stays.
+        const QString chosen = m_ui->编辑框_付款方式->text();
+        fillPaymentMethods();
+        m_ui->编辑框_付款方式->setText(chosen);
+    });
+    connect(m_ui->组合框_付款方式, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_ui->编辑框_付款方式->setText(m_ui->组合框_付款方式->itemText(index));
+    });
+    connect(m_ui->选择框_付款方式, &QCheckBox::clicked, this, [this](bool checked) {
+        m_ui->组合框_付款方式->setEnabled(checked);
+        m_ui->编辑框_付款方式->setEnabled(checked);
+        if (!checked) // the receipt prints the method in the box: back to cash, as at start-up
+            m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
+        if (!ShopSettings(m_session.db).setFlag(setting::kPaymentMethod, checked)) {
+            qWarning().noquote() << "payment choice not stored:" << m_session.db.lastError();
+            MessageBox::show(this, QStringLiteral("数据修改失败"));
+        }
+    });
+}
+
 void MainWindow::lookUpRole()
 {
     m_session.currentRole.clear();
@@ -208,6 +237,7 @@ void MainWindow::showStartupTicketNumber()
 void MainWindow::fillPaymentMethods()
 {
     QComboBox* combo = m_ui->组合框_付款方式;
+    const QSignalBlocker quiet(combo); // filling is no choice of the cashier's
     combo->clear();
     if (const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_session.db).all()) {
         for (const PaymentMethod& method : *methods)
