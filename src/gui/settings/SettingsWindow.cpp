@@ -12,6 +12,7 @@
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/settings/AddUserWindow.h"
 #include "gui/settings/EditUserWindow.h"
+#include "gui/settings/ProductListModel.h"
 #include "gui/settings/UserListModel.h"
 #include "gui/tickets/TicketFormatWindow.h"
 #include "gui/widgets/MessageBox.h"
@@ -24,6 +25,7 @@ namespace {
 
 const QString kQueryFailed = QStringLiteral("查询失败！");
 const QString kFlagFailed = QStringLiteral("数据添加失败");
+constexpr int kProductsPage = 1;
 constexpr int kUsersPage = 2;
 
 } // namespace
@@ -42,6 +44,21 @@ SettingsWindow::SettingsWindow(Session& session, SettingsLinks links, QWidget* p
     connect(m_ui->按钮1, &QPushButton::clicked, this, &SettingsWindow::openTicketFormatWindow);
     connect(m_ui->按钮_选择打印机, &QPushButton::clicked, this, &SettingsWindow::openPrinterSelectWindow);
     connect(m_ui->按钮_取消直接登录, &QPushButton::clicked, this, &SettingsWindow::cancelDirectLoginClicked);
+
+    m_products = new ProductListModel(m_session.db, this);
+    QTreeView* products = m_ui->超级列表框1;
+    products->setModel(m_products);
+    products->setSelectionBehavior(QAbstractItemView::SelectRows);
+    products->setSelectionMode(QAbstractItemView::SingleSelection);
+    products->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    products->setColumnWidth(0, 50);
+    products->setColumnWidth(1, 140);
+    products->setColumnWidth(2, 70);
+    connect(products->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &SettingsWindow::productRowClicked);
+    connect(m_ui->按钮_添加, &QPushButton::clicked, this, &SettingsWindow::addProductClicked);
+    connect(m_ui->按钮_修改, &QPushButton::clicked, this, &SettingsWindow::changeProductClicked);
+    connect(m_ui->按钮_删除, &QPushButton::clicked, this, &SettingsWindow::deleteProductClicked);
 
     m_users = new UserListModel(this);
     m_ui->超级列表框2->setModel(m_users);
@@ -208,8 +225,106 @@ void SettingsWindow::cancelDirectLoginClicked()
 
 void SettingsWindow::pageChanged(int index)
 {
-    if (index == kUsersPage)
+    if (index == kProductsPage)
+        fillProductList();
+    else if (index == kUsersPage)
         fillUserList();
+}
+
+void SettingsWindow::fillProductList()
+{
+    if (!m_products->reload()) {
+        qWarning().noquote() << "product list:" << m_session.db.lastError();
+        MessageBox::show(this, kQueryFailed);
+    }
+}
+
+void SettingsWindow::productRowClicked()
+{
+    if (const Product* product = m_products->productAt(m_ui->超级列表框1->currentIndex().row())) {
+        m_ui->编辑框_名称->setText(product->name);
+        m_ui->编辑框_单价->setText(product->price);
+    }
+}
+
+std::optional<QString> SettingsWindow::checkedProductEntry()
+{
+    if (m_ui->编辑框_名称->text().isEmpty()) {
+        MessageBox::show(this, QStringLiteral("商品名称不能为空！"));
+        return std::nullopt;
+    }
+    if (m_ui->编辑框_单价->text().isEmpty()) {
+        MessageBox::show(this, QStringLiteral("商品价格不能为空！"));
+        return std::nullopt;
+    }
+    // The till charges what the stored text counts as: a price that is no number is refused.
+    const std::optional<QString> price = productPriceText(m_ui->编辑框_单价->text());
+    if (!price)
+        MessageBox::show(this, QStringLiteral("商品价格必须是数字！"));
+    return price;
+}
+
+std::optional<Product> SettingsWindow::selectedProduct(const QString& noneMessage)
+{
+    const QModelIndexList rows = m_ui->超级列表框1->selectionModel()->selectedRows();
+    const Product* product = rows.isEmpty() ? nullptr : m_products->productAt(rows.first().row());
+    if (!product) {
+        MessageBox::show(this, noneMessage, QStringLiteral("提示："));
+        return std::nullopt;
+    }
+    return *product;
+}
+
+void SettingsWindow::productStored()
+{
+    m_ui->编辑框_名称->clear();
+    m_ui->编辑框_单价->clear();
+    fillProductList();
+    // The main window's product list is read again each time it drops down.
+    if (m_links.productsChanged)
+        m_links.productsChanged();
+}
+
+void SettingsWindow::addProductClicked()
+{
+    const std::optional<QString> price = checkedProductEntry();
+    if (!price)
+        return;
+    if (!Products(m_session.db).add(m_ui->编辑框_名称->text(), *price)) {
+        qWarning().noquote() << "product not added:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("添加失败！"));
+        return;
+    }
+    productStored();
+}
+
+void SettingsWindow::changeProductClicked()
+{
+    const std::optional<Product> product = selectedProduct(QStringLiteral("请选择要修改的行！"));
+    if (!product)
+        return;
+    const std::optional<QString> price = checkedProductEntry();
+    if (!price)
+        return;
+    if (!Products(m_session.db).update(product->id, m_ui->编辑框_名称->text(), *price)) {
+        qWarning().noquote() << "product not changed:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("数据添加失败"));
+        return;
+    }
+    productStored();
+}
+
+void SettingsWindow::deleteProductClicked()
+{
+    const std::optional<Product> product = selectedProduct(QStringLiteral("请选择要删除的行！"));
+    if (!product)
+        return;
+    if (!Products(m_session.db).remove(product->id)) {
+        qWarning().noquote() << "product not deleted:" << m_session.db.lastError();
+        MessageBox::show(this, QStringLiteral("数据删除失败"));
+        return;
+    }
+    productStored();
 }
 
 void SettingsWindow::fillUserList()

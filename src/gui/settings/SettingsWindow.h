@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/shop/Products.h"
 #include "core/shop/Users.h"
 
 #include <QDialog>
@@ -18,6 +19,7 @@ namespace quorrel {
 
 struct Session;
 class UserListModel;
+class ProductListModel;
 
 // What the settings window changes in the main window, handed in by whoever opens it.
 struct SettingsLinks
@@ -51,6 +53,16 @@ private:
     void cancelDirectLoginClicked();
     void pageChanged(int index);
 
+    void fillProductList();
+    void productRowClicked();
+    // The typed price as stored, after the name and price checks; nullopt after their message.
+    std::optional<QString> checkedProductEntry();
+    std::optional<Product> selectedProduct(const QString& noneMessage);
+    void productStored();
+    void addProductClicked();
+    void changeProductClicked();
+    void deleteProductClicked();
+
     void fillUserList();
     // The user selected in the user list; `noneMessage` when there is none.
     std::optional<User> selectedUser(const QString& noneMessage);
@@ -67,6 +79,7 @@ private:
     SettingsLinks m_links;
     bool m_pagesPlaced = false;
     UserListModel* m_users = nullptr;
+    ProductListModel* m_products = nullptr;
 };
 
 } // namespace quorrel
