@@ -18,6 +18,7 @@
 #include "gui/sales/Checkout.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
+#include "gui/settings/CustomerWindow.h"
 #include "gui/settings/PaymentMethodWindow.h"
 #include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
@@ -87,11 +88,13 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
     connectPaymentMethodUnits();
 
-    // Their windows come with later parts of the program.
-    for (QAction* pending : {m_ui->菜单_统计销售})
-        pending->setEnabled(false);
-    for (QPushButton* pending : {m_ui->按钮_设置客户})
-        pending->setEnabled(false);
+    connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, [this] {
+        CustomerWindow window(m_session.db, this);
+        window.exec();
+    });
+
+    // Its window comes with a later part of the program.
+    m_ui->菜单_统计销售->setEnabled(false);
 }
 
 MainWindow::~MainWindow()
