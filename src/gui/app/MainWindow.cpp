@@ -25,6 +25,7 @@
 #include "gui/widgets/HotKeys.h"
 #include "gui/widgets/MessageBox.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QHeaderView>
@@ -87,6 +88,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
 
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
     connectPaymentMethodUnits();
+    connectCustomerUnits();
 
     connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, [this] {
         CustomerWindow window(m_session.db, this);
@@ -173,6 +175,37 @@ void MainWindow::openSettingsWindow()
     };
     SettingsWindow window(m_session, std::move(links), this);
     window.exec();
+}
+
+void MainWindow::connectCustomerUnits()
+{
+    auto lookup = [this](QCheckBox* box, QComboBox* combo, QLineEdit* edit, const QString& column) {
+        connect(box, &QCheckBox::clicked, this, [this, combo, edit, column](bool checked) {
+            combo->setEnabled(checked);
+            edit->setEnabled(checked);
+            if (!ShopSettings(m_session.db).setFlag(column, checked)) {
+                qWarning().noquote() << "customer lookup flag not stored:" << m_session.db.lastError();
+                MessageBox::show(this, QStringLiteral("数据修改失败"));
+            }
+            if (checked)
+                fillCustomerLists();
+        });
+    };
+    lookup(m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, setting::kPhone);
+    lookup(m_ui->选择框_客户, m_ui->组合框_客户, m_ui->编辑框_客户, setting::kCustomer);
+    // Both lists hold the same customers in the same order, each item carrying the customer's ID:
+    // a phone picked shows its own customer's name and the other way round.
+    auto pick = [this](QComboBox* picked) {
+        connect(picked, &QComboBox::currentIndexChanged, this, [this, picked](int index) {
+            const QVariant id = picked->itemData(index);
+            const int phone = m_ui->组合框_电话->findData(id);
+            const int name = m_ui->组合框_客户->findData(id);
+            m_ui->编辑框_电话->setText(index >= 0 && phone >= 0 ? m_ui->组合框_电话->itemText(phone) : QString());
+            m_ui->编辑框_客户->setText(index >= 0 && name >= 0 ? m_ui->组合框_客户->itemText(name) : QString());
+        });
+    };
+    pick(m_ui->组合框_电话);
+    pick(m_ui->组合框_客户);
 }
 
 void MainWindow::connectPaymentMethodUnits()
@@ -358,6 +391,8 @@ void MainWindow::fillCustomerLists()
 {
     QComboBox* phones = m_ui->组合框_电话;
     QComboBox* names = m_ui->组合框_客户;
+    const QSignalBlocker quietPhones(phones); // filling picks no customer
+    const QSignalBlocker quietNames(names);
     phones->clear();
     names->clear();
     const std::optional<QList<Customer>> customers = Customers(m_session.db).all();
@@ -366,8 +401,8 @@ void MainWindow::fillCustomerLists()
         return;
     }
     for (const Customer& customer : *customers) {
-        phones->addItem(customer.phone);
-        names->addItem(customer.name);
+        phones->addItem(customer.phone, customer.id);
+        names->addItem(customer.name, customer.id);
     }
 }
 

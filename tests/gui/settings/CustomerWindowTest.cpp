@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -112,6 +113,33 @@ TEST_F(CustomerWindowTest, CustomersAreKeptOnTheSelectedRowAndFoundWholeOrByPart
                                                QStringLiteral("3 百分 50%折")}));
     });
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 客户资料 where 姓名='张三'")), QStringLiteral("0"));
+}
+
+TEST_F(CustomerWindowTest, MainWindowLookupsAreSwitchedOnByTheirBoxesAndStayPaired)
+{
+    shop.exec(
+        QStringLiteral("insert into 客户资料 (姓名, 电话) values ('张三', '13800000001'), ('李四', '13912345678')"));
+    MainWindow* main = openMainWindow();
+    ASSERT_NE(main, nullptr);
+    auto* phoneBox = Unit<QCheckBox>(main, QStringLiteral("选择框_电话"));
+    ASSERT_FALSE(phoneBox->isChecked());
+    QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_客户栏")), Qt::LeftButton);
+    QTest::mouseClick(phoneBox, Qt::LeftButton);
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("真"));
+    auto* phones = Unit<QComboBox>(main, QStringLiteral("组合框_电话"));
+    auto* names = Unit<QComboBox>(main, QStringLiteral("组合框_客户"));
+    ASSERT_TRUE(phones->isEnabled());
+    phones->setCurrentIndex(1);
+    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_电话"))->text(), QStringLiteral("13912345678"));
+    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_客户"))->text(), QStringLiteral("李四"));
+    names->setCurrentIndex(1);
+    names->setCurrentIndex(0);
+    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_电话"))->text(), QStringLiteral("13800000001"));
+
+    QTest::mouseClick(phoneBox, Qt::LeftButton);
+    EXPECT_FALSE(phones->isEnabled());
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("假"));
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 } // namespace
