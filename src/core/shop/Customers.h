@@ -25,6 +25,27 @@ public:
     // Every customer in the order they were added.
     std::optional<QList<Customer>> all();
 
+    // How the customer window searches: everyone, or by name or telephone number, whole or part.
+    struct Search
+    {
+        enum class Field
+        {
+            All,
+            Name,
+            Phone,
+        };
+        Field field = Field::All;
+        QString text;
+        bool partial = false;
+    };
+    // Up to `count` customers matching `search` after the one with ID `afterId`, in the order they
+    // were added: a long list is read a page at a time as it is shown.
+    std::optional<QList<Customer>> page(const Search& search, qint64 afterId, int count);
+
+    bool add(const QString& name, const QString& phone);
+    bool update(qint64 id, const QString& name, const QString& phone);
+    bool remove(qint64 id);
+
 private:
     Database& m_db;
 };

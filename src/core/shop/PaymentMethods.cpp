@@ -20,4 +20,19 @@ std::optional<QList<PaymentMethod>> PaymentMethods::all()
     return methods;
 }
 
+bool PaymentMethods::add(const QString& name)
+{
+    return m_db.execute(QStringLiteral("insert into [付款方式] (方式 ) values (?)"), {name});
+}
+
+bool PaymentMethods::rename(qint64 id, const QString& name)
+{
+    return m_db.execute(QStringLiteral("update [付款方式] set [方式]=? where [ID]=?"), {name, id});
+}
+
+bool PaymentMethods::remove(qint64 id)
+{
+    return m_db.execute(QStringLiteral("delete from [付款方式] where [ID]=?"), {id});
+}
+
 } // namespace quorrel

@@ -24,6 +24,10 @@ public:
     // Every method in the order they were added.
     std::optional<QList<PaymentMethod>> all();
 
+    bool add(const QString& name);
+    bool rename(qint64 id, const QString& name);
+    bool remove(qint64 id);
+
 private:
     Database& m_db;
 };

@@ -20,14 +20,18 @@
 #include "gui/sales/Checkout.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
+#include "gui/settings/CustomerWindow.h"
+#include "gui/settings/PaymentMethodWindow.h"
 #include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
 #include "gui/widgets/HotKeys.h"
 #include "gui/widgets/MessageBox.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace quorrel {
@@ -106,10 +110,14 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     });
 
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
+    connectPaymentMethodUnits();
+    connectCustomerUnits();
 
-    // Their windows come with later parts of the program.
-    for (QPushButton* pending : {m_ui->按钮_设置客户, m_ui->按钮_付款方式})
-        pending->setEnabled(false);
+    connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, [this] {
+        CustomerWindow window(m_session.db, this);
+        window.exec();
+    });
+
 }
 
 MainWindow::~MainWindow() = default;
@@ -183,6 +191,63 @@ void MainWindow::openSettingsWindow()
     window.exec();
 }
 
+void MainWindow::connectCustomerUnits()
+{
+    auto lookup = [this](QCheckBox* box, QComboBox* combo, QLineEdit* edit, const QString& column) {
+        connect(box, &QCheckBox::clicked, this, [this, combo, edit, column](bool checked) {
+            combo->setEnabled(checked);
+            edit->setEnabled(checked);
+            if (!ShopSettings(m_session.db).setFlag(column, checked)) {
+                qWarning().noquote() << "customer lookup flag not stored:" << m_session.db.lastError();
+                MessageBox::show(this, QStringLiteral("数据修改失败"));
+            }
+            if (checked)
+                fillCustomerLists();
+        });
+    };
+    lookup(m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, setting::kPhone);
+    lookup(m_ui->选择框_客户, m_ui->组合框_客户, m_ui->编辑框_客户, setting::kCustomer);
+    // Both lists hold the same customers in the same order, each item carrying the customer's ID:
+    // a phone picked shows its own customer's name and the other way round.
+    auto pick = [this](QComboBox* picked) {
+        connect(picked, &QComboBox::currentIndexChanged, this, [this, picked](int index) {
+            const QVariant id = picked->itemData(index);
+            const int phone = m_ui->组合框_电话->findData(id);
+            const int name = m_ui->组合框_客户->findData(id);
+            m_ui->编辑框_电话->setText(index >= 0 && phone >= 0 ? m_ui->组合框_电话->itemText(phone) : QString());
+            m_ui->编辑框_客户->setText(index >= 0 && name >= 0 ? m_ui->组合框_客户->itemText(name) : QString());
+        });
+    };
+    pick(m_ui->组合框_电话);
+    pick(m_ui->组合框_客户);
+}
+
+void MainWindow::connectPaymentMethodUnits()
+{
+    connect(m_ui->按钮_付款方式, &QPushButton::clicked, this, [this] {
+        PaymentMethodWindow window(m_session.db, this);
+        window.exec();
+        // Added, changed or deleted methods are offered at once; the chosen one stays.
+        const QString chosen = m_ui->编辑框_付款方式->text();
+        fillPaymentMethods();
+        m_ui->编辑框_付款方式->setText(chosen);
+    });
+    connect(m_ui->组合框_付款方式, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_ui->编辑框_付款方式->setText(m_ui->组合框_付款方式->itemText(index));
+    });
+    connect(m_ui->选择框_付款方式, &QCheckBox::clicked, this, [this](bool checked) {
+        m_ui->组合框_付款方式->setEnabled(checked);
+        m_ui->编辑框_付款方式->setEnabled(checked);
+        if (!checked) // the receipt prints the method in the box: back to cash, as at start-up
+            m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
+        if (!ShopSettings(m_session.db).setFlag(setting::kPaymentMethod, checked)) {
+            qWarning().noquote() << "payment choice not stored:" << m_session.db.lastError();
+            MessageBox::show(this, QStringLiteral("数据修改失败"));
+        }
+    });
+}
+
 void MainWindow::lookUpRole()
 {
     m_session.currentRole.clear();
@@ -222,6 +287,7 @@ void MainWindow::showStartupTicketNumber()
 void MainWindow::fillPaymentMethods()
 {
     QComboBox* combo = m_ui->组合框_付款方式;
+    const QSignalBlocker quiet(combo); // filling is no choice of the cashier's
     combo->clear();
     if (const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_session.db).all()) {
         for (const PaymentMethod& method : *methods)
@@ -339,6 +405,8 @@ void MainWindow::fillCustomerLists()
 {
     QComboBox* phones = m_ui->组合框_电话;
     QComboBox* names = m_ui->组合框_客户;
+    const QSignalBlocker quietPhones(phones); // filling picks no customer
+    const QSignalBlocker quietNames(names);
     phones->clear();
     names->clear();
     const std::optional<QList<Customer>> customers = Customers(m_session.db).all();
@@ -347,8 +415,8 @@ void MainWindow::fillCustomerLists()
         return;
     }
     for (const Customer& customer : *customers) {
-        phones->addItem(customer.phone);
-        names->addItem(customer.name);
+        phones->addItem(customer.phone, customer.id);
+        names->addItem(customer.name, customer.id);
     }
 }
 

@@ -46,6 +46,8 @@ signals:
     void previewRequested();  // "打印预览"
 
 private:
+    void connectPaymentMethodUnits();
+    void connectCustomerUnits();
     void reportQueryFailed();
     // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
     QString settingOrReport(const std::optional<QString>& value);

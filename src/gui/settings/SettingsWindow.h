@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/shop/Products.h"
+#include "core/shop/Users.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -15,6 +18,8 @@ class SettingsWindow;
 namespace quorrel {
 
 struct Session;
+class UserListModel;
+class ProductListModel;
 
 // What the settings window changes in the main window, handed in by whoever opens it.
 struct SettingsLinks
@@ -32,7 +37,11 @@ public:
     SettingsWindow(Session& session, SettingsLinks links, QWidget* parent = nullptr);
     ~SettingsWindow() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void placePageUnits();
     void applyRole();
     void loadPrintPage();
     void reloadShopText();
@@ -44,6 +53,23 @@ private:
     void cancelDirectLoginClicked();
     void pageChanged(int index);
 
+    void fillProductList();
+    void productRowClicked();
+    // The typed price as stored, after the name and price checks; nullopt after their message.
+    std::optional<QString> checkedProductEntry();
+    std::optional<Product> selectedProduct(const QString& noneMessage);
+    void productStored();
+    void addProductClicked();
+    void changeProductClicked();
+    void deleteProductClicked();
+
+    void fillUserList();
+    // The user selected in the user list; `noneMessage` when there is none.
+    std::optional<User> selectedUser(const QString& noneMessage);
+    void addUserClicked();
+    void editUserClicked();
+    void deleteUserClicked();
+
     void openLogoWindow();
     void openTicketFormatWindow();
     void openPrinterSelectWindow();
@@ -51,6 +77,9 @@ private:
     std::unique_ptr<Ui::SettingsWindow> m_ui;
     Session& m_session;
     SettingsLinks m_links;
+    bool m_pagesPlaced = false;
+    UserListModel* m_users = nullptr;
+    ProductListModel* m_products = nullptr;
 };
 
 } // namespace quorrel

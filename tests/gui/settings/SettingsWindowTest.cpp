@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -105,6 +106,12 @@ TEST_F(SettingsWindowTest, AdministratorSeesThePrintPageAsStored)
         EXPECT_TRUE(U<QCheckBox>(window, u"选择框_提示再次打印")->isChecked());
         EXPECT_FALSE(U<QCheckBox>(window, u"选择框_打印单价")->isChecked());
         EXPECT_TRUE(U<QCheckBox>(window, u"选择框_保存销售记录")->isChecked());
+        // Page units are placed from the tab control's corner, below its tab strip.
+        for (const char16_t* unit : {u"编辑框_店名", u"按钮_保存"}) {
+            const QRect place(U<QWidget>(window, unit)->mapTo(tabs, QPoint(0, 0)), U<QWidget>(window, unit)->size());
+            EXPECT_TRUE(tabs->rect().contains(place)) << QString::fromUtf16(unit).toStdString();
+            EXPECT_GT(place.top(), tabs->tabBar()->geometry().bottom()) << QString::fromUtf16(unit).toStdString();
+        }
         // Two units lie beyond the window's right edge and are never seen.
         for (const char16_t* unit : {u"按钮2", u"选择框_保存销售记录"})
             EXPECT_GE(U<QWidget>(window, unit)->x(), window->width()) << QString::fromUtf16(unit).toStdString();

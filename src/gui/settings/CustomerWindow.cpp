@@ -1,0 +1,212 @@
+#include "gui/settings/CustomerWindow.h"
+
+#include "ui_CustomerWindow.h"
+
+#include "core/store/Database.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QAbstractTableModel>
+#include <QDebug>
+
+#include <limits>
+
+namespace quorrel {
+
+// The customers of the last search (row number, name, telephone), read a page at a time as shown.
+class CustomerListModel : public QAbstractTableModel
+{
+public:
+    CustomerListModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
+
+    bool reload(const Customers::Search& search)
+    {
+        beginResetModel();
+        m_search = search;
+        m_customers.clear();
+        m_atEnd = false;
+        m_failed = false;
+        endResetModel();
+        fetchMore({});
+        return !m_failed;
+    }
+    const Customer* customerAt(int row) const
+    {
+        return row >= 0 && row < m_customers.size() ? &m_customers[row] : nullptr;
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_customers.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
+    {
+        const Customer* customer = customerAt(index.row());
+        if (!customer || role != Qt::DisplayRole)
+            return role == Qt::UserRole && customer ? QVariant(customer->id) : QVariant();
+        switch (index.column()) {
+        case 0:
+            return QString::number(index.row() + 1);
+        case 1:
+            return customer->name;
+        case 2:
+            return customer->phone;
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 2)
+            return {};
+        static const QString titles[] = {QStringLiteral("序号"), QStringLiteral("客户"), QStringLiteral("电话")};
+        return titles[section];
+    }
+    bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && !m_atEnd; }
+    void fetchMore(const QModelIndex& parent) override
+    {
+        constexpr int kPage = 256;
+        if (parent.isValid() || m_atEnd)
+            return;
+        const qint64 after = m_customers.isEmpty() ? std::numeric_limits<qint64>::min() : m_customers.last().id;
+        const std::optional<QList<Customer>> page = Customers(m_db).page(m_search, after, kPage);
+        if (!page) {
+            m_failed = m_atEnd = true;
+            return;
+        }
+        m_atEnd = page->size() < kPage;
+        if (page->isEmpty())
+            return;
+        const int first = static_cast<int>(m_customers.size());
+        beginInsertRows({}, first, first + static_cast<int>(page->size()) - 1);
+        m_customers.append(*page);
+        endInsertRows();
+    }
+
+private:
+    Database& m_db;
+    Customers::Search m_search;
+    QList<Customer> m_customers;
+    bool m_atEnd = false;
+    bool m_failed = false;
+};
+
+CustomerWindow::CustomerWindow(Database& db, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CustomerWindow>()), m_db(db)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_model = new CustomerListModel(db, this);
+    QTreeView* list = m_ui->超级列表框1;
+    list->setModel(m_model);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setColumnWidth(0, 50);
+    list->setColumnWidth(1, 90);
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CustomerWindow::rowClicked);
+    connect(m_ui->按钮_添加, &QPushButton::clicked, this, &CustomerWindow::addClicked);
+    connect(m_ui->按钮_修改, &QPushButton::clicked, this, &CustomerWindow::changeClicked);
+    connect(m_ui->按钮_删除, &QPushButton::clicked, this, &CustomerWindow::deleteClicked);
+    connect(m_ui->按钮__查询, &QPushButton::clicked, this, &CustomerWindow::searchClicked);
+    fillList({});
+}
+
+CustomerWindow::~CustomerWindow() = default;
+
+void CustomerWindow::fillList(const Customers::Search& search)
+{
+    if (!m_model->reload(search)) {
+        qWarning().noquote() << "customer list:" << m_db.lastError();
+        MessageBox::show(this, QStringLiteral("查询失败！"));
+    }
+}
+
+std::optional<Customer> CustomerWindow::selectedCustomer(const QString& noneMessage)
+{
+    const QModelIndexList rows = m_ui->超级列表框1->selectionModel()->selectedRows();
+    const Customer* customer = rows.isEmpty() ? nullptr : m_model->customerAt(rows.first().row());
+    if (!customer) {
+        MessageBox::show(this, noneMessage, QStringLiteral("提示："));
+        return std::nullopt;
+    }
+    return *customer;
+}
+
+bool CustomerWindow::checkEntry()
+{
+    // A customer is picked by name or by telephone number: one of them must be there.
+    if (m_ui->编辑框_客户->text().isEmpty() && m_ui->编辑框_电话->text().isEmpty()) {
+        MessageBox::show(this, QStringLiteral("客户和电话不能都为空！"));
+        return false;
+    }
+    return true;
+}
+
+void CustomerWindow::stored()
+{
+    m_ui->编辑框_客户->clear();
+    m_ui->编辑框_电话->clear();
+    fillList({});
+}
+
+void CustomerWindow::rowClicked()
+{
+    if (const Customer* customer = m_model->customerAt(m_ui->超级列表框1->currentIndex().row())) {
+        m_ui->编辑框_客户->setText(customer->name);
+        m_ui->编辑框_电话->setText(customer->phone);
+    }
+}
+
+void CustomerWindow::addClicked()
+{
+    if (!checkEntry())
+        return;
+    if (!Customers(m_db).add(m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text())) {
+        qWarning().noquote() << "customer not added:" << m_db.lastError();
+        MessageBox::show(this, QStringLiteral("添加失败！"));
+        return;
+    }
+    stored();
+}
+
+void CustomerWindow::changeClicked()
+{
+    const std::optional<Customer> customer = selectedCustomer(QStringLiteral("请选择要修改的行！"));
+    if (!customer || !checkEntry())
+        return;
+    if (!Customers(m_db).update(customer->id, m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text())) {
+        qWarning().noquote() << "customer not changed:" << m_db.lastError();
+        MessageBox::show(this, QStringLiteral("数据添加失败"));
+        return;
+    }
+    stored();
+}
+
+void CustomerWindow::deleteClicked()
+{
+    const std::optional<Customer> customer = selectedCustomer(QStringLiteral("请选择要删除的行！"));
+    if (!customer)
+        return;
+    if (!Customers(m_db).remove(customer->id)) {
+        qWarning().noquote() << "customer not deleted:" << m_db.lastError();
+        MessageBox::show(this, QStringLiteral("数据删除失败"));
+        return;
+    }
+    stored();
+}
+
+void CustomerWindow::searchClicked()
+{
+    Customers::Search search;
+    search.partial = m_ui->选择框1->isChecked();
+    if (!m_ui->编辑框3->text().isEmpty()) {
+        search.field = Customers::Search::Field::Name;
+        search.text = m_ui->编辑框3->text();
+    } else if (!m_ui->编辑框4->text().isEmpty()) {
+        search.field = Customers::Search::Field::Phone;
+        search.text = m_ui->编辑框4->text();
+    }
+    fillList(search);
+}
+
+} // namespace quorrel

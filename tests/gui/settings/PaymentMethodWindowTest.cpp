@@ -1,0 +1,134 @@
+// Payment methods through the real main window: the method window, the combo refilled when it
+// closes, and the choice the receipt prints.
+
+#include "support/AppDriver.h"
+
+#include "gui/app/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+
+namespace quorrel::test {
+namespace {
+
+class PaymentMethodWindowTest : public AppTest
+{
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        shop.writeFactory();
+    }
+    template <typename T = QWidget> T* mainUnit(const char16_t* name)
+    {
+        return Unit<T>(mainWindowWidget(), QString::fromUtf16(name));
+    }
+    // Opens the method window from the main window and runs `body` on it, then closes it.
+    void inMethodWindow(const std::function<void(QWidget*)>& body)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* window = QApplication::activeModalWidget();
+            ASSERT_NE(window, nullptr);
+            ran = true;
+            body(window);
+            window->close();
+        });
+        QTest::mouseClick(mainUnit<QPushButton>(u"按钮_付款方式"), Qt::LeftButton);
+        EXPECT_TRUE(ran);
+    }
+    QStringList listed(QWidget* window)
+    {
+        QAbstractItemModel* model = Unit<QTreeView>(window, QStringLiteral("超级列表框1"))->model();
+        QStringList rows;
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows << model->index(row, 0).data().toString() + u' ' + model->index(row, 1).data().toString();
+        return rows;
+    }
+    void select(QWidget* window, int row)
+    {
+        auto* list = Unit<QTreeView>(window, QStringLiteral("超级列表框1"));
+        list->setCurrentIndex(list->model()->index(row, 1));
+    }
+    void click(QWidget* window, const char16_t* button)
+    {
+        QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
+    }
+    QStringList comboItems()
+    {
+        auto* combo = mainUnit<QComboBox>(u"组合框_付款方式");
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    }
+};
+
+TEST_F(PaymentMethodWindowTest, MethodsAreAddedChangedAndDeletedOnTheSelectedRowAndOfferedAtOnce)
+{
+    ASSERT_NE(openMainWindow(), nullptr);
+    ASSERT_TRUE(mainUnit(u"按钮_付款方式")->isEnabled());
+    inMethodWindow([&](QWidget* window) {
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorrel"));
+        EXPECT_EQ(listed(window).size(), 4);
+        auto* name = Unit<QLineEdit>(window, QStringLiteral("编辑框1"));
+        click(window, u"按钮_添加");
+        click(window, u"按钮_修改");
+        click(window, u"按钮_删除");
+        EXPECT_EQ(hooks().messageTexts(), (QStringList{QStringLiteral("不能为空"), QStringLiteral("请选择要修改的行！"),
+                                                       QStringLiteral("请选择要删除的行！")}));
+        hooks().clearMessages();
+        name->setText(QStringLiteral("老王's 记账"));
+        click(window, u"按钮_添加");
+        EXPECT_EQ(listed(window).last(), QStringLiteral("5 老王's 记账"));
+
+        select(window, 1);
+        EXPECT_EQ(name->text(), QStringLiteral("微信支付"));
+        name->clear();
+        click(window, u"按钮_修改");
+        EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("不能为空")}) << "修改 may not blank a method";
+        name->setText(QStringLiteral("微信"));
+        click(window, u"按钮_修改");
+        select(window, 0);
+        click(window, u"按钮_删除");
+        EXPECT_EQ(listed(window), (QStringList{QStringLiteral("1 微信"), QStringLiteral("2 支付宝"),
+                                               QStringLiteral("3 银行卡"), QStringLiteral("4 老王's 记账")}));
+    });
+    EXPECT_EQ(comboItems(), (QStringList{QStringLiteral("微信"), QStringLiteral("支付宝"), QStringLiteral("银行卡"),
+                                         QStringLiteral("老王's 记账")}));
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("现金")) << "the choice is kept";
+}
+
+TEST_F(PaymentMethodWindowTest, UncheckingTheChoicePrintsCashAgainAndIsRemembered)
+{
+    ASSERT_NE(openMainWindow(), nullptr);
+    auto* choice = mainUnit<QCheckBox>(u"选择框_付款方式");
+    ASSERT_TRUE(choice->isChecked());
+    mainUnit<QComboBox>(u"组合框_付款方式")->setCurrentIndex(2);
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("支付宝"));
+
+    QTest::mouseClick(choice, Qt::LeftButton);
+    EXPECT_FALSE(mainUnit(u"组合框_付款方式")->isEnabled());
+    EXPECT_FALSE(mainUnit(u"编辑框_付款方式")->isEnabled());
+    EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("现金"));
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 付款方式的选中 from 配置文件 where ID=1")), QStringLiteral("假"));
+
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2"));
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    ASSERT_NE(hooks().Printer(), nullptr);
+    EXPECT_NE(hooks().Printer()->written(QStringLiteral("付款方式:现金")), nullptr);
+
+    ASSERT_NE(openMainWindow(), nullptr);
+    EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_付款方式")->isChecked());
+    EXPECT_FALSE(mainUnit(u"组合框_付款方式")->isEnabled());
+}
+
+} // namespace
+} // namespace quorrel::test
