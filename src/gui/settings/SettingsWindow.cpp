@@ -12,7 +12,7 @@
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/settings/AddUserWindow.h"
 #include "gui/settings/EditUserWindow.h"
-#include "gui/settings/ProductListModel.h"
+#include "gui/settings/ProductTableModel.h"
 #include "gui/settings/UserListModel.h"
 #include "gui/tickets/TicketFormatWindow.h"
 #include "gui/widgets/MessageBox.h"
@@ -45,7 +45,7 @@ SettingsWindow::SettingsWindow(Session& session, SettingsLinks links, QWidget* p
     connect(m_ui->按钮_选择打印机, &QPushButton::clicked, this, &SettingsWindow::openPrinterSelectWindow);
     connect(m_ui->按钮_取消直接登录, &QPushButton::clicked, this, &SettingsWindow::cancelDirectLoginClicked);
 
-    m_products = new ProductListModel(m_session.db, this);
+    m_products = new ProductTableModel(m_session.db, this);
     QTreeView* products = m_ui->超级列表框1;
     products->setModel(m_products);
     products->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -19,7 +19,7 @@ namespace quorrel {
 
 struct Session;
 class UserListModel;
-class ProductListModel;
+class ProductTableModel;
 
 // What the settings window changes in the main window, handed in by whoever opens it.
 struct SettingsLinks
@@ -79,7 +79,7 @@ private:
     SettingsLinks m_links;
     bool m_pagesPlaced = false;
     UserListModel* m_users = nullptr;
-    ProductListModel* m_products = nullptr;
+    ProductTableModel* m_products = nullptr;
 };
 
 } // namespace quorrel

@@ -10,11 +10,11 @@ class Database;
 
 // The common products as the settings window lists them (row number, name, price), read a page at a
 // time as the view scrolls, so a shop with a million products opens the page at once.
-class ProductListModel : public QAbstractTableModel
+class ProductTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit ProductListModel(Database& db, QObject* parent = nullptr);
+    explicit ProductTableModel(Database& db, QObject* parent = nullptr);
 
     // Starts again from the first product; false when the read failed.
     bool reload();

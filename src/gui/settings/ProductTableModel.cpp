@@ -1,4 +1,4 @@
-#include "gui/settings/ProductListModel.h"
+#include "gui/settings/ProductTableModel.h"
 
 #include <limits>
 
@@ -8,9 +8,9 @@ namespace {
 constexpr int kPage = 256;
 } // namespace
 
-ProductListModel::ProductListModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
+ProductTableModel::ProductTableModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
 
-bool ProductListModel::reload()
+bool ProductTableModel::reload()
 {
     beginResetModel();
     m_products.clear();
@@ -21,22 +21,22 @@ bool ProductListModel::reload()
     return !m_failed;
 }
 
-const Product* ProductListModel::productAt(int row) const
+const Product* ProductTableModel::productAt(int row) const
 {
     return row >= 0 && row < m_products.size() ? &m_products[row] : nullptr;
 }
 
-int ProductListModel::rowCount(const QModelIndex& parent) const
+int ProductTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_products.size());
 }
 
-int ProductListModel::columnCount(const QModelIndex& parent) const
+int ProductTableModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : 3;
 }
 
-QVariant ProductListModel::data(const QModelIndex& index, int role) const
+QVariant ProductTableModel::data(const QModelIndex& index, int role) const
 {
     const Product* product = productAt(index.row());
     if (!product)
@@ -57,7 +57,7 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant ProductTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
@@ -65,12 +65,12 @@ QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, 
     return section >= 0 && section < 3 ? titles[section] : QVariant();
 }
 
-bool ProductListModel::canFetchMore(const QModelIndex& parent) const
+bool ProductTableModel::canFetchMore(const QModelIndex& parent) const
 {
     return !parent.isValid() && !m_atEnd;
 }
 
-void ProductListModel::fetchMore(const QModelIndex& parent)
+void ProductTableModel::fetchMore(const QModelIndex& parent)
 {
     if (parent.isValid() || m_atEnd)
         return;
