@@ -13,7 +13,6 @@ class Database;
 inline constexpr int kTicketFormatCustomPrefix = 1; // "0000000" + six-digit counter
 inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit counter
 
-
 // 销售票号 of the sale with the highest ID, or of a newer one deleted since; empty when there is none,
 // nullopt when a query failed.
 std::optional<QString> lastTicketNumber(Database& db);

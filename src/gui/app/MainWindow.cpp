@@ -117,7 +117,6 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
         CustomerWindow window(m_session.db, this);
         window.exec();
     });
-
 }
 
 MainWindow::~MainWindow() = default;

@@ -1,5 +1,6 @@
-#include "mock/MockClock.h"
 #include "RecordsFixture.h"
+
+#include "mock/MockClock.h"
 
 #include "core/records/SalesRecordsModel.h"
 #include "core/store/Clock.h"
