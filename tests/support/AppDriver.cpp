@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace quorrel::test {
 
@@ -93,6 +94,27 @@ QWidget* AppTest::loginWindowWidget() const
 QWidget* AppTest::mainWindowWidget() const
 {
     return app ? app->main() : nullptr;
+}
+
+void AppTest::inModal(const std::function<void()>& open, const std::function<void(QWidget*)>& body)
+{
+    QWidget* before = QApplication::activeModalWidget();
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window, before);
+        ran = true;
+        body(window);
+        window->close();
+    });
+    open();
+    EXPECT_TRUE(ran);
+}
+
+void AppTest::click(QWidget* window, const char16_t* button)
+{
+    QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
 }
 
 } // namespace quorrel::test

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace quorrel {
@@ -42,6 +43,11 @@ protected:
 
     // Starts the program and logs in; the main window is then the active window.
     MainWindow* openMainWindow(const QString& name = QStringLiteral("admin"), const QString& password = QString());
+
+    // Runs `body` on the modal window that `open` brings up, then closes it.
+    void inModal(const std::function<void()>& open, const std::function<void(QWidget*)>& body);
+    // Clicks the button of `window` with that name.
+    void click(QWidget* window, const char16_t* button);
 
     // Fills the entry boxes of the main window and presses Enter.
     void enterLine(const QString& name, const QString& quantity, const QString& price);

@@ -28,22 +28,9 @@ protected:
     }
     void inCustomerWindow(const std::function<void(QWidget*)>& body)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* window = QApplication::activeModalWidget();
-            ASSERT_NE(window, nullptr);
-            ran = true;
-            body(window);
-            window->close();
-        });
         auto* button = Unit<QPushButton>(mainWindowWidget(), QStringLiteral("按钮_设置客户"));
         ASSERT_TRUE(button->isEnabled());
-        button->click();
-        EXPECT_TRUE(ran);
-    }
-    void click(QWidget* window, const char16_t* button)
-    {
-        QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
+        inModal([button] { button->click(); }, body);
     }
     void set(QWidget* window, const char16_t* box, const QString& text)
     {

@@ -33,16 +33,7 @@ protected:
     // Opens the method window from the main window and runs `body` on it, then closes it.
     void inMethodWindow(const std::function<void(QWidget*)>& body)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* window = QApplication::activeModalWidget();
-            ASSERT_NE(window, nullptr);
-            ran = true;
-            body(window);
-            window->close();
-        });
-        QTest::mouseClick(mainUnit<QPushButton>(u"按钮_付款方式"), Qt::LeftButton);
-        EXPECT_TRUE(ran);
+        inModal([this] { QTest::mouseClick(mainUnit<QPushButton>(u"按钮_付款方式"), Qt::LeftButton); }, body);
     }
     QStringList listed(QWidget* window)
     {
@@ -56,10 +47,6 @@ protected:
     {
         auto* list = Unit<QTreeView>(window, QStringLiteral("超级列表框1"));
         list->setCurrentIndex(list->model()->index(row, 1));
-    }
-    void click(QWidget* window, const char16_t* button)
-    {
-        QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
     }
     QStringList comboItems()
     {

@@ -29,21 +29,11 @@ protected:
     }
     void inProductsPage(const std::function<void(QWidget*)>& body)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* settings = QApplication::activeModalWidget();
-            ASSERT_NE(settings, nullptr);
-            ran = true;
-            Unit<QTabWidget>(settings, QStringLiteral("高级选择夹1"))->setCurrentIndex(1);
-            body(settings);
-            settings->close();
-        });
-        mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger();
-        EXPECT_TRUE(ran);
-    }
-    void click(QWidget* window, const char16_t* button)
-    {
-        QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
+        inModal([this] { mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger(); },
+                [&](QWidget* settings) {
+                    Unit<QTabWidget>(settings, QStringLiteral("高级选择夹1"))->setCurrentIndex(1);
+                    body(settings);
+                });
     }
     void type(QWidget* window, const QString& name, const QString& price)
     {

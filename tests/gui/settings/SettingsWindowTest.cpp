@@ -42,19 +42,14 @@ protected:
     // Opens "软件设置" from the main window's menu and runs `body` on the modal window, then closes it.
     void inSettings(const std::function<void(QWidget*)>& body)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* window = QApplication::activeModalWidget();
-            ASSERT_NE(qobject_cast<SettingsWindow*>(window), nullptr);
-            ran = true;
-            body(window);
-            window->close();
-        });
         QAction* item = mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"));
         ASSERT_NE(item, nullptr);
         ASSERT_TRUE(item->isEnabled());
-        item->trigger();
-        EXPECT_TRUE(ran);
+        inModal([item] { item->trigger(); },
+                [&](QWidget* window) {
+                    ASSERT_NE(qobject_cast<SettingsWindow*>(window), nullptr);
+                    body(window);
+                });
     }
 
     // The class of the modal window `click` opens from inside the settings window.

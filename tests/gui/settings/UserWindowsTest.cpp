@@ -31,21 +31,6 @@ protected:
         shop.writeFactory();
     }
 
-    // Runs `body` on the modal window that `open` brings up, then closes it.
-    void inModal(const std::function<void()>& open, const std::function<void(QWidget*)>& body)
-    {
-        QWidget* before = QApplication::activeModalWidget();
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* window = QApplication::activeModalWidget();
-            ASSERT_NE(window, before);
-            ran = true;
-            body(window);
-            window->close();
-        });
-        open();
-        EXPECT_TRUE(ran);
-    }
     // The settings window on its user page.
     void inUserPage(const std::function<void(QWidget*)>& body)
     {
@@ -54,10 +39,6 @@ protected:
                     Unit<QTabWidget>(settings, QStringLiteral("高级选择夹1"))->setCurrentIndex(2);
                     body(settings);
                 });
-    }
-    void click(QWidget* window, const char16_t* button)
-    {
-        QTest::mouseClick(Unit<QPushButton>(window, QString::fromUtf16(button)), Qt::LeftButton);
     }
     void selectUser(QWidget* settings, const QString& name)
     {
