@@ -85,8 +85,7 @@ bool list(Database& db, const QString& key, qint64 id)
 
 bool prefixTableExists(Database& db)
 {
-    auto row = db.query(QStringLiteral("select count(*) from sqlite_master where type='table' and name='商品前缀'"));
-    return row && row->readField(1).toLongLong() > 0;
+    return db.hasTable(QStringLiteral("商品前缀")).value_or(false);
 }
 
 // Takes one stored product into the table: its prefixes that are listed now carry its ID, and a

@@ -2,47 +2,136 @@
 
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
+#include "core/store/Transaction.h"
+
+#include <QDebug>
 
 namespace quorrel {
 
-std::optional<QList<Customer>> Customers::all()
+namespace {
+
+// A partial telephone search of at least this many characters goes through 客户电话片段; a shorter
+// part is in so many numbers that reading the customers in order finds a page of them at once.
+constexpr qsizetype kShortestIndexedPart = 3;
+
+// Every ending of at least kShortestIndexedPart characters of the numbers `source` selects (rows of
+// the number, already folded, and its customer's ID): a part of a number is the start of one of its
+// endings, so the customers holding a part are one range of 客户电话片段's key.
+QString phoneEndings(const QString& source)
 {
-    auto records = m_db.query(QStringLiteral("select * from [客户资料] order by [ID]"));
-    if (!records)
-        return std::nullopt;
-    QList<Customer> customers;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext())
-        customers.append({records->readField(QStringLiteral("ID")).toLongLong(), records->text(QStringLiteral("姓名")),
-                          records->text(QStringLiteral("电话"))});
-    const bool failed = records->failed();
-    records->close();
-    if (failed)
-        return std::nullopt;
-    return customers;
+    return QStringLiteral("with recursive 尾(片段, 客户) as (") + source +
+           QStringLiteral(" union all select substr(片段, 2), 客户 from 尾 where length(片段) > %1) ")
+               .arg(kShortestIndexedPart);
+}
+
+// The numbers of `column` in the rows of `from` that `filter` lets through, folded, with the
+// customer's ID.
+QString numbersOf(const QString& column, const QString& id, const QString& from, const QString& filter = QString())
+{
+    return QStringLiteral("select lower(%1), %2 from %3 where %4 length(%1) >= %5")
+        .arg(column, id, from, filter.isEmpty() ? QString() : filter + QStringLiteral(" and"))
+        .arg(kShortestIndexedPart);
+}
+
+// Letters are folded as LIKE folds them (A-Z only), so the range finds what LIKE would.
+const QString kIndexCurrentNumbers = QStringLiteral("insert or ignore into 客户电话片段 (片段, 客户) ");
+
+// Made the first time a shop searches its customers, with the indexes of the whole-text searches. The triggers note
+// every change to a number, however it is made, with the number it had; the next search takes the notes in.
+bool createPhoneIndex(Database& db)
+{
+    const QStringList statements{
+        QStringLiteral("create table 客户电话片段 (片段 text not null, 客户 integer not null, "
+                       "primary key (片段, 客户)) without rowid"),
+        QStringLiteral("create table 客户电话待办 (客户 integer, 旧电话 text)"),
+        QStringLiteral("create trigger 客户电话_新增 after insert on 客户资料 begin "
+                       "insert into 客户电话待办 (客户, 旧电话) values (new.ID, null); end"),
+        QStringLiteral("create trigger 客户电话_修改 after update of ID, 电话 on 客户资料 begin "
+                       "insert into 客户电话待办 (客户, 旧电话) values (old.ID, old.电话); "
+                       "insert into 客户电话待办 (客户, 旧电话) values (new.ID, null); end"),
+        QStringLiteral("create trigger 客户电话_删除 after delete on 客户资料 begin "
+                       "insert into 客户电话待办 (客户, 旧电话) values (old.ID, old.电话); end"),
+        // The whole-text searches are ranges on these.
+        QStringLiteral("create index if not exists 客户资料_电话 on 客户资料 (电话)"),
+        QStringLiteral("create index if not exists 客户资料_姓名 on 客户资料 (姓名)"),
+        // In key order, so the table is written front to back.
+        kIndexCurrentNumbers +
+            phoneEndings(numbersOf(QStringLiteral("电话"), QStringLiteral("ID"), QStringLiteral("客户资料"))) +
+            QStringLiteral("select 片段, 客户 from 尾 order by 片段, 客户"),
+    };
+    for (const QString& statement : statements) {
+        if (!db.execute(statement))
+            return false;
+    }
+    return true;
+}
+
+// Takes in the numbers changed since the last search: the endings of a number a customer had are
+// removed, those of the number they have now are added.
+bool takeInChangedNumbers(Database& db)
+{
+    return db.execute(QStringLiteral("delete from 客户电话片段 where (片段, 客户) in (") +
+                      phoneEndings(
+                          numbersOf(QStringLiteral("旧电话"), QStringLiteral("客户"), QStringLiteral("客户电话待办"))) +
+                      QStringLiteral("select 片段, 客户 from 尾)")) &&
+           db.execute(kIndexCurrentNumbers +
+                      phoneEndings(numbersOf(QStringLiteral("电话"), QStringLiteral("ID"), QStringLiteral("客户资料"),
+                                             QStringLiteral("ID in (select 客户 from 客户电话待办)"))) +
+                      QStringLiteral("select 片段, 客户 from 尾")) &&
+           db.execute(QStringLiteral("delete from 客户电话待办"));
+}
+
+} // namespace
+
+bool Customers::searchIndexReady()
+{
+    const std::optional<bool> exists = m_db.hasTable(QStringLiteral("客户电话片段"));
+    if (!exists)
+        return false;
+    if (*exists) {
+        // Searching is the usual case: no transaction unless a change is to be taken in.
+        auto notes = m_db.query(QStringLiteral("select exists (select 1 from 客户电话待办)"));
+        if (!notes)
+            return false;
+        if (notes->readField(1).toLongLong() == 0)
+            return true;
+    }
+    Transaction transaction(m_db);
+    const bool ready =
+        transaction.began() && (*exists ? takeInChangedNumbers(m_db) : createPhoneIndex(m_db)) && transaction.commit();
+    if (!ready)
+        qWarning().noquote() << "telephone index not brought up to date:" << m_db.lastError();
+    return ready;
 }
 
 std::optional<QList<Customer>> Customers::page(const Search& search, qint64 afterId, int count)
 {
-    QString sql = QStringLiteral("select [ID], [姓名], [电话] from [客户资料] where [ID] > ?");
-    QVariantList params{afterId};
+    QString sql = QStringLiteral("select [ID], [姓名], [电话] from [客户资料] where ");
+    QVariantList params;
     if (search.field != Search::Field::All) {
-        const QString column =
-            search.field == Search::Field::Name ? QStringLiteral("[姓名]") : QStringLiteral("[电话]");
+        const bool phone = search.field == Search::Field::Phone;
+        const QString column = phone ? QStringLiteral("[电话]") : QStringLiteral("[姓名]");
         // The typed text is a bound value; in a partial search its % and _ match themselves.
         if (search.partial) {
+            if (phone && search.text.toUcs4().size() >= kShortestIndexedPart && searchIndexReady()) {
+                sql += QStringLiteral("[ID] in (select 客户 from 客户电话片段 where 片段 >= lower(?) and "
+                                      "片段 < lower(?) || char(1114111)) and ");
+                params << search.text << search.text;
+            }
             QString pattern = search.text;
             pattern.replace(u'\\', QStringLiteral("\\\\"))
                 .replace(u'%', QStringLiteral("\\%"))
                 .replace(u'_', QStringLiteral("\\_"));
-            sql += QStringLiteral(" and ") + column + QStringLiteral(" like ? escape '\\'");
+            sql += column + QStringLiteral(" like ? escape '\\' and ");
             params << QStringLiteral("%") + pattern + QStringLiteral("%");
         } else {
-            sql += QStringLiteral(" and ") + column + QStringLiteral("=?");
+            searchIndexReady(); // makes the indexes the whole-text search uses
+            sql += column + QStringLiteral("=? and ");
             params << search.text;
         }
     }
-    sql += QStringLiteral(" order by [ID] limit ?");
-    params << count;
+    sql += QStringLiteral("[ID] > ? order by [ID] limit ?");
+    params << afterId << count;
     auto records = m_db.query(sql, params);
     if (!records)
         return std::nullopt;

@@ -22,9 +22,6 @@ class Customers
 public:
     explicit Customers(Database& db) : m_db(db) {}
 
-    // Every customer in the order they were added.
-    std::optional<QList<Customer>> all();
-
     // How the customer window searches: everyone, or by name or telephone number, whole or part.
     struct Search
     {
@@ -39,7 +36,8 @@ public:
         bool partial = false;
     };
     // Up to `count` customers matching `search` after the one with ID `afterId`, in the order they
-    // were added: a long list is read a page at a time as it is shown.
+    // were added: a long list is read a page at a time as it is shown. A part of a telephone number
+    // is looked up in an index of the numbers' endings, whatever the number of customers.
     std::optional<QList<Customer>> page(const Search& search, qint64 afterId, int count);
 
     bool add(const QString& name, const QString& phone);
@@ -47,6 +45,10 @@ public:
     bool remove(qint64 id);
 
 private:
+    // Makes the search indexes on first use and takes in the changes made since the last search;
+    // false when they cannot be used, and the search then reads the customers in order.
+    bool searchIndexReady();
+
     Database& m_db;
 };
 

@@ -9,6 +9,13 @@ namespace quorrel {
 inline const QString kAdministratorRole = QStringLiteral("管理员");
 inline const QString kOrdinaryRole = QStringLiteral("普通用户");
 
+// The one role check of the program: only the text "管理员" makes an administrator; any other
+// role, "普通用户" or not, is an ordinary user.
+inline bool isAdministratorRole(const QString& role)
+{
+    return role == kAdministratorRole;
+}
+
 // Print settings, loaded when the main window opens and updated by the settings windows.
 struct PrintSettings
 {
@@ -32,7 +39,7 @@ struct Session
     PrintSettings print;
     int ticketFormat = 0;
 
-    bool isAdministrator() const { return currentRole == kAdministratorRole; }
+    bool isAdministrator() const { return isAdministratorRole(currentRole); }
 };
 
 } // namespace quorrel

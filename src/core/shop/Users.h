@@ -21,7 +21,7 @@ struct User
     QString name;
     QString role;
 
-    bool isAdministrator() const { return role == kAdministratorRole; }
+    bool isAdministrator() const { return isAdministratorRole(role); }
 };
 
 // The users table (用户登录). Names compare without regard to letter case in the table, and older

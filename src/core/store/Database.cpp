@@ -275,6 +275,14 @@ void Database::rollback()
         m_lastError += (cause.isEmpty() ? QString() : QStringLiteral("; ")) + rollbackError;
 }
 
+std::optional<bool> Database::hasTable(const QString& name)
+{
+    auto row = query(QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"), {name});
+    if (!row || row->atEnd())
+        return std::nullopt;
+    return row->readField(1).toLongLong() > 0;
+}
+
 qint64 Database::lastInsertId() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -48,6 +49,9 @@ public:
     // Undoes the pending transaction, if one is still active. lastError() keeps the failure that led
     // here; a failed rollback is added after it.
     void rollback();
+
+    // Whether the file holds a table of that name; nullopt when that could not be read.
+    std::optional<bool> hasTable(const QString& name);
 
     qint64 lastInsertId() const;
     QString lastError() const { return m_lastError; }

@@ -22,7 +22,6 @@ namespace quorrel {
 namespace {
 
 const QString kExecuteFailed = QStringLiteral("数据执行失败！！");
-const QString kQueryFailed = QStringLiteral("查询失败！");
 
 // The banner across the top of the window.
 QPixmap banner(const QSize& size)
@@ -128,7 +127,7 @@ QString LoginWindow::settingOrReport(const std::optional<QString>& value)
     if (value)
         return *value;
     qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
-    MessageBox::show(this, kQueryFailed);
+    MessageBox::show(this, MessageBox::kQueryFailed);
     return QString();
 }
 
@@ -178,7 +177,7 @@ void LoginWindow::refillUserList()
     const std::optional<QList<User>> users = Users(m_session.db).all();
     if (!users) {
         qWarning().noquote() << "user list:" << m_session.db.lastError();
-        MessageBox::show(this, kQueryFailed);
+        MessageBox::show(this, MessageBox::kQueryFailed);
         return;
     }
     for (const User& user : *users)
@@ -217,7 +216,7 @@ void LoginWindow::loginClicked()
     switch (login.outcome) {
     case Users::LoginOutcome::QueryFailed:
         qWarning().noquote() << "login lookup failed:" << m_session.db.lastError();
-        MessageBox::information(this, kQueryFailed);
+        MessageBox::information(this, MessageBox::kQueryFailed);
         return;
     case Users::LoginOutcome::WrongPassword:
         MessageBox::show(this, QStringLiteral("请输入正确的密码！"), QStringLiteral("提示："));

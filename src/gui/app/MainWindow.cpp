@@ -4,7 +4,6 @@
 
 #include "core/sales/DiscountRates.h"
 #include "core/sales/SaleLinesModel.h"
-#include "core/shop/Customers.h"
 #include "core/shop/PaymentMethods.h"
 #include "core/shop/Session.h"
 #include "core/shop/ShopSettings.h"
@@ -18,6 +17,7 @@
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
+#include "gui/sales/CustomerLookups.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
 #include "gui/settings/CustomerWindow.h"
@@ -43,8 +43,6 @@ namespace {
 constexpr int kWideWidth = 1150;
 
 const int kListWidths[] = {50, 210, 80, 80, 100, 95};
-
-const QString kQueryFailed = QStringLiteral("查询失败！");
 
 } // namespace
 
@@ -111,7 +109,9 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
 
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
     connectPaymentMethodUnits();
-    connectCustomerUnits();
+    m_customers = new CustomerLookups({m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, m_ui->选择框_客户,
+                                       m_ui->组合框_客户, m_ui->编辑框_客户},
+                                      m_session.db, this);
 
     connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, [this] {
         CustomerWindow window(m_session.db, this);
@@ -167,7 +167,7 @@ void MainWindow::openTicketFormatWindow()
 void MainWindow::reportQueryFailed()
 {
     qWarning().noquote() << "query failed:" << m_session.db.lastError();
-    MessageBox::show(this, kQueryFailed);
+    MessageBox::show(this, MessageBox::kQueryFailed);
 }
 
 QString MainWindow::settingOrReport(const std::optional<QString>& value)
@@ -188,37 +188,6 @@ void MainWindow::openSettingsWindow()
     };
     SettingsWindow window(m_session, std::move(links), this);
     window.exec();
-}
-
-void MainWindow::connectCustomerUnits()
-{
-    auto lookup = [this](QCheckBox* box, QComboBox* combo, QLineEdit* edit, const QString& column) {
-        connect(box, &QCheckBox::clicked, this, [this, combo, edit, column](bool checked) {
-            combo->setEnabled(checked);
-            edit->setEnabled(checked);
-            if (!ShopSettings(m_session.db).setFlag(column, checked)) {
-                qWarning().noquote() << "customer lookup flag not stored:" << m_session.db.lastError();
-                MessageBox::show(this, QStringLiteral("数据修改失败"));
-            }
-            if (checked)
-                fillCustomerLists();
-        });
-    };
-    lookup(m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, setting::kPhone);
-    lookup(m_ui->选择框_客户, m_ui->组合框_客户, m_ui->编辑框_客户, setting::kCustomer);
-    // Both lists hold the same customers in the same order, each item carrying the customer's ID:
-    // a phone picked shows its own customer's name and the other way round.
-    auto pick = [this](QComboBox* picked) {
-        connect(picked, &QComboBox::currentIndexChanged, this, [this, picked](int index) {
-            const QVariant id = picked->itemData(index);
-            const int phone = m_ui->组合框_电话->findData(id);
-            const int name = m_ui->组合框_客户->findData(id);
-            m_ui->编辑框_电话->setText(index >= 0 && phone >= 0 ? m_ui->组合框_电话->itemText(phone) : QString());
-            m_ui->编辑框_客户->setText(index >= 0 && name >= 0 ? m_ui->组合框_客户->itemText(name) : QString());
-        });
-    };
-    pick(m_ui->组合框_电话);
-    pick(m_ui->组合框_客户);
 }
 
 void MainWindow::connectPaymentMethodUnits()
@@ -311,22 +280,18 @@ void MainWindow::applyFlagSetting(const QString& column, const std::function<voi
 void MainWindow::applyPhoneSetting()
 {
     applyFlagSetting(setting::kPhone, [this](bool on) {
-        m_ui->选择框_电话->setChecked(on);
-        m_ui->组合框_电话->setEnabled(on);
-        m_ui->编辑框_电话->setEnabled(on);
+        m_customers->applyPhoneSetting(on);
         if (on)
-            showCustomerLookups();
+            m_ui->按钮_客户栏->setChecked(true);
     });
 }
 
 void MainWindow::applyCustomerSetting()
 {
     applyFlagSetting(setting::kCustomer, [this](bool on) {
-        m_ui->选择框_客户->setChecked(on);
-        m_ui->组合框_客户->setEnabled(on);
-        m_ui->编辑框_客户->setEnabled(false); // the name is picked from the list
+        m_customers->applyNameSetting(on);
         if (on)
-            showCustomerLookups();
+            m_ui->按钮_客户栏->setChecked(true);
     });
 }
 
@@ -345,12 +310,6 @@ void MainWindow::applyPaymentMethodSetting()
         m_ui->编辑框_付款方式->setEnabled(on);
         m_ui->组合框_付款方式->setEnabled(on);
     });
-}
-
-void MainWindow::showCustomerLookups()
-{
-    fillCustomerLists();
-    m_ui->按钮_客户栏->setChecked(true);
 }
 
 void MainWindow::loadPrintSettings()
@@ -398,25 +357,6 @@ void MainWindow::fillCashiers()
     }
     for (const User& user : *users)
         combo->addItem(user.name, user.id);
-}
-
-void MainWindow::fillCustomerLists()
-{
-    QComboBox* phones = m_ui->组合框_电话;
-    QComboBox* names = m_ui->组合框_客户;
-    const QSignalBlocker quietPhones(phones); // filling picks no customer
-    const QSignalBlocker quietNames(names);
-    phones->clear();
-    names->clear();
-    const std::optional<QList<Customer>> customers = Customers(m_session.db).all();
-    if (!customers) {
-        reportQueryFailed();
-        return;
-    }
-    for (const Customer& customer : *customers) {
-        phones->addItem(customer.phone, customer.id);
-        names->addItem(customer.name, customer.id);
-    }
 }
 
 void MainWindow::showCustomerArea(bool show)

@@ -15,6 +15,7 @@ class MainWindow;
 namespace quorrel {
 
 class Checkout;
+class CustomerLookups;
 class HotKeys;
 class LineItems;
 class ProductLookup;
@@ -47,7 +48,6 @@ signals:
 
 private:
     void connectPaymentMethodUnits();
-    void connectCustomerUnits();
     void reportQueryFailed();
     // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
     QString settingOrReport(const std::optional<QString>& value);
@@ -65,8 +65,6 @@ private:
     void loadPrintSettings();
     bool readPrintLogoFlagOrReport();
     void fillCashiers();
-    void fillCustomerLists();
-    void showCustomerLookups();
 
     void showCustomerArea(bool show);
     void tickClock();
@@ -83,6 +81,7 @@ private:
     LineItems* m_lines = nullptr;
     Checkout* m_checkout = nullptr;
     ReceiptPrinting* m_receipts = nullptr;
+    CustomerLookups* m_customers = nullptr;
     int m_narrowWidth = 0;
 };
 

@@ -67,7 +67,7 @@ void SaleDetailWindow::fillLines()
     const std::optional<QList<SaleLine>> lines = loadSaleLines(m_session.db, m_saleId);
     if (!lines) {
         qWarning().noquote() << "sale lines not read:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("查询失败！"));
+        MessageBox::show(this, MessageBox::kQueryFailed);
         m_model->setLines({});
         return;
     }

@@ -28,7 +28,6 @@ namespace {
 const int kColumnWidths[] = {50, 90, 126, 50, 80, 60, 115};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
-const QString kQueryFailed = QStringLiteral("查询失败！");
 
 // Shows a window modally without a nested event loop; it deletes itself when closed.
 void openModal(QDialog* window)
@@ -91,7 +90,7 @@ void SalesRecordsWindow::showRecords(const RecordsQuery& query)
 {
     if (!m_model->setQuery(query)) {
         qWarning().noquote() << "records query failed:" << m_session.db.lastError();
-        MessageBox::show(nullptr, kQueryFailed);
+        MessageBox::show(nullptr, MessageBox::kQueryFailed);
     }
     updateTotals();
 }
@@ -104,7 +103,7 @@ void SalesRecordsWindow::updateTotals()
             totals = *found;
         } else {
             qWarning().noquote() << "totals query failed:" << m_session.db.lastError();
-            MessageBox::show(nullptr, kQueryFailed);
+            MessageBox::show(nullptr, MessageBox::kQueryFailed);
         }
     }
     m_ui->标签_销售数量->setText(totals.quantity);
@@ -188,7 +187,7 @@ void SalesRecordsWindow::printSale()
     const std::optional<QString> shopName = ShopSettings(m_session.db).shopName();
     if (!sale || !lines || !shopName) {
         qWarning().noquote() << "stored sale not read:" << m_session.db.lastError();
-        MessageBox::show(this, kQueryFailed);
+        MessageBox::show(this, MessageBox::kQueryFailed);
         return;
     }
     // The same receipt code as at the till, with today's print settings; nothing is stored.

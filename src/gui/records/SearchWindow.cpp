@@ -25,7 +25,7 @@ SearchWindow::SearchWindow(Session& session, QWidget* parent)
         m_ui->组合框_收银员->addItems(*names);
     } else {
         qWarning().noquote() << "cashier list not read:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("查询失败！"));
+        MessageBox::show(this, MessageBox::kQueryFailed);
     }
     m_ui->组合框_收银员->setCurrentIndex(-1);
 

@@ -19,7 +19,6 @@
 namespace quorrel {
 
 namespace {
-const QString kQueryFailed = QStringLiteral("查询失败！");
 
 // Keys that are pressed and let go on their own while a letter is typed: they change no text.
 bool isModifierKey(int key)
@@ -124,7 +123,7 @@ bool ProductLookup::lookup(const QString& text)
     const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
     if (!match) {
         m_lastMatch.clear(); // an earlier match must not complete what is typed now
-        MessageBox::show(m_owner, kQueryFailed);
+        MessageBox::show(m_owner, MessageBox::kQueryFailed);
         return false;
     }
     m_lastMatch = match->name;
@@ -136,7 +135,7 @@ bool ProductLookup::lookup(const QString& text)
 void ProductLookup::fillList()
 {
     if (!m_listModel->reload())
-        MessageBox::show(m_owner, kQueryFailed);
+        MessageBox::show(m_owner, MessageBox::kQueryFailed);
 }
 
 void ProductLookup::entryPicked(int index)

@@ -2,93 +2,13 @@
 
 #include "ui_CustomerWindow.h"
 
+#include "core/shop/CustomerListModel.h"
 #include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
 
-#include <QAbstractTableModel>
 #include <QDebug>
 
-#include <limits>
-
 namespace quorrel {
-
-// The customers of the last search (row number, name, telephone), read a page at a time as shown.
-class CustomerListModel : public QAbstractTableModel
-{
-public:
-    CustomerListModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
-
-    bool reload(const Customers::Search& search)
-    {
-        beginResetModel();
-        m_search = search;
-        m_customers.clear();
-        m_atEnd = false;
-        m_failed = false;
-        endResetModel();
-        fetchMore({});
-        return !m_failed;
-    }
-    const Customer* customerAt(int row) const
-    {
-        return row >= 0 && row < m_customers.size() ? &m_customers[row] : nullptr;
-    }
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(m_customers.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
-    {
-        const Customer* customer = customerAt(index.row());
-        if (!customer || role != Qt::DisplayRole)
-            return role == Qt::UserRole && customer ? QVariant(customer->id) : QVariant();
-        switch (index.column()) {
-        case 0:
-            return QString::number(index.row() + 1);
-        case 1:
-            return customer->name;
-        case 2:
-            return customer->phone;
-        default:
-            return {};
-        }
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 2)
-            return {};
-        static const QString titles[] = {QStringLiteral("序号"), QStringLiteral("客户"), QStringLiteral("电话")};
-        return titles[section];
-    }
-    bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && !m_atEnd; }
-    void fetchMore(const QModelIndex& parent) override
-    {
-        constexpr int kPage = 256;
-        if (parent.isValid() || m_atEnd)
-            return;
-        const qint64 after = m_customers.isEmpty() ? std::numeric_limits<qint64>::min() : m_customers.last().id;
-        const std::optional<QList<Customer>> page = Customers(m_db).page(m_search, after, kPage);
-        if (!page) {
-            m_failed = m_atEnd = true;
-            return;
-        }
-        m_atEnd = page->size() < kPage;
-        if (page->isEmpty())
-            return;
-        const int first = static_cast<int>(m_customers.size());
-        beginInsertRows({}, first, first + static_cast<int>(page->size()) - 1);
-        m_customers.append(*page);
-        endInsertRows();
-    }
-
-private:
-    Database& m_db;
-    Customers::Search m_search;
-    QList<Customer> m_customers;
-    bool m_atEnd = false;
-    bool m_failed = false;
-};
 
 CustomerWindow::CustomerWindow(Database& db, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CustomerWindow>()), m_db(db)
@@ -117,7 +37,7 @@ void CustomerWindow::fillList(const Customers::Search& search)
 {
     if (!m_model->reload(search)) {
         qWarning().noquote() << "customer list:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("查询失败！"));
+        MessageBox::show(this, MessageBox::kQueryFailed);
     }
 }
 

@@ -42,11 +42,11 @@ void EditUserWindow::changeClicked()
     if (!checkUserForm(this, m_session.db, form, m_user.id))
         return;
     Users users(m_session.db);
-    if (m_user.isAdministrator() && form.role != kAdministratorRole) {
+    if (m_user.isAdministrator() && !isAdministratorRole(form.role)) {
         const std::optional<int> others = users.otherAdministrators(m_user.id);
         if (!others) {
             qWarning().noquote() << "administrator count failed:" << m_session.db.lastError();
-            MessageBox::show(this, QStringLiteral("查询失败！"));
+            MessageBox::show(this, MessageBox::kQueryFailed);
             return;
         }
         if (*others == 0) {

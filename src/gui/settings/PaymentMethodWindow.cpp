@@ -43,7 +43,7 @@ void PaymentMethodWindow::fillList()
     const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_db).all();
     if (!methods) {
         qWarning().noquote() << "payment methods:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("查询失败！"));
+        MessageBox::show(this, MessageBox::kQueryFailed);
         return;
     }
     m_methods = *methods;

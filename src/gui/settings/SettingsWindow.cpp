@@ -23,7 +23,6 @@ namespace quorrel {
 
 namespace {
 
-const QString kQueryFailed = QStringLiteral("查询失败！");
 const QString kFlagFailed = QStringLiteral("数据添加失败");
 constexpr int kProductsPage = 1;
 constexpr int kUsersPage = 2;
@@ -119,7 +118,7 @@ QString SettingsWindow::settingOrReport(const std::optional<QString>& value)
     if (value)
         return *value;
     qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
-    MessageBox::show(this, kQueryFailed);
+    MessageBox::show(this, MessageBox::kQueryFailed);
     return QString();
 }
 
@@ -235,7 +234,7 @@ void SettingsWindow::fillProductList()
 {
     if (!m_products->reload()) {
         qWarning().noquote() << "product list:" << m_session.db.lastError();
-        MessageBox::show(this, kQueryFailed);
+        MessageBox::show(this, MessageBox::kQueryFailed);
     }
 }
 
@@ -333,7 +332,7 @@ void SettingsWindow::fillUserList()
     if (!users) {
         m_users->setUsers({});
         qWarning().noquote() << "user list:" << m_session.db.lastError();
-        MessageBox::show(this, kQueryFailed);
+        MessageBox::show(this, MessageBox::kQueryFailed);
         return;
     }
     m_users->setUsers(*users);
@@ -383,7 +382,7 @@ void SettingsWindow::deleteUserClicked()
         const std::optional<int> others = users.otherAdministrators(user->id);
         if (!others) {
             qWarning().noquote() << "administrator count failed:" << m_session.db.lastError();
-            MessageBox::show(this, kQueryFailed);
+            MessageBox::show(this, MessageBox::kQueryFailed);
             return;
         }
         if (*others == 0) {

@@ -26,7 +26,7 @@ bool checkUserForm(QWidget* owner, Database& db, const UserForm& form, qint64 ex
     const std::optional<bool> taken = Users(db).nameTaken(form.name, exceptId);
     if (!taken) {
         qWarning().noquote() << "user name check failed:" << db.lastError();
-        MessageBox::show(owner, QStringLiteral("查询失败！"));
+        MessageBox::show(owner, MessageBox::kQueryFailed);
         return false;
     }
     if (*taken) {

@@ -19,7 +19,7 @@ void loadTicketFormatInto(Session& session, QWidget* owner)
         session.ticketFormat = *format;
     } else {
         qWarning().noquote() << "ticket format read failed:" << session.db.lastError();
-        MessageBox::show(owner, QStringLiteral("查询失败！"));
+        MessageBox::show(owner, MessageBox::kQueryFailed);
     }
 }
 

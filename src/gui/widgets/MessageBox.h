@@ -42,6 +42,8 @@ class MessageBox
 {
 public:
     static inline const QString kDefaultCaption = QStringLiteral("信息：");
+    // What a list or a setting that could not be read says.
+    static inline const QString kQueryFailed = QStringLiteral("查询失败！");
 
     // A message without an icon.
     static void show(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);

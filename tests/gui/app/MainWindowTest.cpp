@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
     EXPECT_TRUE(mainUnit<QCheckBox>(u"选择框_电话")->isChecked());
     EXPECT_TRUE(mainUnit<QComboBox>(u"组合框_电话")->isEnabled());
     EXPECT_EQ(mainUnit<QComboBox>(u"组合框_电话")->itemText(0), QStringLiteral("13800000001"));
-    EXPECT_EQ(mainUnit<QComboBox>(u"组合框_客户")->itemText(0), QStringLiteral("张三"));
+    EXPECT_EQ(mainUnit<QComboBox>(u"组合框_客户")->count(), 0) << "the name list is filled when switched on";
     EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_客户")->isChecked());
     EXPECT_FALSE(mainUnit<QComboBox>(u"组合框_客户")->isEnabled());
     // A shop that uses the phone lookup sees the customer area at once.

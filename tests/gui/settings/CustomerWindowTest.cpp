@@ -109,24 +109,54 @@ TEST_F(CustomerWindowTest, MainWindowLookupsAreSwitchedOnByTheirBoxesAndStayPair
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     auto* phoneBox = Unit<QCheckBox>(main, QStringLiteral("选择框_电话"));
-    ASSERT_FALSE(phoneBox->isChecked());
-    QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_客户栏")), Qt::LeftButton);
-    QTest::mouseClick(phoneBox, Qt::LeftButton);
-    EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("真"));
+    auto* nameBox = Unit<QCheckBox>(main, QStringLiteral("选择框_客户"));
     auto* phones = Unit<QComboBox>(main, QStringLiteral("组合框_电话"));
     auto* names = Unit<QComboBox>(main, QStringLiteral("组合框_客户"));
+    auto* phone = Unit<QLineEdit>(main, QStringLiteral("编辑框_电话"));
+    auto* name = Unit<QLineEdit>(main, QStringLiteral("编辑框_客户"));
+    ASSERT_FALSE(phoneBox->isChecked());
+    QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_客户栏")), Qt::LeftButton);
+
+    // With only the telephone lookup on, a number picked shows no name.
+    QTest::mouseClick(phoneBox, Qt::LeftButton);
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("真"));
     ASSERT_TRUE(phones->isEnabled());
+    EXPECT_TRUE(phone->isEnabled());
+    EXPECT_EQ(phones->currentIndex(), -1) << "filling the list picks nobody";
     phones->setCurrentIndex(1);
-    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_电话"))->text(), QStringLiteral("13912345678"));
-    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_客户"))->text(), QStringLiteral("李四"));
-    names->setCurrentIndex(1);
+    EXPECT_EQ(phone->text(), QStringLiteral("13912345678"));
+    EXPECT_EQ(name->text(), QString());
+
+    // Both on: either list shows the picked customer's own number and name, even when the lists
+    // were filled at different times and no longer hold the same customers in the same places.
+    shop.exec(QStringLiteral("delete from 客户资料 where 姓名='张三'"));
+    QTest::mouseClick(nameBox, Qt::LeftButton);
+    EXPECT_TRUE(name->isEnabled());
+    EXPECT_EQ(names->count(), 1);
+    phones->setCurrentIndex(1);
+    phones->setCurrentIndex(0);
+    EXPECT_EQ(name->text(), QStringLiteral("张三"));
     names->setCurrentIndex(0);
-    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_电话"))->text(), QStringLiteral("13800000001"));
+    EXPECT_EQ(phone->text(), QStringLiteral("13912345678"));
+    EXPECT_EQ(name->text(), QStringLiteral("李四"));
 
     QTest::mouseClick(phoneBox, Qt::LeftButton);
     EXPECT_FALSE(phones->isEnabled());
+    EXPECT_EQ(phone->text(), QStringLiteral("13912345678")) << "switching off keeps the texts";
     EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("假"));
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+
+    // The next start finds the name lookup on and switches it on as a click does: both units
+    // enabled and the list filled; the telephone lookup stays off.
+    endProgram();
+    main = openMainWindow();
+    ASSERT_NE(main, nullptr);
+    nameBox = Unit<QCheckBox>(main, QStringLiteral("选择框_客户"));
+    EXPECT_TRUE(nameBox->isChecked());
+    EXPECT_TRUE(Unit<QLineEdit>(main, QStringLiteral("编辑框_客户"))->isEnabled());
+    EXPECT_EQ(Unit<QComboBox>(main, QStringLiteral("组合框_客户"))->count(), 1);
+    EXPECT_FALSE(Unit<QComboBox>(main, QStringLiteral("组合框_电话"))->isEnabled());
+    EXPECT_EQ(shop.scalar(QStringLiteral("select 客户 from 配置文件 where ID=1")), QStringLiteral("真"));
 }
 
 } // namespace

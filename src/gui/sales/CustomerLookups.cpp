@@ -1,0 +1,115 @@
+#include "gui/sales/CustomerLookups.h"
+
+#include "core/shop/CustomerListModel.h"
+#include "core/shop/ShopSettings.h"
+#include "core/store/Database.h"
+#include "gui/widgets/MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDebug>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+namespace quorrel {
+
+CustomerLookups::CustomerLookups(const CustomerLookupUnits& units, Database& db, QWidget* owner)
+    : QObject(owner), m_units(units), m_db(db), m_owner(owner)
+{
+    m_phoneList = new CustomerListModel(db, this);
+    m_nameList = new CustomerListModel(db, this);
+    m_units.phones->setModel(m_phoneList);
+    m_units.phones->setModelColumn(CustomerListModel::Phone);
+    m_units.names->setModel(m_nameList);
+    m_units.names->setModelColumn(CustomerListModel::Name);
+    connect(m_units.phoneBox, &QCheckBox::clicked, this, &CustomerLookups::phoneBoxClicked);
+    connect(m_units.nameBox, &QCheckBox::clicked, this, &CustomerLookups::nameBoxClicked);
+    connect(m_units.phones, &QComboBox::currentIndexChanged, this, &CustomerLookups::phonePicked);
+    connect(m_units.names, &QComboBox::currentIndexChanged, this, &CustomerLookups::namePicked);
+}
+
+void CustomerLookups::applyPhoneSetting(bool on)
+{
+    m_units.phoneBox->setChecked(on);
+    if (on) {
+        phoneBoxClicked(true);
+    } else {
+        m_units.phones->setEnabled(false);
+        m_units.phone->setEnabled(false);
+    }
+}
+
+void CustomerLookups::applyNameSetting(bool on)
+{
+    m_units.nameBox->setChecked(on);
+    if (on) {
+        nameBoxClicked(true);
+    } else {
+        m_units.names->setEnabled(false);
+        m_units.name->setEnabled(false);
+    }
+}
+
+void CustomerLookups::phoneBoxClicked(bool checked)
+{
+    m_units.phones->setEnabled(checked);
+    m_units.phone->setEnabled(checked);
+    if (checked) // the list's first number as it stands before it is filled again
+        m_units.phone->setText(m_units.phones->itemText(0));
+    storeFlag(setting::kPhone, checked);
+    if (checked)
+        fill(m_phoneList);
+}
+
+void CustomerLookups::nameBoxClicked(bool checked)
+{
+    m_units.names->setEnabled(checked);
+    m_units.name->setEnabled(checked);
+    storeFlag(setting::kCustomer, checked);
+    if (checked)
+        fill(m_nameList);
+}
+
+void CustomerLookups::phonePicked(int row)
+{
+    showPicked(m_phoneList, row);
+}
+
+void CustomerLookups::namePicked(int row)
+{
+    showPicked(m_nameList, row);
+}
+
+void CustomerLookups::storeFlag(const QString& column, bool on)
+{
+    if (!ShopSettings(m_db).setFlag(column, on)) {
+        qWarning().noquote() << "customer lookup choice not stored:" << m_db.lastError();
+        MessageBox::show(m_owner, QStringLiteral("数据修改失败"));
+    }
+}
+
+void CustomerLookups::fill(CustomerListModel* list)
+{
+    QComboBox* combo = list == m_phoneList ? m_units.phones : m_units.names;
+    const QSignalBlocker quiet(combo); // filling picks no customer
+    const bool read = list->reload();
+    combo->setCurrentIndex(-1); // so that any customer picked is a change, the first one too
+    if (!read) {
+        qWarning().noquote() << "customer lookup list:" << m_db.lastError();
+        MessageBox::show(m_owner, MessageBox::kQueryFailed);
+    }
+}
+
+void CustomerLookups::showPicked(CustomerListModel* picked, int row)
+{
+    // The wheel steps past the rows read so far as the drop-down list's scrolling does.
+    if (row == picked->rowCount() - 1 && picked->canFetchMore({}))
+        picked->fetchMore({});
+    const Customer* customer = picked->customerAt(row);
+    const bool phonesFilled = m_phoneList->rowCount() > 0;
+    const bool namesFilled = m_nameList->rowCount() > 0;
+    m_units.phone->setText(customer && phonesFilled ? customer->phone : QString());
+    m_units.name->setText(customer && namesFilled ? customer->name : QString());
+}
+
+} // namespace quorrel

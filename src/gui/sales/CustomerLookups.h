@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace quorrel {
+
+class CustomerListModel;
+class Database;
+
+// The main window's units for picking a customer by telephone number or by name.
+struct CustomerLookupUnits
+{
+    QCheckBox* phoneBox = nullptr; // 选择框_电话
+    QComboBox* phones = nullptr;   // 组合框_电话
+    QLineEdit* phone = nullptr;    // 编辑框_电话
+    QCheckBox* nameBox = nullptr;  // 选择框_客户
+    QComboBox* names = nullptr;    // 组合框_客户
+    QLineEdit* name = nullptr;     // 编辑框_客户
+};
+
+// The two customer lookups of the main window. Each is switched on by its check box, which stores
+// the choice in the settings row and fills its list; picking a customer in either list fills both
+// boxes with that one customer's number and name. The boxes help the cashier only: nothing of
+// them is printed or stored with the sale.
+class CustomerLookups : public QObject
+{
+    Q_OBJECT
+public:
+    CustomerLookups(const CustomerLookupUnits& units, Database& db, QWidget* owner);
+
+    // The stored choice read at start-up: on works as a click that switches the lookup on.
+    void applyPhoneSetting(bool on);
+    void applyNameSetting(bool on);
+
+    void phoneBoxClicked(bool checked);
+    void nameBoxClicked(bool checked);
+    void phonePicked(int row);
+    void namePicked(int row);
+
+private:
+    void storeFlag(const QString& column, bool on);
+    void fill(CustomerListModel* list);
+    // Shows the customer of `row` in `picked`; the other list's box shows them only when that list
+    // has been filled in this run.
+    void showPicked(CustomerListModel* picked, int row);
+
+    CustomerLookupUnits m_units;
+    Database& m_db;
+    QWidget* m_owner;
+    CustomerListModel* m_phoneList = nullptr;
+    CustomerListModel* m_nameList = nullptr;
+};
+
+} // namespace quorrel
