@@ -1,28 +1,23 @@
 #pragma once
 
+#include "core/shop/NumberedListModel.h"
 #include "core/shop/Users.h"
-
-#include <QAbstractTableModel>
 
 namespace quorrel {
 
 // The users as the settings window lists them: row number, name, role (never the password).
-class UserListModel : public QAbstractTableModel
+class UserListModel : public NumberedListModel<User>
 {
-    Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit UserListModel(QObject* parent = nullptr)
+        : NumberedListModel({QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("权限")}, parent)
+    {}
 
-    void setUsers(QList<User> users);
-    const User* userAt(int row) const;
+    void setUsers(QList<User> users) { setRows(std::move(users)); }
+    const User* userAt(int row) const { return rowAt(row); }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-private:
-    QList<User> m_users;
+protected:
+    QString text(const User& user, int column) const override { return column == 1 ? user.name : user.role; }
 };
 
 } // namespace quorrel
