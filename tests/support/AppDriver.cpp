@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 
 namespace quorrel::test {
 
@@ -94,6 +95,22 @@ QWidget* AppTest::loginWindowWidget() const
 QWidget* AppTest::mainWindowWidget() const
 {
     return app ? app->main() : nullptr;
+}
+
+QStringList listedRows(QWidget* window, const QString& list)
+{
+    auto* view = Unit<QTreeView>(window, list);
+    QStringList rows;
+    if (!view)
+        return rows;
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
+        rows << cells.join(u' ');
+    }
+    return rows;
 }
 
 void AppTest::inModal(const std::function<void()>& open, const std::function<void(QWidget*)>& body)

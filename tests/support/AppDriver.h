@@ -24,6 +24,9 @@ template <typename T> T* Unit(QWidget* window, const QString& name)
     return unit;
 }
 
+// The rows a list view of the window shows, each as its columns' texts joined by spaces.
+QStringList listedRows(QWidget* window, const QString& list = QStringLiteral("超级列表框1"));
+
 // Types plain text into the focused or given widget one character at a time (works for Chinese).
 void typeText(QWidget* widget, const QString& text);
 

@@ -36,23 +36,13 @@ protected:
     {
         Unit<QLineEdit>(window, QString::fromUtf16(box))->setText(text);
     }
-    QStringList listed(QWidget* window)
-    {
-        QAbstractItemModel* model = Unit<QTreeView>(window, QStringLiteral("超级列表框1"))->model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << QStringList{model->index(row, 0).data().toString(), model->index(row, 1).data().toString(),
-                                model->index(row, 2).data().toString()}
-                        .join(u' ');
-        return rows;
-    }
     QStringList search(QWidget* window, const QString& name, const QString& phone, bool partial)
     {
         set(window, u"编辑框3", name);
         set(window, u"编辑框4", phone);
         Unit<QCheckBox>(window, QStringLiteral("选择框1"))->setChecked(partial);
         click(window, u"按钮__查询");
-        return listed(window);
+        return listedRows(window);
     }
 };
 
@@ -75,7 +65,7 @@ TEST_F(CustomerWindowTest, CustomersAreKeptOnTheSelectedRowAndFoundWholeOrByPart
             click(window, u"按钮_添加");
         }
         EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(listed(window).size(), 4);
+        EXPECT_EQ(listedRows(window).size(), 4);
 
         EXPECT_TRUE(search(window, QString(), QStringLiteral("138"), false).isEmpty()) << "a whole number only";
         EXPECT_EQ(search(window, QString(), QStringLiteral("138"), true),
@@ -96,8 +86,9 @@ TEST_F(CustomerWindowTest, CustomersAreKeptOnTheSelectedRowAndFoundWholeOrByPart
         click(window, u"按钮_修改");
         list->setCurrentIndex(list->model()->index(0, 1));
         click(window, u"按钮_删除");
-        EXPECT_EQ(listed(window), (QStringList{QStringLiteral("1  13912345678"), QStringLiteral("2 老王's 021-1380"),
-                                               QStringLiteral("3 百分 50%折")}));
+        EXPECT_EQ(listedRows(window),
+                  (QStringList{QStringLiteral("1  13912345678"), QStringLiteral("2 老王's 021-1380"),
+                               QStringLiteral("3 百分 50%折")}));
     });
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 客户资料 where 姓名='张三'")), QStringLiteral("0"));
 }

@@ -35,14 +35,6 @@ protected:
     {
         inModal([this] { QTest::mouseClick(mainUnit<QPushButton>(u"按钮_付款方式"), Qt::LeftButton); }, body);
     }
-    QStringList listed(QWidget* window)
-    {
-        QAbstractItemModel* model = Unit<QTreeView>(window, QStringLiteral("超级列表框1"))->model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << model->index(row, 0).data().toString() + u' ' + model->index(row, 1).data().toString();
-        return rows;
-    }
     void select(QWidget* window, int row)
     {
         auto* list = Unit<QTreeView>(window, QStringLiteral("超级列表框1"));
@@ -64,7 +56,7 @@ TEST_F(PaymentMethodWindowTest, MethodsAreAddedChangedAndDeletedOnTheSelectedRow
     ASSERT_TRUE(mainUnit(u"按钮_付款方式")->isEnabled());
     inMethodWindow([&](QWidget* window) {
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorrel"));
-        EXPECT_EQ(listed(window).size(), 4);
+        EXPECT_EQ(listedRows(window).size(), 4);
         auto* name = Unit<QLineEdit>(window, QStringLiteral("编辑框1"));
         click(window, u"按钮_添加");
         click(window, u"按钮_修改");
@@ -74,7 +66,7 @@ TEST_F(PaymentMethodWindowTest, MethodsAreAddedChangedAndDeletedOnTheSelectedRow
         hooks().clearMessages();
         name->setText(QStringLiteral("老王's 记账"));
         click(window, u"按钮_添加");
-        EXPECT_EQ(listed(window).last(), QStringLiteral("5 老王's 记账"));
+        EXPECT_EQ(listedRows(window).last(), QStringLiteral("5 老王's 记账"));
 
         select(window, 1);
         EXPECT_EQ(name->text(), QStringLiteral("微信支付"));
@@ -85,8 +77,8 @@ TEST_F(PaymentMethodWindowTest, MethodsAreAddedChangedAndDeletedOnTheSelectedRow
         click(window, u"按钮_修改");
         select(window, 0);
         click(window, u"按钮_删除");
-        EXPECT_EQ(listed(window), (QStringList{QStringLiteral("1 微信"), QStringLiteral("2 支付宝"),
-                                               QStringLiteral("3 银行卡"), QStringLiteral("4 老王's 记账")}));
+        EXPECT_EQ(listedRows(window), (QStringList{QStringLiteral("1 微信"), QStringLiteral("2 支付宝"),
+                                                   QStringLiteral("3 银行卡"), QStringLiteral("4 老王's 记账")}));
     });
     EXPECT_EQ(comboItems(), (QStringList{QStringLiteral("微信"), QStringLiteral("支付宝"), QStringLiteral("银行卡"),
                                          QStringLiteral("老王's 记账")}));

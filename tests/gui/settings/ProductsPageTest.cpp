@@ -40,16 +40,6 @@ protected:
         Unit<QLineEdit>(window, QStringLiteral("编辑框_名称"))->setText(name);
         Unit<QLineEdit>(window, QStringLiteral("编辑框_单价"))->setText(price);
     }
-    QStringList listed(QWidget* window)
-    {
-        QAbstractItemModel* model = Unit<QTreeView>(window, QStringLiteral("超级列表框1"))->model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << QStringList{model->index(row, 0).data().toString(), model->index(row, 1).data().toString(),
-                                model->index(row, 2).data().toString()}
-                        .join(u' ');
-        return rows;
-    }
 };
 
 TEST_F(ProductsPageTest, AddedProductsAreStoredAsMoneyAndOfferedInTheMainWindowAtOnce)
@@ -57,7 +47,7 @@ TEST_F(ProductsPageTest, AddedProductsAreStoredAsMoneyAndOfferedInTheMainWindowA
     MainWindow* main = openMainWindow();
     ASSERT_NE(main, nullptr);
     inProductsPage([&](QWidget* settings) {
-        EXPECT_TRUE(listed(settings).isEmpty());
+        EXPECT_TRUE(listedRows(settings).isEmpty());
         const struct
         {
             const char16_t *name, *price, *message;
@@ -77,7 +67,8 @@ TEST_F(ProductsPageTest, AddedProductsAreStoredAsMoneyAndOfferedInTheMainWindowA
         type(settings, QStringLiteral("老王's 酱"), QStringLiteral("１２.345"));
         click(settings, u"按钮_添加");
         EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(listed(settings), (QStringList{QStringLiteral("1 糖 3.00"), QStringLiteral("2 老王's 酱 12.34")}));
+        EXPECT_EQ(listedRows(settings),
+                  (QStringList{QStringLiteral("1 糖 3.00"), QStringLiteral("2 老王's 酱 12.34")}));
         EXPECT_TRUE(Unit<QLineEdit>(settings, QStringLiteral("编辑框_名称"))->text().isEmpty());
     });
     EXPECT_EQ(shop.scalar(QStringLiteral("select 单价 from 商品名称 where 名称='糖'")), QStringLiteral("3.00"));
@@ -107,7 +98,7 @@ TEST_F(ProductsPageTest, ChangeAndDeleteActOnTheRowSelectedInThisList)
         EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("商品价格不能为空！")}) << "修改 may not blank it";
         type(settings, QStringLiteral("海盐"), QStringLiteral("2.5"));
         click(settings, u"按钮_修改");
-        EXPECT_EQ(listed(settings), (QStringList{QStringLiteral("1 糖 3.00"), QStringLiteral("2 海盐 2.50")}));
+        EXPECT_EQ(listedRows(settings), (QStringList{QStringLiteral("1 糖 3.00"), QStringLiteral("2 海盐 2.50")}));
 
         // After the refill nothing is selected: a second 删除 needs a new choice.
         hooks().clearMessages();
@@ -115,7 +106,7 @@ TEST_F(ProductsPageTest, ChangeAndDeleteActOnTheRowSelectedInThisList)
         EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("请选择要删除的行！")});
         list->setCurrentIndex(list->model()->index(0, 1));
         click(settings, u"按钮_删除");
-        EXPECT_EQ(listed(settings), QStringList{QStringLiteral("1 海盐 2.50")});
+        EXPECT_EQ(listedRows(settings), QStringList{QStringLiteral("1 海盐 2.50")});
     });
 }
 

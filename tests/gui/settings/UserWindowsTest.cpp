@@ -48,15 +48,6 @@ protected:
         ASSERT_EQ(found.size(), 1) << name.toStdString();
         list->setCurrentIndex(found.first());
     }
-    QStringList listedUsers(QWidget* settings)
-    {
-        QAbstractItemModel* model = Unit<QTreeView>(settings, QStringLiteral("超级列表框2"))->model();
-        QStringList rows;
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << model->index(row, 0).data().toString() + u' ' + model->index(row, 1).data().toString() + u' ' +
-                        model->index(row, 2).data().toString();
-        return rows;
-    }
     void fill(QWidget* window, const QString& name, const QString& password, const QString& confirmation,
               const QString& role)
     {
@@ -77,7 +68,7 @@ TEST_F(UserWindowsTest, AddingChecksTheBoxesInOrderAndRefusesWhatCouldNeverLogIn
 {
     ASSERT_NE(openMainWindow(), nullptr);
     inUserPage([&](QWidget* settings) {
-        EXPECT_EQ(listedUsers(settings), QStringList{QStringLiteral("1 admin 管理员")});
+        EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")), QStringList{QStringLiteral("1 admin 管理员")});
         inModal([&] { click(settings, u"按钮_添加1"); },
                 [&](QWidget* add) {
                     EXPECT_EQ(add->windowTitle(), QStringLiteral("Quorrel"));
@@ -109,7 +100,7 @@ TEST_F(UserWindowsTest, AddingChecksTheBoxesInOrderAndRefusesWhatCouldNeverLogIn
                     click(add, u"按钮1");
                     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
                 });
-        EXPECT_EQ(listedUsers(settings),
+        EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")),
                   (QStringList{QStringLiteral("1 admin 管理员"), QStringLiteral("2 老王's 普通用户")}));
     });
     EXPECT_EQ(userColumn(QStringLiteral("老王's"), QStringLiteral("密码")), passwordDigest(QStringLiteral("8888")));
@@ -152,7 +143,7 @@ TEST_F(UserWindowsTest, EditingKeepsAnUntouchedPasswordAndTheNewPasswordAloneLog
                          QStringLiteral("管理员"));
                     click(edit, u"按钮1");
                 });
-        EXPECT_TRUE(listedUsers(settings).contains(QStringLiteral("2 小王 管理员")));
+        EXPECT_TRUE(listedRows(settings, QStringLiteral("超级列表框2")).contains(QStringLiteral("2 小王 管理员")));
     });
     ASSERT_TRUE(startProgram());
     hooks().clearMessages();
@@ -180,17 +171,17 @@ TEST_F(UserWindowsTest, TheLoggedInUserAndTheLastAdministratorAreKeptOthersGoOnl
         click(settings, u"按钮_删除1");
         EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("真的要删除用户 小王 吗？")});
         EXPECT_EQ(hooks().messages()[0].caption, QStringLiteral("注意"));
-        EXPECT_EQ(listedUsers(settings).size(), 3);
+        EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")).size(), 3);
         hooks().answerNext(MessageAnswer::Yes);
         click(settings, u"按钮_删除1");
-        EXPECT_EQ(listedUsers(settings),
+        EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")),
                   (QStringList{QStringLiteral("1 admin 管理员"), QStringLiteral("2 老板 管理员")}));
 
         // admin may go while 老板 remains; then 老板 is the last administrator and cannot be made ordinary.
         selectUser(settings, QStringLiteral("admin"));
         hooks().answerNext(MessageAnswer::Yes);
         click(settings, u"按钮_删除1");
-        EXPECT_EQ(listedUsers(settings), QStringList{QStringLiteral("1 老板 管理员")});
+        EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")), QStringList{QStringLiteral("1 老板 管理员")});
         selectUser(settings, QStringLiteral("老板"));
         hooks().clearMessages();
         inModal([&] { click(settings, u"按钮_修改1"); },
