@@ -24,8 +24,8 @@ QString phoneEndings(const QString& source)
                .arg(kShortestIndexedPart);
 }
 
-// The numbers of `column` in the rows of `from` that `filter` lets through, folded, with the
-// customer's ID.
+// The numbers of `column` in the rows of `from` that `filter` lets through, with the customer's ID.
+// Letters are folded as LIKE folds them (A-Z only), so a range of endings finds what LIKE would.
 QString numbersOf(const QString& column, const QString& id, const QString& from, const QString& filter = QString())
 {
     return QStringLiteral("select lower(%1), %2 from %3 where %4 length(%1) >= %5")
@@ -33,7 +33,6 @@ QString numbersOf(const QString& column, const QString& id, const QString& from,
         .arg(kShortestIndexedPart);
 }
 
-// Letters are folded as LIKE folds them (A-Z only), so the range finds what LIKE would.
 const QString kIndexCurrentNumbers = QStringLiteral("insert or ignore into 客户电话片段 (片段, 客户) ");
 
 // Made the first time a shop searches its customers, with the indexes of the whole-text searches. The triggers note

@@ -58,7 +58,7 @@ void CustomerLookups::phoneBoxClicked(bool checked)
         m_units.phone->setText(m_units.phones->itemText(0));
     storeFlag(setting::kPhone, checked);
     if (checked)
-        fill(m_phoneList);
+        fill(m_units.phones, m_phoneList);
 }
 
 void CustomerLookups::nameBoxClicked(bool checked)
@@ -67,7 +67,7 @@ void CustomerLookups::nameBoxClicked(bool checked)
     m_units.name->setEnabled(checked);
     storeFlag(setting::kCustomer, checked);
     if (checked)
-        fill(m_nameList);
+        fill(m_units.names, m_nameList);
 }
 
 void CustomerLookups::phonePicked(int row)
@@ -88,9 +88,8 @@ void CustomerLookups::storeFlag(const QString& column, bool on)
     }
 }
 
-void CustomerLookups::fill(CustomerListModel* list)
+void CustomerLookups::fill(QComboBox* combo, CustomerListModel* list)
 {
-    QComboBox* combo = list == m_phoneList ? m_units.phones : m_units.names;
     const QSignalBlocker quiet(combo); // filling picks no customer
     const bool read = list->reload();
     combo->setCurrentIndex(-1); // so that any customer picked is a change, the first one too

@@ -44,7 +44,7 @@ public:
 
 private:
     void storeFlag(const QString& column, bool on);
-    void fill(CustomerListModel* list);
+    void fill(QComboBox* combo, CustomerListModel* list);
     // Shows the customer of `row` in `picked`; the other list's box shows them only when that list
     // has been filled in this run.
     void showPicked(CustomerListModel* picked, int row);
