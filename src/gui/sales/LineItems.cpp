@@ -100,7 +100,7 @@ void LineItems::changeLine()
     // The row whose values the boxes were given, whichever of the selected rows was selected first.
     const std::optional<LineCells> line = changedLine(entry());
     if (!line || !m_model.changeLine(m_shownRow.row(), *line)) {
-        MessageBox::show(m_owner, kOutOfRange);
+        MessageBox::critical(m_owner, kOutOfRange, kHint);
         return;
     }
     resetEntry();

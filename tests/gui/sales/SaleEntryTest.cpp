@@ -374,6 +374,18 @@ TEST_F(SaleEntryTest, LargeNumbersAreExactAndOverflowingOnesAreRefused)
     EXPECT_EQ(rowCount(), 1);
     EXPECT_EQ(productCount(QStringLiteral("太多")), 0) << "nothing of a refused line is stored";
 
+    // A change to such a value is refused the same way, and the line stays as it was.
+    hooks().clearMessages();
+    select(0);
+    U(u"编辑框_数量")->setText(QStringLiteral("1e308"));
+    QTest::mouseClick(U<QPushButton>(u"按钮_修改"), Qt::LeftButton);
+    ASSERT_EQ(hooks().messages().size(), 1);
+    EXPECT_EQ(hooks().messages()[0].text, QStringLiteral("数量或单价超出范围！"));
+    EXPECT_EQ(hooks().messages()[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(row(0)[4], QStringLiteral("24154320987615.00"));
+    select(0, false);
+
     enterLine(QStringLiteral("全角"), QStringLiteral("１．５"), QStringLiteral("１．５"));
     EXPECT_EQ(row(1), (QStringList{QStringLiteral("2"), QStringLiteral("全角"), QStringLiteral("1.5"),
                                    QStringLiteral("1.50"), QStringLiteral("2.25"), QStringLiteral("2.25")}));
