@@ -6,6 +6,7 @@
 #include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
 
+#include <QApplication>
 #include <QDebug>
 
 namespace quorrel {
@@ -35,7 +36,11 @@ CustomerWindow::~CustomerWindow() = default;
 
 void CustomerWindow::fillList(const Customers::Search& search)
 {
-    if (!m_model->reload(search)) {
+    // The first search of a shop with many customers makes its index, which takes a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool read = m_model->reload(search);
+    QApplication::restoreOverrideCursor();
+    if (!read) {
         qWarning().noquote() << "customer list:" << m_db.lastError();
         MessageBox::show(this, MessageBox::kQueryFailed);
     }
