@@ -4,9 +4,11 @@
 #include "gui/app/LoginWindow.h"
 #include "gui/app/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -95,6 +97,15 @@ QWidget* AppTest::loginWindowWidget() const
 QWidget* AppTest::mainWindowWidget() const
 {
     return app ? app->main() : nullptr;
+}
+
+QAction* menuItem(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == text)
+            return action;
+    ADD_FAILURE() << "no menu item " << text.toStdString();
+    return nullptr;
 }
 
 QStringList listedRows(QWidget* window, const QString& list)

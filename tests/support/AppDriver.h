@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QWidget>
 
+class QAction;
+class QMenu;
+
 #include <functional>
 #include <memory>
 
@@ -23,6 +26,9 @@ template <typename T> T* Unit(QWidget* window, const QString& name)
     EXPECT_NE(unit, nullptr) << "no unit " << name.toStdString();
     return unit;
 }
+
+// The item of the menu with that text; fails the test when there is none.
+QAction* menuItem(const QMenu* menu, const QString& text);
 
 // The rows a list view of the window shows, each as its columns' texts joined by spaces.
 QStringList listedRows(QWidget* window, const QString& list = QStringLiteral("超级列表框1"));

@@ -67,7 +67,7 @@ protected:
     }
 
     // "查询统计" › "统计销售", the records window it opens, with today's sale selected.
-    QWidget* openRecordsWithSaleSelected()
+    SalesRecordsWindow* openRecordsWithSaleSelected()
     {
         mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_统计销售"))->trigger();
         auto* records = qobject_cast<SalesRecordsWindow*>(QApplication::activeModalWidget());
@@ -77,14 +77,6 @@ protected:
             list->setCurrentIndex(list->model()->index(0, 1));
         }
         return records;
-    }
-    QAction* popupItem(QWidget* records, const QString& text)
-    {
-        for (QAction* action : static_cast<SalesRecordsWindow*>(records)->popupMenu()->actions())
-            if (action->text() == text)
-                return action;
-        ADD_FAILURE() << "no pop-up item " << text.toStdString();
-        return nullptr;
     }
     void storeTodaysSale()
     {
@@ -128,13 +120,13 @@ TEST_F(RoleRulesTest, RecordsWindowLetsOnlyAnAdministratorExportResetRestoreOrDe
 {
     storeTodaysSale();
     asEachUser([&](const RoleCase& user) {
-        QWidget* records = openRecordsWithSaleSelected();
+        SalesRecordsWindow* records = openRecordsWithSaleSelected();
         ASSERT_NE(records, nullptr);
         expectEnabled(records, {u"按钮_导出表", u"按钮_管理数据", u"按钮_数据恢复"}, user.administrator);
         expectEnabled(records, {u"按钮_查询", u"按钮_搜索", u"按钮_查看详情"}, true);
         if (user.administrator) // asked first; No keeps the sale
             hooks().answerNext(MessageAnswer::No);
-        popupItem(records, QStringLiteral("删除记录"))->trigger();
+        menuItem(records->popupMenu(), QStringLiteral("删除记录"))->trigger();
         ASSERT_EQ(hooks().messages().size(), 1);
         EXPECT_EQ(hooks().messages()[0].text,
                   user.administrator ? QStringLiteral("确定要删除吗？") : QStringLiteral("只有管理员才有删除权限！"));
@@ -147,7 +139,7 @@ TEST_F(RoleRulesTest, SaleDetailWindowLetsOnlyAnAdministratorChangeOrExportTheLi
 {
     storeTodaysSale();
     asEachUser([&](const RoleCase& user) {
-        QWidget* records = openRecordsWithSaleSelected();
+        SalesRecordsWindow* records = openRecordsWithSaleSelected();
         ASSERT_NE(records, nullptr);
         QTest::mouseClick(Unit<QPushButton>(records, QStringLiteral("按钮_查看详情")), Qt::LeftButton);
         auto* detail = qobject_cast<SaleDetailWindow*>(QApplication::activeModalWidget());

@@ -23,11 +23,7 @@ using Kind = RecordingPrinter::Kind;
 
 QAction* popupItem(SalesRecordsWindow* window, const QString& text)
 {
-    for (QAction* action : window->popupMenu()->actions())
-        if (action->text() == text)
-            return action;
-    ADD_FAILURE() << "no pop-up item " << text.toStdString();
-    return nullptr;
+    return menuItem(window->popupMenu(), text);
 }
 
 TEST_F(RecordsTest, TodayFromMidnightToThisSecondNewestFirstWithExactTotals)
