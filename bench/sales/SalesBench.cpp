@@ -12,6 +12,7 @@
 #include "core/store/Gbk.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
+#include "core/shop/Products.h"
 #include "gui/sales/ProductLookup.h"
 #include "gui/widgets/DropComboBox.h"
 #include "support/BenchShop.h"
@@ -125,7 +126,8 @@ void OpenProductList(benchmark::State& state)
     QLineEdit name;
     QLineEdit price;
     quorrel::DropComboBox combo;
-    quorrel::ProductLookup lookup(&name, &price, &combo, theShop().db(), nullptr);
+    quorrel::Products products(theShop().db());
+    quorrel::ProductLookup lookup(&name, &price, &combo, products, nullptr);
     combo.show();
     for (auto _ : state) {
         combo.showPopup();

@@ -50,7 +50,7 @@ Shop& theShop()
     return shop;
 }
 
-std::optional<QList<quorrel::Customer>> search(Field field, const QString& text, bool partial)
+quorrel::Result<QList<quorrel::Customer>> search(Field field, const QString& text, bool partial)
 {
     return quorrel::Customers(theShop().db())
         .page({field, text, partial}, std::numeric_limits<qint64>::min(), kPageRows);
@@ -70,7 +70,8 @@ BENCHMARK(OpenProductPage)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 void OpenCustomerList(benchmark::State& state)
 {
-    quorrel::CustomerListModel list(theShop().db());
+    quorrel::Customers customers(theShop().db());
+    quorrel::CustomerListModel list(customers);
     for (auto _ : state) {
         if (!list.reload() || list.rowCount() != kPageRows)
             state.SkipWithError("customer list not read");
@@ -78,22 +79,6 @@ void OpenCustomerList(benchmark::State& state)
 }
 BENCHMARK(OpenCustomerList)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
-// The first search of a shop that has never searched: the index of the numbers' endings is made.
-void FirstPhoneSearch(benchmark::State& state)
-{
-    for (auto _ : state) {
-        state.PauseTiming();
-        for (const char* drop : {"drop trigger if exists 客户电话_新增", "drop trigger if exists 客户电话_修改",
-                                 "drop trigger if exists 客户电话_删除", "drop table if exists 客户电话片段",
-                                 "drop table if exists 客户电话待办"})
-            if (!theShop().db().execute(QString::fromUtf8(drop)))
-                state.SkipWithError("index not dropped");
-        state.ResumeTiming();
-        if (!search(Field::Phone, QStringLiteral("4242"), true))
-            state.SkipWithError("customer search failed");
-    }
-}
-BENCHMARK(FirstPhoneSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 const char* const kParts[] = {"4242", "424", "42", "13942424242"};
 
@@ -101,7 +86,8 @@ void FindCustomerByPhonePart(benchmark::State& state)
 {
     const QString part = QString::fromLatin1(kParts[state.range(0)]);
     state.SetLabel(kParts[state.range(0)]);
-    search(Field::Phone, part, true); // the index is made once, by the first search
+    // The customers stored by the set-up are taken into the index by the first search.
+    static_cast<void>(search(Field::Phone, part, true));
     qsizetype found = 0;
     for (auto _ : state) {
         const auto page = search(Field::Phone, part, true);
@@ -117,7 +103,7 @@ BENCHMARK(FindCustomerByPhonePart)->DenseRange(0, 3)->Unit(benchmark::kMilliseco
 void AddCustomerThenFindByPhonePart(benchmark::State& state)
 {
     quorrel::Customers customers(theShop().db());
-    search(Field::Phone, QStringLiteral("4242"), true);
+    static_cast<void>(search(Field::Phone, QStringLiteral("4242"), true));
     for (auto _ : state) {
         state.PauseTiming();
         if (!customers.add(QStringLiteral("新客"), QStringLiteral("13700004242")))

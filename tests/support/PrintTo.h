@@ -1,5 +1,9 @@
 #pragma once
 
+#include "core/store/Result.h"
+
+#include <gtest/gtest.h>
+
 #include <QString>
 
 #include <ostream>
@@ -9,3 +13,14 @@ inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+
+namespace quorrel {
+// A result shows its value, or why it failed.
+template <typename T> void PrintTo(const Result<T>& result, std::ostream* out)
+{
+    if (result)
+        *out << ::testing::PrintToString(*result);
+    else
+        *out << "failed: " << result.error().toStdString();
+}
+} // namespace quorrel

@@ -1,6 +1,7 @@
 #include "core/receipt/ReceiptLayout.h"
 
 #include "core/receipt/Printer.h"
+#include "core/sales/Sale.h"
 #include "core/store/Gbk.h"
 
 namespace quorrel {
@@ -19,6 +20,25 @@ struct Column
 };
 
 } // namespace
+
+ReceiptContent receiptOf(const Sale& sale, const SaleHeader& header)
+{
+    ReceiptContent content;
+    content.shopName = header.shopName;
+    content.ticketNumber = header.ticketNumber;
+    content.time = header.time;
+    for (const LineCells& line : sale.lines())
+        content.items.append({line.name, line.quantity, line.unitPrice, line.amount});
+    content.totalQuantity = sale.totalQuantity();
+    content.totalAmount = sale.totalAmount();
+    content.totalDiscounted = sale.totalDiscounted();
+    content.received = header.received;
+    content.change = header.change;
+    content.cashier = header.cashier;
+    content.paymentMethod = header.paymentMethod;
+    content.remark = header.remark;
+    return content;
+}
 
 QStringList splitName(const QString& name, int limit)
 {

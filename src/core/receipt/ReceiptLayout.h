@@ -7,6 +7,8 @@
 namespace quorrel {
 
 class Printer;
+class Sale;
+struct SaleHeader;
 
 // What a receipt shows, as the main window shows it when the receipt is made.
 struct ReceiptContent
@@ -32,6 +34,9 @@ struct ReceiptContent
     QString paymentMethod;
     QString remark; // may hold several lines
 };
+
+// What the receipt of the sale shows.
+ReceiptContent receiptOf(const Sale& sale, const SaleHeader& header);
 
 // The settings one receipt is laid out with.
 struct ReceiptSettings

@@ -1,11 +1,12 @@
 #include "core/sales/ProductListModel.h"
 
-#include "core/store/Database.h"
-#include "core/store/RecordSet.h"
+#include "core/shop/Products.h"
 
 namespace quorrel {
 
-ProductListModel::ProductListModel(Database& db, QObject* parent) : QAbstractListModel(parent), m_db(db) {}
+ProductListModel::ProductListModel(Products& products, QObject* parent)
+    : QAbstractListModel(parent), m_products(products)
+{}
 
 bool ProductListModel::reload()
 {
@@ -14,6 +15,7 @@ bool ProductListModel::reload()
     m_lastId = 0;
     m_atEnd = false;
     m_failed = false;
+    m_filled = true;
     endResetModel();
     return readPage();
 }
@@ -23,21 +25,17 @@ bool ProductListModel::readPage()
     if (m_atEnd)
         return false;
     // Pages follow the ID, the order the whole table is read in.
-    auto records =
-        m_db.query(QStringLiteral("select * from 商品名称 where ID > ? order by ID limit ?"), {m_lastId, kPageRows});
-    if (!records) {
+    const Result<QList<Product>> products = m_products.page(m_lastId, kPageRows);
+    m_readError = products.error();
+    if (!products) {
         m_failed = m_atEnd = true;
         return false;
     }
     QList<Row> page;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
-        page.append({records->text(QStringLiteral("代码")) + records->text(QStringLiteral("名称")),
-                     records->text(QStringLiteral("单价"))});
-        m_lastId = records->readField(QStringLiteral("ID")).toLongLong();
-    }
-    if (records->failed()) {
-        m_failed = m_atEnd = true;
-        return false;
+    page.reserve(products->size());
+    for (const Product& product : *products) {
+        page.append({product.name, product.price});
+        m_lastId = product.id;
     }
     m_atEnd = page.size() < kPageRows;
     if (page.isEmpty())

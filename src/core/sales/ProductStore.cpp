@@ -3,6 +3,7 @@
 #include "core/store/Conversions.h"
 #include "core/store/Database.h"
 #include "core/store/Decimal.h"
+#include "core/store/ProductPrefixes.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
 
@@ -12,35 +13,15 @@ namespace quorrel {
 
 namespace {
 
-// A prefix shared by more products than this is listed in 商品前缀 with the highest ID among them;
-// for any other prefix the range on the name index is at most this long.
-constexpr qint64 kListedAbove = 256;
+using prefixes::folded;
+using prefixes::kListedAbove;
+using prefixes::kMarkKey;
+using prefixes::list;
+using prefixes::listedHighest;
+using prefixes::prefixLengths;
 
-// The row of 商品前缀 under the empty prefix holds the highest product ID the table has taken in.
-const QString kMarkKey = QStringLiteral("");
-
-// Letters folded as the name index (NOCASE) folds them: A–Z only.
-QString folded(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return out;
-}
-
-// The lengths (in UTF-16 units) of the text's prefixes of one, two, … whole characters.
-QList<qsizetype> prefixLengths(const QString& text)
-{
-    QList<qsizetype> lengths;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        lengths << i + 1;
-    }
-    return lengths;
-}
+// More products stored since the last lookup than this, and the table is made afresh.
+constexpr qint64 kRebuildAbove = 2000;
 
 bool startsWithFolded(const QString& name, const QString& key)
 {
@@ -67,20 +48,6 @@ std::optional<qint64> countInRange(Database& db, const QString& prefix, qint64 l
     if (!count)
         return std::nullopt;
     return count->readField(1).toLongLong();
-}
-
-// The listed highest ID of the prefix: 0 when it is not listed, nullopt when the query failed.
-std::optional<qint64> listedHighest(Database& db, const QString& key)
-{
-    auto row = db.query(QStringLiteral("select 最大ID from 商品前缀 where 前缀 = ?"), {key});
-    if (!row)
-        return std::nullopt;
-    return row->atEnd() ? 0 : row->readField(1).toLongLong();
-}
-
-bool list(Database& db, const QString& key, qint64 id)
-{
-    return db.execute(QStringLiteral("insert or replace into 商品前缀 (前缀, 最大ID) values (?, ?)"), {key, id});
 }
 
 bool prefixTableExists(Database& db)
@@ -114,68 +81,10 @@ bool takeIn(Database& db, qint64 id, const QString& name)
     return list(db, kMarkKey, id);
 }
 
-// Lists every prefix shared by more than the limit from one walk over the names in index order,
-// where the names sharing a prefix stand together.
-bool buildPrefixTable(Database& db)
-{
-    if (!db.execute(QStringLiteral("create table 商品前缀 (前缀 text primary key, 最大ID integer)")) ||
-        !db.execute(QStringLiteral("create trigger 商品前缀_改名 after update of 名称 on 商品名称 begin "
-                                   "update 商品前缀 set 最大ID = new.ID where 最大ID < new.ID and 前缀 <> '' and "
-                                   "前缀 = substr(new.名称, 1, length(前缀)) collate nocase; end")))
-        return false;
-    struct Level
-    {
-        QString prefix;
-        qint64 count = 0;
-        qint64 highest = 0;
-    };
-    QList<Level> levels;
-    QList<std::pair<QString, qint64>> listed;
-    auto close = [&](qsizetype depth) {
-        while (levels.size() > depth) {
-            if (levels.back().count > kListedAbove)
-                listed.append({levels.back().prefix, levels.back().highest});
-            levels.removeLast();
-        }
-    };
-    qint64 highest = 0;
-    auto records = db.query(QStringLiteral("select ID, 名称 from 商品名称 order by 名称"));
-    if (!records)
-        return false;
-    for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
-        const qint64 id = records->readField(1).toLongLong();
-        const QString key = folded(records->text(2));
-        const QList<qsizetype> lengths = prefixLengths(key);
-        qsizetype shared = 0;
-        while (shared < levels.size() && shared < lengths.size() && levels[shared].prefix.size() == lengths[shared] &&
-               key.startsWith(levels[shared].prefix))
-            ++shared;
-        close(shared);
-        for (qsizetype depth = shared; depth < lengths.size(); ++depth)
-            levels.append({key.left(lengths[depth]), 0, 0});
-        for (Level& level : levels) {
-            ++level.count;
-            level.highest = std::max(level.highest, id);
-        }
-        highest = std::max(highest, id);
-    }
-    if (records->failed())
-        return false;
-    records.reset();
-    close(0);
-    for (const auto& [prefix, id] : listed) {
-        if (!list(db, prefix, id))
-            return false;
-    }
-    return list(db, kMarkKey, highest);
-}
-
-// Brings 商品前缀 up to the products stored since it last looked, however they were stored; makes
-// it first when the shop has none. Runs inside the caller's transaction.
+// Brings 商品前缀 up to the products stored since it last looked, however they were stored. Runs
+// inside the caller's transaction.
 bool bringPrefixTableUpToDate(Database& db)
 {
-    if (!prefixTableExists(db))
-        return buildPrefixTable(db);
     const std::optional<qint64> mark = listedHighest(db, kMarkKey);
     auto newest = db.query(QStringLiteral("select max(ID) from 商品名称"));
     if (!mark || !newest)
@@ -183,6 +92,16 @@ bool bringPrefixTableUpToDate(Database& db)
     if (newest->readField(1).toLongLong() <= *mark)
         return true;
     newest.reset();
+    // Products stored in bulk by another program (an import) are taken in faster by walking all of
+    // them once than one by one.
+    auto pending = db.query(QStringLiteral("select count(*) from 商品名称 where ID > ?"), {*mark});
+    if (!pending)
+        return false;
+    if (pending->readField(1).toLongLong() > kRebuildAbove) {
+        pending.reset();
+        return db.execute(QStringLiteral("delete from 商品前缀")) && prefixes::build(db).ok();
+    }
+    pending.reset();
     auto added = db.query(QStringLiteral("select ID, 名称 from 商品名称 where ID > ? order by ID"), {*mark});
     if (!added)
         return false;
@@ -199,15 +118,22 @@ bool bringPrefixTableUpToDate(Database& db)
     return true;
 }
 
+// Whether 商品前缀 can answer, brought up to date first when products were stored since. A file
+// that could not be upgraded has none, and the lookup reads the name index instead.
 bool prefixTableReady(Database& db)
 {
+    if (!prefixTableExists(db))
+        return false;
     // Reading is the usual case: no transaction unless something is to be written.
-    const std::optional<qint64> mark = prefixTableExists(db) ? listedHighest(db, kMarkKey) : std::nullopt;
-    if (mark) {
-        auto newest = db.query(QStringLiteral("select max(ID) from 商品名称"));
-        if (newest && newest->readField(1).toLongLong() <= *mark)
-            return true;
-    }
+    const std::optional<qint64> mark = listedHighest(db, kMarkKey);
+    if (!mark)
+        return false;
+    auto newest = db.query(QStringLiteral("select max(ID) from 商品名称"));
+    if (!newest)
+        return false;
+    if (newest->readField(1).toLongLong() <= *mark)
+        return true;
+    newest.reset();
     Transaction transaction(db);
     return transaction.began() && bringPrefixTableUpToDate(db) && transaction.commit();
 }

@@ -16,9 +16,9 @@ struct ProductMatch
 };
 
 // The most recently stored product whose name begins with `prefix` (letters compare without
-// regard to case); an empty name when none does; nullopt when the query failed. The first lookup
-// in a shop makes the table 商品前缀 (the highest ID of every prefix shared by many products);
-// later ones bring it up to date with whatever was stored since.
+// regard to case); an empty name when none does; nullopt when the query failed. The table
+// 商品前缀 answers for prefixes many products share; a lookup first takes in the products stored
+// since the last one.
 std::optional<ProductMatch> lastProductWithPrefix(Database& db, const QString& prefix);
 
 // The bound above every name that begins with `prefix`, for range searches on the name index.

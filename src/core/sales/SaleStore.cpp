@@ -1,6 +1,9 @@
 #include "core/sales/SaleStore.h"
 
+#include "core/store/Clock.h"
 #include "core/store/Database.h"
+#include "core/store/DateTexts.h"
+#include "core/tickets/TicketNumbers.h"
 #include "core/store/Transaction.h"
 
 namespace quorrel {
@@ -12,15 +15,23 @@ constexpr qsizetype kLinesPerStatement = 100;
 
 } // namespace
 
-std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sale& sale)
+namespace {
+
+// The rows of one sale, inside the caller's transaction; the header's time is `time` in the stored
+// form, or the database's now() when it is empty.
+std::optional<qint64> insertSale(Database& db, const SaleHeader& header, const Sale& sale, const QString& time)
 {
-    Transaction transaction(db);
-    if (!transaction.began())
-        return std::nullopt;
-    if (!db.execute(
-            QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
-                           "(?,now(),?,?,?,?)"),
-            {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier, header.remark + u' '}))
+    const bool stored =
+        time.isEmpty()
+            ? db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
+                                        "(?,now(),?,?,?,?)"),
+                         {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier,
+                          header.remark + u' '})
+            : db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
+                                        "(?,?,?,?,?,?)"),
+                         {header.ticketNumber, time, sale.totalQuantity(), sale.totalAmount(), header.cashier,
+                          header.remark + u' '});
+    if (!stored)
         return std::nullopt;
     const qint64 id = db.lastInsertId();
     const QString lineRemark = u' ' + header.remark;
@@ -40,9 +51,35 @@ std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sa
         if (!db.execute(sql, values))
             return std::nullopt;
     }
-    if (!transaction.commit())
+    return id;
+}
+
+} // namespace
+
+std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sale& sale)
+{
+    Transaction transaction(db);
+    if (!transaction.began())
+        return std::nullopt;
+    const std::optional<qint64> id = insertSale(db, header, sale, QString());
+    if (!id || !transaction.commit())
         return std::nullopt;
     return id;
+}
+
+Result<StoredSale> storeNextSale(Database& db, int ticketFormat, const SaleHeader& header, const Sale& sale)
+{
+    Transaction transaction(db);
+    if (!transaction.began())
+        return db.failure();
+    // The moment of the sale, stored and printed alike.
+    const QDateTime now = Clock::now();
+    SaleHeader numbered = header;
+    numbered.ticketNumber = advanceTicketNumber(ticketFormat, header.ticketNumber, now.date());
+    const std::optional<qint64> id = insertSale(db, numbered, sale, canonicalDateTimeText(now));
+    if (!id || !transaction.commit())
+        return db.failure();
+    return StoredSale{*id, numbered.ticketNumber, dateTimeText(now)};
 }
 
 } // namespace quorrel

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/sales/Sale.h"
+#include "core/store/Result.h"
+
+#include <QDate>
 
 #include <optional>
 
@@ -14,5 +17,17 @@ class Database;
 // header's ID. The header's remark is stored with one blank after it, each line's with one blank
 // before it. Returns the new header's ID.
 std::optional<qint64> storeSale(Database& db, const SaleHeader& header, const Sale& sale);
+
+// A sale as it was stored: the receipt prints exactly these.
+struct StoredSale
+{
+    qint64 id = 0;
+    QString ticketNumber;
+    QString time; // as the receipt prints it
+};
+
+// Stores the sale under the number that follows the header's in `ticketFormat`, taken inside the
+// same transaction, at the clock's time. Nothing is stored (and no number used up) when it fails.
+Result<StoredSale> storeNextSale(Database& db, int ticketFormat, const SaleHeader& header, const Sale& sale);
 
 } // namespace quorrel

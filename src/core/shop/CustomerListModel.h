@@ -5,8 +5,6 @@
 
 namespace quorrel {
 
-class Database;
-
 // The customers a search found, in the order they were added: the row number, 姓名 and 电话. A
 // list of a hundred thousand customers opens as fast as one of ten.
 class CustomerListModel : public NumberedListModel<Customer>
@@ -19,18 +17,20 @@ public:
         Phone,
     };
 
-    explicit CustomerListModel(Database& db, QObject* parent = nullptr);
+    explicit CustomerListModel(Customers& customers, QObject* parent = nullptr);
 
     // Starts again with the customers `search` finds; false when the first page could not be read.
     bool reload(const Customers::Search& search = {});
+    // The same search again, as after the customers changed.
+    bool refresh() { return restart(); }
     const Customer* customerAt(int row) const { return rowAt(row); }
 
 protected:
     QString text(const Customer& customer, int column) const override;
-    std::optional<QList<Customer>> readRows(qint64 afterId, int count) override;
+    Result<QList<Customer>> readRows(qint64 afterId, int count) override;
 
 private:
-    Database& m_db;
+    Customers& m_customers;
     Customers::Search m_search;
 };
 

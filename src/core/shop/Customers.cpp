@@ -10,8 +10,9 @@ namespace quorrel {
 
 namespace {
 
-// A partial telephone search of at least this many characters goes through 客户电话片段; a shorter
-// part is in so many numbers that reading the customers in order finds a page of them at once.
+// A partial telephone search of at least this many characters goes through 客户电话片段 (the schema
+// indexes endings of this length and longer); a shorter part is in so many numbers that reading the
+// customers in order finds a page of them at once.
 constexpr qsizetype kShortestIndexedPart = 3;
 
 // Every ending of at least kShortestIndexedPart characters of the numbers `source` selects (rows of
@@ -35,36 +36,6 @@ QString numbersOf(const QString& column, const QString& id, const QString& from,
 
 const QString kIndexCurrentNumbers = QStringLiteral("insert or ignore into 客户电话片段 (片段, 客户) ");
 
-// Made the first time a shop searches its customers, with the indexes of the whole-text searches. The triggers note
-// every change to a number, however it is made, with the number it had; the next search takes the notes in.
-bool createPhoneIndex(Database& db)
-{
-    const QStringList statements{
-        QStringLiteral("create table 客户电话片段 (片段 text not null, 客户 integer not null, "
-                       "primary key (片段, 客户)) without rowid"),
-        QStringLiteral("create table 客户电话待办 (客户 integer, 旧电话 text)"),
-        QStringLiteral("create trigger 客户电话_新增 after insert on 客户资料 begin "
-                       "insert into 客户电话待办 (客户, 旧电话) values (new.ID, null); end"),
-        QStringLiteral("create trigger 客户电话_修改 after update of ID, 电话 on 客户资料 begin "
-                       "insert into 客户电话待办 (客户, 旧电话) values (old.ID, old.电话); "
-                       "insert into 客户电话待办 (客户, 旧电话) values (new.ID, null); end"),
-        QStringLiteral("create trigger 客户电话_删除 after delete on 客户资料 begin "
-                       "insert into 客户电话待办 (客户, 旧电话) values (old.ID, old.电话); end"),
-        // The whole-text searches are ranges on these.
-        QStringLiteral("create index if not exists 客户资料_电话 on 客户资料 (电话)"),
-        QStringLiteral("create index if not exists 客户资料_姓名 on 客户资料 (姓名)"),
-        // In key order, so the table is written front to back.
-        kIndexCurrentNumbers +
-            phoneEndings(numbersOf(QStringLiteral("电话"), QStringLiteral("ID"), QStringLiteral("客户资料"))) +
-            QStringLiteral("select 片段, 客户 from 尾 order by 片段, 客户"),
-    };
-    for (const QString& statement : statements) {
-        if (!db.execute(statement))
-            return false;
-    }
-    return true;
-}
-
 // Takes in the numbers changed since the last search: the endings of a number a customer had are
 // removed, those of the number they have now are added.
 bool takeInChangedNumbers(Database& db)
@@ -84,26 +55,25 @@ bool takeInChangedNumbers(Database& db)
 
 bool Customers::searchIndexReady()
 {
+    // A file that could not be upgraded has no index: the search then reads the customers in order.
     const std::optional<bool> exists = m_db.hasTable(QStringLiteral("客户电话片段"));
-    if (!exists)
+    if (!exists || !*exists)
         return false;
-    if (*exists) {
-        // Searching is the usual case: no transaction unless a change is to be taken in.
-        auto notes = m_db.query(QStringLiteral("select exists (select 1 from 客户电话待办)"));
-        if (!notes)
-            return false;
-        if (notes->readField(1).toLongLong() == 0)
-            return true;
-    }
+    // Searching is the usual case: no transaction unless a change is to be taken in.
+    auto notes = m_db.query(QStringLiteral("select exists (select 1 from 客户电话待办)"));
+    if (!notes)
+        return false;
+    if (notes->readField(1).toLongLong() == 0)
+        return true;
+    notes.reset();
     Transaction transaction(m_db);
-    const bool ready =
-        transaction.began() && (*exists ? takeInChangedNumbers(m_db) : createPhoneIndex(m_db)) && transaction.commit();
+    const bool ready = transaction.began() && takeInChangedNumbers(m_db) && transaction.commit();
     if (!ready)
         qWarning().noquote() << "telephone index not brought up to date:" << m_db.lastError();
     return ready;
 }
 
-std::optional<QList<Customer>> Customers::page(const Search& search, qint64 afterId, int count)
+Result<QList<Customer>> Customers::page(const Search& search, qint64 afterId, int count)
 {
     QString sql = QStringLiteral("select [ID], [姓名], [电话] from [客户资料] where ");
     QVariantList params;
@@ -124,7 +94,6 @@ std::optional<QList<Customer>> Customers::page(const Search& search, qint64 afte
             sql += column + QStringLiteral(" like ? escape '\\' and ");
             params << QStringLiteral("%") + pattern + QStringLiteral("%");
         } else {
-            searchIndexReady(); // makes the indexes the whole-text search uses
             sql += column + QStringLiteral("=? and ");
             params << search.text;
         }
@@ -133,30 +102,37 @@ std::optional<QList<Customer>> Customers::page(const Search& search, qint64 afte
     params << afterId << count;
     auto records = m_db.query(sql, params);
     if (!records)
-        return std::nullopt;
+        return m_db.failure();
     QList<Customer> customers;
     for (records->moveFirst(); !records->atEnd(); records->moveNext())
         customers.append({records->readField(1).toLongLong(), records->text(2), records->text(3)});
-    const bool failed = records->failed();
-    records->close();
-    if (failed)
-        return std::nullopt;
+    if (records->failed())
+        return m_db.failure();
     return customers;
 }
 
-bool Customers::add(const QString& name, const QString& phone)
+Done Customers::changedIf(bool stored)
 {
-    return m_db.execute(QStringLiteral("insert into [客户资料] (姓名,电话 ) values (?,?)"), {name, phone});
+    if (!stored)
+        return m_db.failure();
+    emit changed();
+    return {};
 }
 
-bool Customers::update(qint64 id, const QString& name, const QString& phone)
+Done Customers::add(const QString& name, const QString& phone)
 {
-    return m_db.execute(QStringLiteral("update [客户资料] set [姓名]=?, [电话]=? where [ID]=?"), {name, phone, id});
+    return changedIf(m_db.execute(QStringLiteral("insert into [客户资料] (姓名,电话 ) values (?,?)"), {name, phone}));
 }
 
-bool Customers::remove(qint64 id)
+Done Customers::update(qint64 id, const QString& name, const QString& phone)
 {
-    return m_db.execute(QStringLiteral("delete from [客户资料] where [ID]=?"), {id});
+    return changedIf(
+        m_db.execute(QStringLiteral("update [客户资料] set [姓名]=?, [电话]=? where [ID]=?"), {name, phone, id}));
+}
+
+Done Customers::remove(qint64 id)
+{
+    return changedIf(m_db.execute(QStringLiteral("delete from [客户资料] where [ID]=?"), {id}));
 }
 
 } // namespace quorrel

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/store/Result.h"
+
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -16,11 +19,12 @@ struct Customer
     QString phone; // 电话
 };
 
-// The customers (客户资料). Readers give nullopt when the query fails.
-class Customers
+// The customers (客户资料). Every change is announced with changed() once it is stored.
+class Customers : public QObject
 {
+    Q_OBJECT
 public:
-    explicit Customers(Database& db) : m_db(db) {}
+    explicit Customers(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
 
     // How the customer window searches: everyone, or by name or telephone number, whole or part.
     struct Search
@@ -38,16 +42,20 @@ public:
     // Up to `count` customers matching `search` after the one with ID `afterId`, in the order they
     // were added: a long list is read a page at a time as it is shown. A part of a telephone number
     // is looked up in an index of the numbers' endings, whatever the number of customers.
-    std::optional<QList<Customer>> page(const Search& search, qint64 afterId, int count);
+    Result<QList<Customer>> page(const Search& search, qint64 afterId, int count);
 
-    bool add(const QString& name, const QString& phone);
-    bool update(qint64 id, const QString& name, const QString& phone);
-    bool remove(qint64 id);
+    Done add(const QString& name, const QString& phone);
+    Done update(qint64 id, const QString& name, const QString& phone);
+    Done remove(qint64 id);
+
+signals:
+    void changed();
 
 private:
-    // Makes the search indexes on first use and takes in the changes made since the last search;
-    // false when they cannot be used, and the search then reads the customers in order.
+    // Takes the changes made since the last search into the telephone index; false when it cannot be
+    // used, and the search then reads the customers in order.
     bool searchIndexReady();
+    Done changedIf(bool stored);
 
     Database& m_db;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Result.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QStringList>
@@ -58,15 +60,20 @@ protected:
 
     // The text of column 1 or 2 of the row.
     virtual QString text(const Row& row, int column) const = 0;
-    // Up to `count` rows after the one with ID `afterId`; nullopt when they could not be read. A list
+    // Up to `count` rows after the one with ID `afterId`, or why they could not be read. A list
     // that is always shown whole is given with setRows() instead.
-    virtual std::optional<QList<Row>> readRows(qint64 afterId, int count)
+    virtual Result<QList<Row>> readRows(qint64 afterId, int count)
     {
         Q_UNUSED(afterId);
         Q_UNUSED(count);
         return QList<Row>();
     }
 
+public:
+    // Why the last page could not be read; empty after one that was.
+    const QString& readError() const { return m_readError; }
+
+protected:
     // Starts again from the first row; false when the first page could not be read.
     bool restart()
     {
@@ -90,7 +97,8 @@ private:
         if (m_atEnd)
             return true;
         const qint64 after = m_rows.isEmpty() ? std::numeric_limits<qint64>::min() : m_rows.last().id;
-        const std::optional<QList<Row>> page = readRows(after, kPageRows);
+        const Result<QList<Row>> page = readRows(after, kPageRows);
+        m_readError = page.error();
         if (!page) {
             m_atEnd = true;
             return false;
@@ -108,6 +116,7 @@ private:
     QStringList m_titles;
     QList<Row> m_rows;
     bool m_atEnd = true;
+    QString m_readError;
 };
 
 } // namespace quorrel

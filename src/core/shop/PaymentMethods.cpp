@@ -5,34 +5,40 @@
 
 namespace quorrel {
 
-std::optional<QList<PaymentMethod>> PaymentMethods::all()
+Result<QList<PaymentMethod>> PaymentMethods::all()
 {
     auto records = m_db.query(QStringLiteral("select * from [付款方式] order by [ID]"));
     if (!records)
-        return std::nullopt;
+        return m_db.failure();
     QList<PaymentMethod> methods;
     for (records->moveFirst(); !records->atEnd(); records->moveNext())
         methods.append({records->readField(QStringLiteral("ID")).toLongLong(), records->text(QStringLiteral("方式"))});
-    const bool failed = records->failed();
-    records->close();
-    if (failed)
-        return std::nullopt;
+    if (records->failed())
+        return m_db.failure();
     return methods;
 }
 
-bool PaymentMethods::add(const QString& name)
+Done PaymentMethods::changedIf(bool stored)
 {
-    return m_db.execute(QStringLiteral("insert into [付款方式] (方式 ) values (?)"), {name});
+    if (!stored)
+        return m_db.failure();
+    emit changed();
+    return {};
 }
 
-bool PaymentMethods::rename(qint64 id, const QString& name)
+Done PaymentMethods::add(const QString& name)
 {
-    return m_db.execute(QStringLiteral("update [付款方式] set [方式]=? where [ID]=?"), {name, id});
+    return changedIf(m_db.execute(QStringLiteral("insert into [付款方式] (方式 ) values (?)"), {name}));
 }
 
-bool PaymentMethods::remove(qint64 id)
+Done PaymentMethods::rename(qint64 id, const QString& name)
 {
-    return m_db.execute(QStringLiteral("delete from [付款方式] where [ID]=?"), {id});
+    return changedIf(m_db.execute(QStringLiteral("update [付款方式] set [方式]=? where [ID]=?"), {name, id}));
+}
+
+Done PaymentMethods::remove(qint64 id)
+{
+    return changedIf(m_db.execute(QStringLiteral("delete from [付款方式] where [ID]=?"), {id}));
 }
 
 } // namespace quorrel

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include "core/store/Result.h"
 
-#include <optional>
+#include <QList>
+#include <QObject>
+#include <QString>
 
 namespace quorrel {
 
@@ -15,20 +16,27 @@ struct PaymentMethod
     QString name; // 方式
 };
 
-// The payment methods (付款方式) the cashier picks from. Readers give nullopt when the query fails.
-class PaymentMethods
+// The payment methods (付款方式) the cashier picks from. Every change is announced with changed()
+// once it is stored.
+class PaymentMethods : public QObject
 {
+    Q_OBJECT
 public:
-    explicit PaymentMethods(Database& db) : m_db(db) {}
+    explicit PaymentMethods(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
 
     // Every method in the order they were added.
-    std::optional<QList<PaymentMethod>> all();
+    Result<QList<PaymentMethod>> all();
 
-    bool add(const QString& name);
-    bool rename(qint64 id, const QString& name);
-    bool remove(qint64 id);
+    Done add(const QString& name);
+    Done rename(qint64 id, const QString& name);
+    Done remove(qint64 id);
+
+signals:
+    void changed();
 
 private:
+    Done changedIf(bool stored);
+
     Database& m_db;
 };
 

@@ -1,5 +1,6 @@
 #include "core/shop/Products.h"
 
+#include "core/sales/ProductStore.h"
 #include "core/store/Conversions.h"
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
@@ -8,36 +9,48 @@
 
 namespace quorrel {
 
-std::optional<QList<Product>> Products::page(qint64 afterId, int count)
+Result<QList<Product>> Products::page(qint64 afterId, int count)
 {
     auto records =
         m_db.query(QStringLiteral("select [ID], [名称], [单价] from [商品名称] where [ID] > ? order by [ID] limit ?"),
                    {afterId, count});
     if (!records)
-        return std::nullopt;
+        return m_db.failure();
     QList<Product> products;
     for (records->moveFirst(); !records->atEnd(); records->moveNext())
         products.append({records->readField(1).toLongLong(), records->text(2), records->text(3)});
-    const bool failed = records->failed();
-    records->close();
-    if (failed)
-        return std::nullopt;
+    if (records->failed())
+        return m_db.failure();
     return products;
 }
 
-bool Products::add(const QString& name, const QString& price)
+Done Products::changedIf(bool stored)
 {
-    return m_db.execute(QStringLiteral("insert into [商品名称] (名称,单价 ) values (?,?)"), {name, price});
+    if (!stored)
+        return m_db.failure();
+    emit changed();
+    return {};
 }
 
-bool Products::update(qint64 id, const QString& name, const QString& price)
+Done Products::add(const QString& name, const QString& price)
 {
-    return m_db.execute(QStringLiteral("update [商品名称] set [名称]=?, [单价]=? where [ID]=?"), {name, price, id});
+    return changedIf(m_db.execute(QStringLiteral("insert into [商品名称] (名称,单价 ) values (?,?)"), {name, price}));
 }
 
-bool Products::remove(qint64 id)
+Done Products::update(qint64 id, const QString& name, const QString& price)
 {
-    return m_db.execute(QStringLiteral("delete from [商品名称] where [ID]=?"), {id});
+    return changedIf(
+        m_db.execute(QStringLiteral("update [商品名称] set [名称]=?, [单价]=? where [ID]=?"), {name, price, id}));
+}
+
+Done Products::remove(qint64 id)
+{
+    return changedIf(m_db.execute(QStringLiteral("delete from [商品名称] where [ID]=?"), {id}));
+}
+
+Done Products::remember(const QString& name, const QString& priceText)
+{
+    return changedIf(rememberProductRow(m_db, name, priceText));
 }
 
 std::optional<QString> productPriceText(const QString& typed)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/store/Result.h"
+
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -16,22 +19,32 @@ struct Product
     QString price; // 单价, a two-decimal text
 };
 
-// The common products (商品名称) as the settings window keeps them. Readers give nullopt when the
-// query fails.
-class Products
+// The common products (商品名称): kept in the settings window, remembered by the till when a
+// cashier types a new one. Every change is announced with changed() once it is stored.
+class Products : public QObject
 {
+    Q_OBJECT
 public:
-    explicit Products(Database& db) : m_db(db) {}
+    explicit Products(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
+
+    Database& database() const { return m_db; }
 
     // Up to `count` products after the one with ID `afterId`, in the order they were added: a list
     // of a million products is read a page at a time as it is shown.
-    std::optional<QList<Product>> page(qint64 afterId, int count);
+    Result<QList<Product>> page(qint64 afterId, int count);
 
-    bool add(const QString& name, const QString& price);
-    bool update(qint64 id, const QString& name, const QString& price);
-    bool remove(qint64 id);
+    Done add(const QString& name, const QString& price);
+    Done update(qint64 id, const QString& name, const QString& price);
+    Done remove(qint64 id);
+    // A product the cashier typed at the till: its full name and the price with two decimals.
+    Done remember(const QString& name, const QString& priceText);
+
+signals:
+    void changed();
 
 private:
+    Done changedIf(bool stored);
+
     Database& m_db;
 };
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/store/Result.h"
+
 #include <QByteArray>
+#include <QHash>
+#include <QObject>
 #include <QString>
 #include <QVariant>
-
-#include <optional>
 
 namespace quorrel {
 
@@ -48,64 +50,99 @@ enum class Flag
 inline constexpr int kCoordinateLimit = 1000;
 inline constexpr int kLogoOffsetLimit = 2000;
 
-// The one reader and writer of the settings row. Readers give nullopt and writers false when the
-// statement fails (the database's lastError() tells why); the window decides what the user sees.
-class ShopSettings
+// What the receipt is printed with, as the settings row holds it.
+struct PrintSettings
 {
-public:
-    explicit ShopSettings(Database& db) : m_db(db) {}
+    bool showPrintFinished = false; // 显示打印完毕
+    bool askPrintAgain = false;     // 提示再次打印
+    bool printUnitPrice = false;    // 打印单价
+    bool printLogo = false;         // 是否打印logo
+    int paperMargin = 0;            // 纸张边距
+    int printOffset = 0;            // 打印偏差
+};
 
-    // The column as stored (empty text for NULL or a column that does not exist).
-    std::optional<QVariant> field(const QString& column);
+// The settings row as this program sees it: read once (the logo's bytes only when first asked
+// for), then kept; every write goes through here and is announced with changed(column) once it is
+// stored. A read before the row could be read tries again, so a failure is reported where it
+// happens and never taken for the stored value.
+class ShopSettings : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ShopSettings(Database& db, QObject* parent = nullptr);
+    ~ShopSettings() override;
+
+    // The column as stored (empty text for NULL or a column the row does not hold).
+    Result<QVariant> field(const QString& column);
     // The same as text, numbers in their plain decimal form.
-    std::optional<QString> text(const QString& column);
-    std::optional<Flag> flag(const QString& column);
+    Result<QString> text(const QString& column);
+    Result<Flag> flag(const QString& column);
 
     // Sets a flag column to "真" or "假".
-    bool setFlag(const QString& column, bool on);
+    Done setFlag(const QString& column, bool on);
 
-    std::optional<QString> shopName() { return text(setting::kShopName); }
-    std::optional<QString> remark() { return text(setting::kRemark); }
+    Result<QString> shopName() { return text(setting::kShopName); }
+    Result<QString> remark() { return text(setting::kRemark); }
     // 店名 and 备注 together, as typed.
-    bool setShopText(const QString& shopName, const QString& remark);
+    Done setShopText(const QString& shopName, const QString& remark);
 
     // 直接登录: on unless it holds "0".
-    std::optional<bool> directLogin();
-    bool setDirectLogin(bool on);
-    std::optional<QString> rememberedUser() { return text(setting::kRememberedUser); }
-    bool setRememberedUser(const QString& name);
+    Result<bool> directLogin();
+    Done setDirectLogin(bool on);
+    Result<QString> rememberedUser() { return text(setting::kRememberedUser); }
+    Done setRememberedUser(const QString& name);
 
     // 纸张边距 and 打印偏差 cut to whole tenths of a millimetre within ±kCoordinateLimit.
-    std::optional<int> paperMargin() { return coordinate(setting::kPaperMargin); }
-    std::optional<int> printOffset() { return coordinate(setting::kPrintOffset); }
+    Result<int> paperMargin() { return coordinate(setting::kPaperMargin); }
+    Result<int> printOffset() { return coordinate(setting::kPrintOffset); }
     // Both are stored as typed; a text that is no number reads back as the number its leading
     // digits form.
-    bool setPaperMarginText(const QString& text) { return setText(setting::kPaperMargin, text); }
-    bool setPrintOffsetText(const QString& text) { return setText(setting::kPrintOffset, text); }
+    Done setPaperMarginText(const QString& text) { return setText(setting::kPaperMargin, text); }
+    Done setPrintOffsetText(const QString& text) { return setText(setting::kPrintOffset, text); }
 
     // 全局单号格式 as a whole number.
-    std::optional<int> ticketFormat();
-    bool setTicketFormat(int format);
+    Result<int> ticketFormat();
+    Done setTicketFormat(int format);
 
     // 是否打印logo is on only when it holds "真".
-    std::optional<bool> printLogo();
-    bool setPrintLogo(bool on);
+    Result<bool> printLogo();
+    Done setPrintLogo(bool on);
     // logo偏差 as a whole number the way it is stored (a fraction cut off; empty or NULL is 0).
-    std::optional<int> storedLogoOffset();
+    Result<int> storedLogoOffset();
     // The same within 0..kLogoOffsetLimit, as the receipt draws it.
-    std::optional<int> logoOffset();
+    Result<int> logoOffset();
     // logo偏差 holds whole numbers only: a text that is no number (empty, letters, out of range) is
     // refused and nothing is stored; a number with a fraction is stored as its whole part.
-    bool setLogoOffset(const QString& text);
+    Done setLogoOffset(const QString& text);
     // The image file's bytes exactly as they were read from disk; NULL or empty give no bytes.
-    std::optional<QByteArray> logoImage();
-    bool setLogoImage(const QByteArray& bytes);
+    Result<QByteArray> logoImage();
+    Done setLogoImage(const QByteArray& bytes);
+
+    // The flags and coordinates a receipt is printed with.
+    Result<PrintSettings> printSettings();
+
+    // Reads the row again, as after another program changed it, and announces every column whose
+    // value differs from the one kept.
+    Done reload();
+    // Forgets what was read: the next read goes to the database (after it was replaced or reopened).
+    void forget();
+
+signals:
+    void changed(const QString& column);
 
 private:
-    std::optional<int> coordinate(const QString& column);
-    bool setText(const QString& column, const QString& text);
+    Done ensureLoaded();
+    Result<QHash<QString, QVariant>> readRow();
+    Result<int> coordinate(const QString& column);
+    Done setText(const QString& column, const QString& text);
+    // Stores `value` in the column and, once stored, keeps and announces it.
+    Done store(const QString& sql, const QString& column, const QVariant& value, const QVariantList& params);
 
     Database& m_db;
+    bool m_loaded = false;
+    QHash<QString, QVariant> m_values;
+    bool m_logoLoaded = false;
+    QByteArray m_logo;
 };
 
 // The whole part of `value` within low..high; not a number gives 0.

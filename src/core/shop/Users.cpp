@@ -26,11 +26,13 @@ bool passwordEncodable(const QString& password)
     return fromGbk(toGbk(password)) == password;
 }
 
-std::optional<QList<User>> Users::query(const QString& sql, const QVariantList& params, QList<QString>* digests)
+Users::Users(Database& db, QObject* parent) : QObject(parent), m_db(db) {}
+
+Result<QList<User>> Users::query(const QString& sql, const QVariantList& params, QList<QString>* digests)
 {
     auto records = m_db.query(sql, params);
     if (!records)
-        return std::nullopt;
+        return m_db.failure();
     QList<User> users;
     for (records->moveFirst(); !records->atEnd(); records->moveNext()) {
         users.append(User{records->readField(QStringLiteral("ID")).toLongLong(),
@@ -38,35 +40,32 @@ std::optional<QList<User>> Users::query(const QString& sql, const QVariantList& 
         if (digests)
             digests->append(records->text(QStringLiteral("密码")));
     }
-    const bool failed = records->failed();
-    records->close();
-    if (failed)
-        return std::nullopt;
+    if (records->failed())
+        return m_db.failure();
     return users;
 }
 
-std::optional<QList<User>> Users::all()
+Result<QList<User>> Users::all()
 {
     return query(QStringLiteral("select * from [用户登录] order by [ID]"), {}, nullptr);
 }
 
-std::optional<std::optional<User>> Users::byId(qint64 id)
+Result<std::optional<User>> Users::byId(qint64 id)
 {
-    const std::optional<QList<User>> rows =
-        query(QStringLiteral("select * from [用户登录] where [ID]=?"), {id}, nullptr);
+    const Result<QList<User>> rows = query(QStringLiteral("select * from [用户登录] where [ID]=?"), {id}, nullptr);
     if (!rows)
-        return std::nullopt;
+        return Error{rows.error()};
     if (rows->isEmpty())
         return std::optional<User>();
     return std::optional<User>(rows->first());
 }
 
-std::optional<std::optional<User>> Users::byName(const QString& name)
+Result<std::optional<User>> Users::byName(const QString& name)
 {
-    const std::optional<QList<User>> rows =
+    const Result<QList<User>> rows =
         query(QStringLiteral("select * from [用户登录] where [用户名]=? order by [ID]"), {name}, nullptr);
     if (!rows)
-        return std::nullopt;
+        return Error{rows.error()};
     const QList<qsizetype> found = candidates(*rows, name);
     if (found.isEmpty())
         return std::optional<User>();
@@ -76,87 +75,143 @@ std::optional<std::optional<User>> Users::byName(const QString& name)
 Users::Login Users::logIn(const QString& name, const QString& password)
 {
     QList<QString> digests;
-    const std::optional<QList<User>> rows =
+    const Result<QList<User>> rows =
         query(QStringLiteral("select * from [用户登录] where [用户名]=? order by [ID]"), {name}, &digests);
     if (!rows)
-        return {LoginOutcome::QueryFailed, {}};
+        return {LoginOutcome::QueryFailed, {}, rows.error()};
     const QString digest = passwordDigest(password);
     for (const qsizetype i : candidates(*rows, name)) {
         if (digests[i] == digest)
-            return {LoginOutcome::LoggedIn, rows->at(i)};
+            return {LoginOutcome::LoggedIn, rows->at(i), {}};
     }
-    return {LoginOutcome::WrongPassword, {}};
+    return {LoginOutcome::WrongPassword, {}, {}};
 }
 
-std::optional<bool> Users::nameTaken(const QString& name, qint64 exceptId)
-{
-    // The column compares without letter case.
-    auto records =
-        m_db.query(QStringLiteral("select count(*) from [用户登录] where [用户名]=? and [ID]<>?"), {name, exceptId});
-    if (!records)
-        return std::nullopt;
-    records->moveFirst();
-    const qint64 count = records->readField(1).toLongLong();
-    records->close();
-    return count > 0;
-}
-
-std::optional<int> Users::otherAdministrators(qint64 exceptId)
+Result<int> Users::otherAdministrators(qint64 exceptId)
 {
     auto records = m_db.query(QStringLiteral("select count(*) from [用户登录] where [权限]=? and [ID]<>?"),
                               {kAdministratorRole, exceptId});
     if (!records)
-        return std::nullopt;
-    records->moveFirst();
-    const int count = static_cast<int>(records->readField(1).toLongLong());
-    records->close();
-    return count;
+        return m_db.failure();
+    return static_cast<int>(records->readField(1).toLongLong());
 }
 
-bool Users::add(const QString& name, const QString& role, const QString& password)
+Result<UserRule> Users::formRule(const UserForm& form, qint64 exceptId)
 {
-    return m_db.execute(QStringLiteral("insert into [用户登录] (用户名,权限,密码 ) values (?,?,?)"),
-                        {name, role, passwordDigest(password)});
+    if (form.password != form.confirmation)
+        return UserRule::PasswordsDiffer;
+    if (form.password.contains(u'\'') || form.password.contains(u'"'))
+        return UserRule::PasswordHasQuote;
+    if (!passwordEncodable(form.password))
+        return UserRule::PasswordUnusable;
+    // The column compares without letter case.
+    auto taken =
+        m_db.query(QStringLiteral("select count(*) from [用户登录] where [用户名]=? and [ID]<>?"), {form.name, exceptId});
+    if (!taken)
+        return m_db.failure();
+    if (taken->readField(1).toLongLong() > 0)
+        return UserRule::NameTaken;
+    return UserRule::Allowed;
 }
 
-bool Users::update(qint64 id, const QString& name, const QString& role, const QString& password)
+Result<UserRule> Users::ruleForNew(const UserForm& form)
 {
-    const std::optional<std::optional<User>> before = byId(id);
-    if (!before)
-        return false;
+    return formRule(form, 0);
+}
+
+Result<UserRule> Users::ruleForChange(const User& user, const UserForm& form)
+{
+    const Result<UserRule> rule = formRule(form, user.id);
+    if (!rule || *rule != UserRule::Allowed)
+        return rule;
+    if (user.isAdministrator() && !isAdministratorRole(form.role)) {
+        const Result<int> others = otherAdministrators(user.id);
+        if (!others)
+            return Error{others.error()};
+        if (*others == 0)
+            return UserRule::LastAdministrator;
+    }
+    return UserRule::Allowed;
+}
+
+Result<UserRule> Users::ruleForRemoval(const User& user, qint64 currentUserId)
+{
+    if (user.id == currentUserId)
+        return UserRule::CurrentUser;
+    if (user.isAdministrator()) {
+        const Result<int> others = otherAdministrators(user.id);
+        if (!others)
+            return Error{others.error()};
+        if (*others == 0)
+            return UserRule::LastAdministrator;
+    }
+    return UserRule::Allowed;
+}
+
+Result<UserRule> Users::add(const UserForm& form)
+{
+    const Result<UserRule> rule = ruleForNew(form);
+    if (!rule || *rule != UserRule::Allowed)
+        return rule;
+    if (!m_db.execute(QStringLiteral("insert into [用户登录] (用户名,权限,密码 ) values (?,?,?)"),
+                      {form.name, form.role, passwordDigest(form.password)}))
+        return m_db.failure();
+    emit changed();
+    return UserRule::Allowed;
+}
+
+Result<UserRule> Users::update(const User& user, const UserForm& form)
+{
     Transaction transaction(m_db);
     if (!transaction.began())
-        return false;
+        return m_db.failure();
+    // Checked inside the transaction, so that what is checked is what is changed.
+    const Result<UserRule> rule = ruleForChange(user, form);
+    if (!rule || *rule != UserRule::Allowed)
+        return rule;
+    const Result<std::optional<User>> before = byId(user.id);
+    if (!before)
+        return Error{before.error()};
     const bool stored =
-        password.isEmpty()
-            ? m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [权限]=? where [ID]=?"), {name, role, id})
+        form.password.isEmpty()
+            ? m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [权限]=? where [ID]=?"),
+                           {form.name, form.role, user.id})
             : m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [密码]=?, [权限]=? where [ID]=?"),
-                           {name, passwordDigest(password), role, id});
+                           {form.name, passwordDigest(form.password), form.role, user.id});
     if (!stored)
-        return false;
-    if (*before && (*before)->name != name &&
+        return m_db.failure();
+    if (*before && (*before)->name != form.name &&
         !m_db.execute(QStringLiteral("update [配置文件] set [用户登录]=? where [ID]=1 and [用户登录]=? collate binary"),
-                      {name, (*before)->name}))
-        return false;
-    return transaction.commit();
+                      {form.name, (*before)->name}))
+        return m_db.failure();
+    if (!transaction.commit())
+        return m_db.failure();
+    emit changed();
+    return UserRule::Allowed;
 }
 
-bool Users::remove(qint64 id)
+Result<UserRule> Users::remove(const User& user, qint64 currentUserId)
 {
-    const std::optional<std::optional<User>> before = byId(id);
-    if (!before)
-        return false;
     Transaction transaction(m_db);
     if (!transaction.began())
-        return false;
-    if (!m_db.execute(QStringLiteral("delete from [用户登录] where [ID]=?"), {id}))
-        return false;
+        return m_db.failure();
+    const Result<UserRule> rule = ruleForRemoval(user, currentUserId);
+    if (!rule || *rule != UserRule::Allowed)
+        return rule;
+    const Result<std::optional<User>> before = byId(user.id);
+    if (!before)
+        return Error{before.error()};
+    if (!m_db.execute(QStringLiteral("delete from [用户登录] where [ID]=?"), {user.id}))
+        return m_db.failure();
     if (*before &&
         !m_db.execute(
             QStringLiteral("update [配置文件] set [用户登录]='' where [ID]=1 and [用户登录]=? collate binary"),
             {(*before)->name}))
-        return false;
-    return transaction.commit();
+        return m_db.failure();
+    if (!transaction.commit())
+        return m_db.failure();
+    emit changed();
+    return UserRule::Allowed;
 }
 
 } // namespace quorrel

@@ -6,6 +6,7 @@
 #include "core/store/FactoryDatabase.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "core/store/SchemaUpgrade.h"
 
 #include <sqlcipher/sqlite3.h>
 
@@ -54,38 +55,6 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
     }
 }
 
-int singleInteger(sqlite3* db, const char* sql)
-{
-    sqlite3_stmt* statement = nullptr;
-    int value = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-        value = sqlite3_column_int(statement, 0);
-    sqlite3_finalize(statement);
-    return value;
-}
-
-// A shop file written by an earlier release gets the indexes and tables added since. A file that
-// cannot take them (read-only, or no shop file at all) still opens: they speed things up or keep
-// bookkeeping, and the statements that need them report their own failures.
-void upgradeSchema(sqlite3* db)
-{
-    const int version = singleInteger(db, "PRAGMA user_version;");
-    if (version < 0 || version >= schema::kSchemaVersion)
-        return;
-    if (singleInteger(db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='销售记录';") != 1)
-        return;
-    const QByteArray setVersion = "PRAGMA user_version = " + QByteArray::number(schema::kSchemaVersion) + ';';
-    char* error = nullptr;
-    if (sqlite3_exec(db, "BEGIN IMMEDIATE;", nullptr, nullptr, &error) == SQLITE_OK &&
-        sqlite3_exec(db, schema::kUpgradeTables, nullptr, nullptr, &error) == SQLITE_OK &&
-        sqlite3_exec(db, setVersion.constData(), nullptr, nullptr, &error) == SQLITE_OK &&
-        sqlite3_exec(db, "COMMIT;", nullptr, nullptr, &error) == SQLITE_OK)
-        return;
-    qWarning() << "database tables not brought up to date:" << (error ? error : sqlite3_errmsg(db));
-    sqlite3_free(error);
-    sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
-}
-
 } // namespace
 
 Database::Database() = default;
@@ -95,7 +64,7 @@ Database::~Database()
     close();
 }
 
-bool Database::open(const QString& path, const QByteArray& key)
+bool Database::open(const QString& path, const QByteArray& key, const std::function<void()>& upgradeTick)
 {
     close();
     m_lastError.clear();
@@ -132,9 +101,13 @@ bool Database::open(const QString& path, const QByteArray& key)
         sqlite3_close(db);
         return false;
     }
-    upgradeSchema(db);
     m_db = db;
     m_path = path;
+    // A file that cannot take the upgrade (read-only, say) still opens: the lookups fall back to
+    // reading the tables themselves, and the statements that need more report their own failures.
+    if (const Done upgraded = upgradeSchema(*this, upgradeTick); !upgraded)
+        qWarning().noquote() << "database tables not brought up to date:" << upgraded.error();
+    m_lastError.clear();
     return true;
 }
 
@@ -142,6 +115,7 @@ void Database::close()
 {
     if (!m_db)
         return;
+    setProgressTick({});
     // Statements are finalised by their record sets; sqlite3_close_v2 defers until they are.
     sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -155,6 +129,8 @@ void Database::setError(const QString& where)
 bool Database::prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out)
 {
     *out = nullptr;
+    // Every statement starts with a clean slate: an error is always the one of the last call.
+    m_lastError.clear();
     if (!m_db) {
         m_lastError = QStringLiteral("数据库未打开");
         return false;
@@ -254,6 +230,42 @@ bool Database::executeEach(const QString& sql, qsizetype count, const std::funct
         }
     }
     return sqlite3_finalize(statement) == SQLITE_OK;
+}
+
+bool Database::executeScript(const char* sql)
+{
+    m_lastError.clear();
+    if (!m_db) {
+        m_lastError = QStringLiteral("数据库未打开");
+        return false;
+    }
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+void Database::setProgressTick(std::function<void()> tick)
+{
+    m_progressTick = std::move(tick);
+    if (!m_db)
+        return;
+    // Some hundred thousand virtual machine steps: a few times a second on a slow machine.
+    constexpr int kStepsPerTick = 200000;
+    if (m_progressTick) {
+        sqlite3_progress_handler(
+            m_db, kStepsPerTick,
+            [](void* self) {
+                static_cast<Database*>(self)->m_progressTick();
+                return 0; // never interrupts the statement
+            },
+            this);
+    } else {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    }
 }
 
 bool Database::inTransaction() const

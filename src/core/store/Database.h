@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -29,7 +31,9 @@ public:
 
     // Opens an existing file with the given key and proves the key by reading the schema.
     // A file without that key, with another key, or that is no database at all is refused.
-    bool open(const QString& path, const QByteArray& key);
+    // A shop file of an earlier release is upgraded (see upgradeSchema); `upgradeTick` is called
+    // now and then while that runs.
+    bool open(const QString& path, const QByteArray& key, const std::function<void()>& upgradeTick = {});
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
@@ -44,6 +48,13 @@ public:
     // the i-th run; stops at the first failure. For the many rows of one transaction.
     bool executeEach(const QString& sql, qsizetype count, const std::function<QVariantList(qsizetype)>& paramsOf);
 
+    // Runs statements of the program's own (the schema's), as many as the text holds, without
+    // parameters or translation.
+    bool executeScript(const char* sql);
+
+    // Called every so often while a long statement runs; empty to stop.
+    void setProgressTick(std::function<void()> tick);
+
     // True between a BEGIN and the end of that transaction, however it ended.
     bool inTransaction() const;
     // Undoes the pending transaction, if one is still active. lastError() keeps the failure that led
@@ -54,7 +65,10 @@ public:
     std::optional<bool> hasTable(const QString& name);
 
     qint64 lastInsertId() const;
+    // The failure of the last statement or open; empty after one that succeeded.
     QString lastError() const { return m_lastError; }
+    // The same as the error a Result carries.
+    Error failure() const { return Error{m_lastError}; }
 
 private:
     bool prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);
@@ -63,6 +77,7 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;
+    std::function<void()> m_progressTick;
 };
 
 } // namespace quorrel

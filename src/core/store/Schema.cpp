@@ -1,9 +1,53 @@
 #include "core/store/Schema.h"
 
+#include <array>
+#include <cstddef>
+
 namespace quorrel::schema {
 
+// The name box's completion and the customer search look things up in tables of their own, kept up
+// to date by triggers however the products and customers are changed:
+// - 商品前缀: every prefix (letters folded A-Z to a-z) shared by more than 256 products, with the
+//   highest ID among them; the row of the empty prefix holds the highest product ID taken in. A
+//   rename may make a listed product stop matching, so the trigger lists the renamed one.
+// - 客户电话片段: every ending of three or more characters of every telephone number, folded as
+//   LIKE folds letters; 客户电话待办 notes each changed number (with the one it had) until the next
+//   search takes it in.
+constexpr char kLookupTables[] = R"SQL(
+CREATE TABLE 商品前缀 (前缀 TEXT PRIMARY KEY, 最大ID INTEGER);
+CREATE TRIGGER 商品前缀_改名 AFTER UPDATE OF 名称 ON 商品名称 BEGIN
+    UPDATE 商品前缀 SET 最大ID = new.ID WHERE 最大ID < new.ID AND 前缀 <> '' AND
+        前缀 = substr(new.名称, 1, length(前缀)) COLLATE NOCASE;
+END;
+CREATE TABLE 客户电话片段 (片段 TEXT NOT NULL, 客户 INTEGER NOT NULL, PRIMARY KEY (片段, 客户)) WITHOUT ROWID;
+CREATE TABLE 客户电话待办 (客户 INTEGER, 旧电话 TEXT);
+CREATE TRIGGER 客户电话_新增 AFTER INSERT ON 客户资料 BEGIN
+    INSERT INTO 客户电话待办 (客户, 旧电话) VALUES (new.ID, NULL);
+END;
+CREATE TRIGGER 客户电话_修改 AFTER UPDATE OF ID, 电话 ON 客户资料 BEGIN
+    INSERT INTO 客户电话待办 (客户, 旧电话) VALUES (old.ID, old.电话);
+    INSERT INTO 客户电话待办 (客户, 旧电话) VALUES (new.ID, NULL);
+END;
+CREATE TRIGGER 客户电话_删除 AFTER DELETE ON 客户资料 BEGIN
+    INSERT INTO 客户电话待办 (客户, 旧电话) VALUES (old.ID, old.电话);
+END;
+CREATE INDEX 客户资料_电话 ON 客户资料 (电话);
+CREATE INDEX 客户资料_姓名 ON 客户资料 (姓名);
+)SQL";
+
+// Two texts as one, made when the program is built.
+template <std::size_t A, std::size_t B> constexpr std::array<char, A + B - 1> joined(const char (&a)[A], const char (&b)[B])
+{
+    std::array<char, A + B - 1> out{};
+    for (std::size_t i = 0; i + 1 < A; ++i)
+        out[i] = a[i];
+    for (std::size_t i = 0; i < B; ++i)
+        out[A - 1 + i] = b[i];
+    return out;
+}
+
 // Text columns compare without regard to ASCII letter case, as the shop's statements expect.
-const char* const kCreateTables = R"SQL(
+constexpr char kShopTables[] = R"SQL(
 CREATE TABLE 配置文件 (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     店名 TEXT COLLATE NOCASE,
@@ -75,8 +119,10 @@ CREATE TABLE 末单票号 (
 );
 )SQL";
 
-// Brings a file of version 1 to the current tables. Each step may already be present.
-const char* const kUpgradeTables = R"SQL(
+constexpr auto kAllTables = joined(kShopTables, kLookupTables);
+const char* const kCreateTables = kAllTables.data();
+
+const char* const kUpgradeToVersion2 = R"SQL(
 CREATE INDEX IF NOT EXISTS 销售记录_销售时间 ON 销售记录 (销售时间);
 CREATE INDEX IF NOT EXISTS 销售记录_销售票号 ON 销售记录 (销售票号);
 CREATE TABLE IF NOT EXISTS 末单票号 (
@@ -84,6 +130,29 @@ CREATE TABLE IF NOT EXISTS 末单票号 (
     销售ID INTEGER,
     销售票号 TEXT
 );
+)SQL";
+
+const char* const kDropLookupTables = R"SQL(
+DROP TRIGGER IF EXISTS 商品前缀_改名;
+DROP TABLE IF EXISTS 商品前缀;
+DROP TRIGGER IF EXISTS 客户电话_新增;
+DROP TRIGGER IF EXISTS 客户电话_修改;
+DROP TRIGGER IF EXISTS 客户电话_删除;
+DROP TABLE IF EXISTS 客户电话片段;
+DROP TABLE IF EXISTS 客户电话待办;
+DROP INDEX IF EXISTS 客户资料_电话;
+DROP INDEX IF EXISTS 客户资料_姓名;
+)SQL";
+
+const char* const kCreateLookupTables = kLookupTables;
+
+// In key order, so the table is written front to back.
+const char* const kFillPhoneIndex = R"SQL(
+INSERT OR IGNORE INTO 客户电话片段 (片段, 客户)
+WITH RECURSIVE 尾(片段, 客户) AS (
+    SELECT lower(电话), ID FROM 客户资料 WHERE length(电话) >= 3
+    UNION ALL SELECT substr(片段, 2), 客户 FROM 尾 WHERE length(片段) > 3)
+SELECT 片段, 客户 FROM 尾 ORDER BY 片段, 客户;
 )SQL";
 
 const char* const kFactoryRows = R"SQL(
@@ -97,6 +166,7 @@ INSERT INTO 付款方式 (方式) VALUES ('现金');
 INSERT INTO 付款方式 (方式) VALUES ('微信支付');
 INSERT INTO 付款方式 (方式) VALUES ('支付宝');
 INSERT INTO 付款方式 (方式) VALUES ('银行卡');
+INSERT INTO 商品前缀 (前缀, 最大ID) VALUES ('', 0);
 )SQL";
 
 } // namespace quorrel::schema

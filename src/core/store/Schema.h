@@ -10,14 +10,25 @@ inline constexpr const char* kDatabaseKey = "19970605";
 
 // Incremented whenever a later release changes the tables; stored as PRAGMA user_version.
 // 2: the ticket-number index, and 末单票号 remembering the newest sale's number once it is deleted.
-inline constexpr int kSchemaVersion = 2;
+// 3: the product-prefix table behind the name box's completion and the index of the telephone
+//    numbers' endings behind the customer search, with the triggers that keep them up to date.
+inline constexpr int kSchemaVersion = 3;
 
 // CREATE statements for the seven tables of the shop, columns in design order (select * positions rely
-// on it), and the program's own bookkeeping table 末单票号.
+// on it), and the program's own bookkeeping: 末单票号, 商品前缀, the telephone index and their
+// triggers.
 extern const char* const kCreateTables;
 
-// Statements that bring a file of an earlier version up to kSchemaVersion, run when it is opened.
-extern const char* const kUpgradeTables;
+// Statements that bring a file of version 1 to version 2; each step may already be present.
+extern const char* const kUpgradeToVersion2;
+
+// The tables and triggers version 3 adds, empty (a file of version 2 may hold older ones, made on
+// first use: they are dropped first). The upgrade fills them from the shop's products and customers.
+extern const char* const kDropLookupTables;
+extern const char* const kCreateLookupTables;
+
+// Fills 客户电话片段 with every ending of at least three characters of every customer's number.
+extern const char* const kFillPhoneIndex;
 
 // The starting contents of a new shop: the settings row, the admin user, payment methods.
 extern const char* const kFactoryRows;

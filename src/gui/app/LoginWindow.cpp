@@ -3,12 +3,11 @@
 #include "ui_LoginWindow.h"
 
 #include "core/shop/Session.h"
-#include "core/shop/ShopSettings.h"
-#include "core/shop/Users.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Schema.h"
 #include "gui/app/Launcher.h"
 #include "gui/app/SingleInstance.h"
+#include "gui/widgets/BusyProgress.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
@@ -114,36 +113,27 @@ LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
             MessageBox::show(nullptr, QStringLiteral("初始化失败！"));
         }
     }
-    if (!m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
+    // A shop file of an earlier release is brought up to date as it opens; a big shop shows that
+    // this takes a moment.
+    BusyProgress upgrade(QStringLiteral("正在升级数据库，请稍候…"));
+    const bool opened = m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey), [&upgrade] { upgrade.tick(); });
+    if (!opened) {
         qWarning().noquote() << "database not opened:" << m_session.db.lastError();
         MessageBox::critical(nullptr, QStringLiteral("连接数据库失败！！"));
         return DatabaseResult::Failed;
     }
+    m_session.shop.forget(); // nothing read from another file is kept
     return DatabaseResult::Opened;
-}
-
-QString LoginWindow::settingOrReport(const std::optional<QString>& value)
-{
-    if (value)
-        return *value;
-    qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
-    MessageBox::show(this, MessageBox::kQueryFailed);
-    return QString();
 }
 
 bool LoginWindow::directOrPrefilledLogin()
 {
-    ShopSettings settings(m_session.db);
+    ShopSettings& settings = m_session.shop.settings();
     // A failed read is reported and taken as on, as the stored text "0" alone turns it off.
-    std::optional<bool> direct = settings.directLogin();
-    if (!direct) {
-        settingOrReport(std::nullopt);
-        direct = true;
-    }
-    if (*direct) {
+    if (MessageBox::valueOrReport(this, settings.directLogin(), true)) {
         hide();
         m_session.currentUserId = 0; // the main window finds the remembered name's row
-        m_session.currentUser = settingOrReport(settings.rememberedUser());
+        m_session.currentUser = MessageBox::valueOrReport(this, settings.rememberedUser());
         if (!m_session.currentUser.isEmpty()) {
             emit loggedIn();
             return true;
@@ -156,7 +146,7 @@ bool LoginWindow::directOrPrefilledLogin()
 
 void LoginWindow::prefill()
 {
-    QString name = settingOrReport(ShopSettings(m_session.db).rememberedUser());
+    QString name = MessageBox::valueOrReport(this, m_session.shop.settings().rememberedUser());
     if (name.isEmpty())
         name = QStringLiteral("admin");
     // Only listed names can be picked from now on; the pre-filled one stands as the single entry
@@ -174,10 +164,9 @@ void LoginWindow::refillUserList()
     QComboBox* combo = m_ui->组合框_用户名;
     const QString current = combo->currentText();
     combo->clear();
-    const std::optional<QList<User>> users = Users(m_session.db).all();
+    const Result<QList<User>> users = m_session.shop.users().all();
     if (!users) {
-        qWarning().noquote() << "user list:" << m_session.db.lastError();
-        MessageBox::show(this, MessageBox::kQueryFailed);
+        MessageBox::failed(this, MessageBox::kQueryFailed, users.error());
         return;
     }
     for (const User& user : *users)
@@ -187,16 +176,10 @@ void LoginWindow::refillUserList()
         combo->setCurrentIndex(index);
 }
 
-void LoginWindow::reportExecuteFailed()
-{
-    qWarning().noquote() << "statement failed:" << m_session.db.lastError();
-    MessageBox::show(this, kExecuteFailed);
-}
-
 void LoginWindow::directLoginClicked()
 {
-    if (!ShopSettings(m_session.db).setDirectLogin(true))
-        reportExecuteFailed();
+    if (const Done stored = m_session.shop.settings().setDirectLogin(true); !stored)
+        MessageBox::failed(this, kExecuteFailed, stored.error());
 }
 
 void LoginWindow::loginClicked()
@@ -212,10 +195,10 @@ void LoginWindow::loginClicked()
         MessageBox::information(this, QStringLiteral("密码里存在注入语句!"));
         return;
     }
-    const Users::Login login = Users(m_session.db).logIn(name, password);
+    const Users::Login login = m_session.shop.users().logIn(name, password);
     switch (login.outcome) {
     case Users::LoginOutcome::QueryFailed:
-        qWarning().noquote() << "login lookup failed:" << m_session.db.lastError();
+        qWarning().noquote() << "login lookup failed:" << login.error;
         MessageBox::information(this, MessageBox::kQueryFailed);
         return;
     case Users::LoginOutcome::WrongPassword:
@@ -227,8 +210,10 @@ void LoginWindow::loginClicked()
     m_session.currentUserId = login.user.id;
     m_session.currentUser = login.user.name;
     m_session.currentRole = login.user.role;
-    if (m_ui->选择框1->isChecked() && !ShopSettings(m_session.db).setRememberedUser(login.user.name))
-        reportExecuteFailed();
+    if (m_ui->选择框1->isChecked()) {
+        if (const Done stored = m_session.shop.settings().setRememberedUser(login.user.name); !stored)
+            MessageBox::failed(this, kExecuteFailed, stored.error());
+    }
     emit loggedIn();
 }
 

@@ -48,9 +48,6 @@ private:
     bool directOrPrefilledLogin();
     void prefill();
 
-    // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
-    QString settingOrReport(const std::optional<QString>& value);
-    void reportExecuteFailed();
 
     void refillUserList();
     void directLoginClicked();

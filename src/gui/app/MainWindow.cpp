@@ -2,25 +2,26 @@
 
 #include "ui_MainWindow.h"
 
+#include "core/sales/CurrentSale.h"
 #include "core/sales/DiscountRates.h"
-#include "core/sales/SaleLinesModel.h"
-#include "core/shop/PaymentMethods.h"
 #include "core/shop/Session.h"
-#include "core/shop/ShopSettings.h"
-#include "core/shop/Users.h"
 #include "core/store/Clock.h"
 #include "core/store/DateTexts.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/app/Launcher.h"
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/PreviewWindow.h"
+#include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/sales/CustomerLookups.h"
+#include "gui/sales/HeaderBoxes.h"
 #include "gui/sales/LineItems.h"
 #include "gui/sales/ProductLookup.h"
+#include "gui/settings/AddUserWindow.h"
 #include "gui/settings/CustomerWindow.h"
+#include "gui/settings/EditUserWindow.h"
 #include "gui/settings/PaymentMethodWindow.h"
 #include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
@@ -38,6 +39,8 @@ namespace quorrel {
 
 namespace {
 
+using Field = CurrentSale::Field;
+
 // The window is as wide as the sales area; the customer and phone units lie to its right and are
 // shown by widening the window.
 constexpr int kWideWidth = 1150;
@@ -54,38 +57,41 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     setFixedSize(size());
 
     // The sale's helpers come after the units they watch, so that the units, made first, also go first.
-    m_saleLines = new SaleLinesModel(this);
+    m_sale = new CurrentSale(this);
     QTreeView* list = m_ui->超级列表框1;
-    list->setModel(m_saleLines);
+    list->setModel(&m_sale->lines());
     list->header()->setStretchLastSection(false);
     for (int column = 0; column < SaleLinesModel::ColumnCount; ++column)
         list->setColumnWidth(column, kListWidths[column]);
     m_ui->组合框_折扣->addItems(discountRates());
     m_ui->组合框_实收->setCurrentIndex(-1);
     m_ui->组合框_实收->setEditText(QString());
+    bindSaleHeader();
 
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("时钟1"));
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &MainWindow::tickClock);
 
-    m_products = new ProductLookup(m_ui->编辑框_名称, m_ui->编辑框_单价, m_ui->组合框_名称, m_session.db, this);
+    m_products = new ProductLookup(m_ui->编辑框_名称, m_ui->编辑框_单价, m_ui->组合框_名称, m_session.shop.products(),
+                                   this);
     m_products->setObjectName(QStringLiteral("ProductLookup"));
     const LineEntryBoxes entry{m_ui->编辑框_名称, m_ui->编辑框_数量, m_ui->编辑框_单价, m_ui->选择框_折扣,
                                m_ui->组合框_折扣, m_ui->超级列表框1, m_ui->按钮_修改,   m_ui->按钮_删除,
-                               m_ui->标签_总量,   m_ui->标签_总金额, m_ui->标签_打折后, m_ui->编辑框_实收};
-    m_lines = new LineItems(entry, *m_saleLines, *m_products, this);
-    const CheckoutBoxes checkout{m_ui->编辑框_单号,     m_ui->编辑框_收银员, m_ui->编辑框_备注,
-                                 m_ui->编辑框_实收,     m_ui->组合框_实收,   m_ui->编辑框_找零,
-                                 m_ui->编辑框_付款方式, m_ui->编辑框_店名,   m_ui->编辑框_时间};
-    m_checkout = new Checkout(checkout, m_session, *m_lines, this);
-    m_receipts = new ReceiptPrinting(m_session, this);
+                               m_ui->标签_总量,   m_ui->标签_总金额, m_ui->标签_打折后};
+    m_lines = new LineItems(entry, *m_sale, *m_products, this);
+    m_checkout = new Checkout({m_ui->编辑框_实收, m_ui->组合框_实收}, *m_sale, m_session, this);
+    m_receipts = new ReceiptPrinting(m_session.shop.settings(), this);
     m_checkout->setReceiptPrinter(
-        [this](const Sale& sale, const SaleHeader& header) { m_receipts->printReceipt(sale, header); });
+        [this](const ReceiptContent& receipt) { return m_receipts->printReceipt(receipt, Checkout::kNotPrinted); });
     connect(this, &MainWindow::previewRequested, this, &MainWindow::openPreview);
     connect(this, &MainWindow::addLineRequested, m_lines, &LineItems::addLine);
     connect(this, &MainWindow::printRequested, m_checkout, &Checkout::printAndSave);
-    connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] { m_checkout->saveSale(); });
+    connect(this, &MainWindow::saveOnlyRequested, m_checkout, [this] {
+        // Built for every role, done only for those who may: the hot keys reach no button.
+        if (m_session.may(Permission::SaveWithoutPrinting))
+            m_checkout->saveSale();
+    });
 
     connect(m_ui->按钮_添加商品, &QPushButton::clicked, this, &MainWindow::addLineRequested);
     connect(m_ui->按钮_打印小票, &QPushButton::clicked, this, &MainWindow::printRequested);
@@ -94,32 +100,47 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::showCustomerArea);
     connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
-    connect(m_ui->菜单_统计销售, &QAction::triggered, this, [this] {
-        auto* records = new SalesRecordsWindow(m_session, this);
-        records->setAttribute(Qt::WA_DeleteOnClose);
-        records->setWindowModality(Qt::ApplicationModal);
-        // The database file was replaced: a new copy starts on it and this one ends.
-        connect(records, &SalesRecordsWindow::restartRequested, this, [this] {
-            if (!Launcher::startNewCopy())
-                qWarning() << "could not start a new copy of the program";
-            close();
-        });
-        records->show();
-    });
-
+    connect(m_ui->菜单_统计销售, &QAction::triggered, this, &MainWindow::openSalesRecordsWindow);
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
     connectPaymentMethodUnits();
     m_customers = new CustomerLookups({m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, m_ui->选择框_客户,
                                        m_ui->组合框_客户, m_ui->编辑框_客户},
-                                      m_session.db, this);
-
-    connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, [this] {
-        CustomerWindow window(m_session.db, this);
-        window.exec();
-    });
+                                      m_session.shop, this);
+    connect(m_ui->按钮_设置客户, &QPushButton::clicked, this, &MainWindow::openCustomerWindow);
+    connectShop();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::bindSaleHeader()
+{
+    bindHeaderBox(m_ui->编辑框_店名, *m_sale, Field::ShopName);
+    bindHeaderBox(m_ui->编辑框_单号, *m_sale, Field::TicketNumber);
+    bindHeaderBox(m_ui->编辑框_收银员, *m_sale, Field::Cashier);
+    bindHeaderBox(m_ui->编辑框_备注, *m_sale, Field::Remark);
+    bindHeaderBox(m_ui->编辑框_实收, *m_sale, Field::Received);
+    bindHeaderBox(m_ui->编辑框_找零, *m_sale, Field::Change);
+    bindHeaderBox(m_ui->编辑框_付款方式, *m_sale, Field::PaymentMethod);
+}
+
+void MainWindow::connectShop()
+{
+    Shop& shop = m_session.shop;
+    connect(&shop.settings(), &ShopSettings::changed, this, &MainWindow::settingChanged);
+    connect(&shop.paymentMethods(), &PaymentMethods::changed, this, &MainWindow::paymentMethodsChanged);
+    connect(&shop.users(), &Users::changed, this, &MainWindow::fillCashiers);
+}
+
+void MainWindow::settingChanged(const QString& column)
+{
+    ShopSettings& settings = m_session.shop.settings();
+    if (column == setting::kShopName)
+        m_sale->setField(Field::ShopName, MessageBox::valueOrReport(this, settings.shopName()));
+    else if (column == setting::kRemark)
+        m_sale->setField(Field::Remark, MessageBox::valueOrReport(this, settings.remark()));
+    else if (column == setting::kTicketFormat)
+        runStartupRoutine(); // the ticket box shows the number in the new format
+}
 
 void MainWindow::runStartupRoutine()
 {
@@ -127,104 +148,129 @@ void MainWindow::runStartupRoutine()
     if (!m_hotKeys)
         m_hotKeys = new HotKeys(
             this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
-    QCoreApplication::processEvents();
     setWindowTitle(QStringLiteral("Quorrelv1.0          收银员：") + m_session.currentUser + u'(' +
                    m_session.currentRole + u')');
-    m_ui->编辑框_收银员->setText(m_session.currentUser);
+    m_sale->setField(Field::Cashier, m_session.currentUser);
     applyRoleToCashierUnits();
-    loadTicketFormatInto(m_session, this);
     fillPaymentMethods();
-    m_ui->编辑框_备注->setPlainText(settingOrReport(ShopSettings(m_session.db).remark()));
-    m_ui->编辑框_店名->setText(settingOrReport(ShopSettings(m_session.db).shopName()));
+    ShopSettings& settings = m_session.shop.settings();
+    m_sale->setField(Field::Remark, MessageBox::valueOrReport(this, settings.remark()));
+    m_sale->setField(Field::ShopName, MessageBox::valueOrReport(this, settings.shopName()));
     showStartupTicketNumber();
     applyPhoneSetting();
     applyCustomerSetting();
     applyDiscountSetting();
     applyPaymentMethodSetting();
-    loadPrintSettings();
     m_ui->按钮_删除->setEnabled(false);
     m_ui->按钮_修改->setEnabled(false);
     m_ui->编辑框_名称->setFocus();
     fillCashiers();
     tickClock();
     m_clock->start();
-    QCoreApplication::processEvents();
 }
 
 void MainWindow::openPreview()
 {
-    PreviewWindow preview(*m_receipts, m_lines->sale(), m_checkout->header(), this);
+    PreviewWindow preview(*m_receipts, m_checkout->nextReceipt(), this);
     preview.exec();
 }
 
-void MainWindow::openTicketFormatWindow()
+void MainWindow::openSalesRecordsWindow()
 {
-    TicketFormatWindow window(
-        m_session, [this] { runStartupRoutine(); }, nullptr, this);
-    window.exec();
-}
-
-void MainWindow::reportQueryFailed()
-{
-    qWarning().noquote() << "query failed:" << m_session.db.lastError();
-    MessageBox::show(this, MessageBox::kQueryFailed);
-}
-
-QString MainWindow::settingOrReport(const std::optional<QString>& value)
-{
-    if (value)
-        return *value;
-    reportQueryFailed();
-    return QString();
+    auto* records = new SalesRecordsWindow(m_session, this);
+    records->setAttribute(Qt::WA_DeleteOnClose);
+    records->setWindowModality(Qt::ApplicationModal);
+    // The database file was replaced: a new copy starts on it and this one ends.
+    connect(records, &SalesRecordsWindow::restartRequested, this, [this] {
+        if (!Launcher::startNewCopy())
+            qWarning() << "could not start a new copy of the program";
+        close();
+    });
+    records->show();
 }
 
 void MainWindow::openSettingsWindow()
 {
-    SettingsLinks links;
-    links.rerunMainStartup = [this] { runStartupRoutine(); };
-    links.shopTextSaved = [this](const QString& shopName, const QString& remark) {
-        m_ui->编辑框_店名->setText(shopName);
-        m_ui->编辑框_备注->setPlainText(remark);
-    };
-    SettingsWindow window(m_session, std::move(links), this);
+    SettingsWindow window(m_session, this);
+    connect(&window, &SettingsWindow::logoWindowRequested, this, [this, &window] { openLogoWindow(&window); });
+    connect(&window, &SettingsWindow::ticketFormatWindowRequested, this,
+            [this, &window] { openTicketFormatWindow(&window); });
+    connect(&window, &SettingsWindow::printerWindowRequested, this,
+            [this, &window] { openPrinterSelectWindow(&window); });
+    connect(&window, &SettingsWindow::addUserRequested, this, [this, &window] { openAddUserWindow(&window); });
+    connect(&window, &SettingsWindow::editUserRequested, this,
+            [this, &window](const User& user) { openEditUserWindow(&window, user); });
+    window.exec();
+}
+
+void MainWindow::openLogoWindow(QWidget* settings)
+{
+    LogoWindow window(m_session.shop.settings(), settings);
+    window.exec();
+}
+
+void MainWindow::openTicketFormatWindow(QWidget* settings)
+{
+    TicketFormatWindow window(m_session.shop.settings(), settings);
+    window.exec();
+}
+
+void MainWindow::openPrinterSelectWindow(QWidget* settings)
+{
+    PrinterSelectWindow window(settings);
+    window.exec();
+}
+
+void MainWindow::openAddUserWindow(QWidget* settings)
+{
+    AddUserWindow window(m_session.shop.users(), settings);
+    window.exec();
+}
+
+void MainWindow::openEditUserWindow(QWidget* settings, const User& user)
+{
+    EditUserWindow window(m_session.shop.users(), user, settings);
+    window.exec();
+}
+
+void MainWindow::openPaymentMethodWindow()
+{
+    PaymentMethodWindow window(m_session.shop.paymentMethods(), this);
+    window.exec();
+}
+
+void MainWindow::openCustomerWindow()
+{
+    CustomerWindow window(m_session.shop.customers(), this);
     window.exec();
 }
 
 void MainWindow::connectPaymentMethodUnits()
 {
-    connect(m_ui->按钮_付款方式, &QPushButton::clicked, this, [this] {
-        PaymentMethodWindow window(m_session.db, this);
-        window.exec();
-        // Added, changed or deleted methods are offered at once; the chosen one stays.
-        const QString chosen = m_ui->编辑框_付款方式->text();
-        fillPaymentMethods();
-        m_ui->编辑框_付款方式->setText(chosen);
-    });
+    connect(m_ui->按钮_付款方式, &QPushButton::clicked, this, &MainWindow::openPaymentMethodWindow);
     connect(m_ui->组合框_付款方式, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
-            m_ui->编辑框_付款方式->setText(m_ui->组合框_付款方式->itemText(index));
+            m_sale->setField(Field::PaymentMethod, m_ui->组合框_付款方式->itemText(index));
     });
     connect(m_ui->选择框_付款方式, &QCheckBox::clicked, this, [this](bool checked) {
         m_ui->组合框_付款方式->setEnabled(checked);
         m_ui->编辑框_付款方式->setEnabled(checked);
         if (!checked) // the receipt prints the method in the box: back to cash, as at start-up
-            m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
-        if (!ShopSettings(m_session.db).setFlag(setting::kPaymentMethod, checked)) {
-            qWarning().noquote() << "payment choice not stored:" << m_session.db.lastError();
-            MessageBox::show(this, QStringLiteral("数据修改失败"));
-        }
+            m_sale->setField(Field::PaymentMethod, QStringLiteral("现金"));
+        if (const Done stored = m_session.shop.settings().setFlag(setting::kPaymentMethod, checked); !stored)
+            MessageBox::failed(this, QStringLiteral("数据修改失败"), stored.error());
     });
 }
 
 void MainWindow::lookUpRole()
 {
     m_session.currentRole.clear();
-    Users users(m_session.db);
+    Users& users = m_session.shop.users();
     // A password login knows its row; a direct login knows only the remembered name.
-    const auto found =
+    const Result<std::optional<User>> found =
         m_session.currentUserId != 0 ? users.byId(m_session.currentUserId) : users.byName(m_session.currentUser);
     if (!found) {
-        reportQueryFailed();
+        MessageBox::failed(this, MessageBox::kQueryFailed, found.error());
         return;
     }
     if (!*found)
@@ -237,19 +283,19 @@ void MainWindow::lookUpRole()
 
 void MainWindow::applyRoleToCashierUnits()
 {
-    const bool administrator = m_session.isAdministrator();
-    m_ui->编辑框_收银员->setEnabled(administrator);
-    m_ui->组合框_收银员->setEnabled(administrator);
-    m_ui->按钮_仅保存小票->setEnabled(administrator);
+    const bool changeCashier = m_session.may(Permission::ChangeCashier);
+    m_ui->编辑框_收银员->setEnabled(changeCashier);
+    m_ui->组合框_收银员->setEnabled(changeCashier);
+    m_ui->按钮_仅保存小票->setEnabled(m_session.may(Permission::SaveWithoutPrinting));
 }
 
 void MainWindow::showStartupTicketNumber()
 {
     const std::optional<QString> last = lastTicketNumber(m_session.db);
     if (!last)
-        reportQueryFailed();
-    m_ui->编辑框_单号->setText(
-        startupTicketNumber(m_session.ticketFormat, last.value_or(QString()), Clock::now().date()));
+        MessageBox::failed(this, MessageBox::kQueryFailed, m_session.db.lastError());
+    const int format = MessageBox::valueOrReport(this, m_session.shop.settings().ticketFormat());
+    m_sale->setField(Field::TicketNumber, startupTicketNumber(format, last.value_or(QString()), Clock::now().date()));
 }
 
 void MainWindow::fillPaymentMethods()
@@ -257,20 +303,29 @@ void MainWindow::fillPaymentMethods()
     QComboBox* combo = m_ui->组合框_付款方式;
     const QSignalBlocker quiet(combo); // filling is no choice of the cashier's
     combo->clear();
-    if (const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_session.db).all()) {
+    const Result<QList<PaymentMethod>> methods = m_session.shop.paymentMethods().all();
+    if (methods) {
         for (const PaymentMethod& method : *methods)
             combo->addItem(method.name, method.id);
     } else {
-        reportQueryFailed();
+        MessageBox::failed(this, MessageBox::kQueryFailed, methods.error());
     }
-    m_ui->编辑框_付款方式->setText(QStringLiteral("现金"));
+    m_sale->setField(Field::PaymentMethod, QStringLiteral("现金"));
+}
+
+void MainWindow::paymentMethodsChanged()
+{
+    // Added, changed or deleted methods are offered at once; the chosen one stays.
+    const QString chosen = m_sale->field(Field::PaymentMethod);
+    fillPaymentMethods();
+    m_sale->setField(Field::PaymentMethod, chosen);
 }
 
 void MainWindow::applyFlagSetting(const QString& column, const std::function<void(bool)>& apply)
 {
-    const std::optional<Flag> value = ShopSettings(m_session.db).flag(column);
+    const Result<Flag> value = m_session.shop.settings().flag(column);
     if (!value)
-        reportQueryFailed();
+        MessageBox::failed(this, MessageBox::kQueryFailed, value.error());
     else if (*value == Flag::Off)
         apply(false);
     else if (*value == Flag::On)
@@ -312,47 +367,13 @@ void MainWindow::applyPaymentMethodSetting()
     });
 }
 
-void MainWindow::loadPrintSettings()
-{
-    ShopSettings settings(m_session.db);
-    auto flag = [&](const QString& column) {
-        const std::optional<Flag> value = settings.flag(column);
-        if (!value)
-            reportQueryFailed();
-        return value == Flag::On;
-    };
-    auto coordinate = [&](const std::optional<int>& value) {
-        if (!value)
-            reportQueryFailed();
-        return value.value_or(0);
-    };
-    PrintSettings& print = m_session.print;
-    print.showPrintFinished = flag(setting::kShowPrintFinished);
-    print.askPrintAgain = flag(setting::kAskPrintAgain);
-    print.printUnitPrice = flag(setting::kPrintUnitPrice);
-    print.saveSalesRecords = flag(setting::kSaveSalesRecords);
-    print.printLogo = readPrintLogoFlagOrReport();
-    print.paperMargin = coordinate(settings.paperMargin());
-    print.printOffset = coordinate(settings.printOffset());
-}
-
-bool MainWindow::readPrintLogoFlagOrReport()
-{
-    const std::optional<bool> value = ShopSettings(m_session.db).printLogo();
-    if (!value) {
-        reportLogoReadFailed(m_session.db, this);
-        return false;
-    }
-    return *value;
-}
-
 void MainWindow::fillCashiers()
 {
     QComboBox* combo = m_ui->组合框_收银员;
     combo->clear();
-    const std::optional<QList<User>> users = Users(m_session.db).all();
+    const Result<QList<User>> users = m_session.shop.users().all();
     if (!users) {
-        reportQueryFailed();
+        MessageBox::failed(this, MessageBox::kQueryFailed, users.error());
         return;
     }
     for (const User& user : *users)

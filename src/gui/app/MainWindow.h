@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QTimer;
 
@@ -15,15 +14,19 @@ class MainWindow;
 namespace quorrel {
 
 class Checkout;
+class CurrentSale;
 class CustomerLookups;
 class HotKeys;
 class LineItems;
 class ProductLookup;
 class ReceiptPrinting;
-class SaleLinesModel;
+class SettingsWindow;
+enum class Flag;
 struct Session;
+struct User;
 
-// The sales window: what it shows when it opens, its menu and buttons, clock and hot keys.
+// The sales window: what it shows when it opens, its menu and buttons, clock and hot keys. It shows
+// the sale being entered and follows every change of the shop's settings and lists.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -35,8 +38,6 @@ public:
     // window opens and again after the ticket format changes; the hot keys are installed once.
     void runStartupRoutine();
 
-    // Opens the ticket-format window (reached from the settings window).
-    void openTicketFormatWindow();
     // "系统设置" › "软件设置".
     void openSettingsWindow();
 
@@ -47,14 +48,15 @@ signals:
     void previewRequested();  // "打印预览"
 
 private:
+    void bindSaleHeader();
+    void connectShop();
     void connectPaymentMethodUnits();
-    void reportQueryFailed();
-    // The setting's text; a failed read is reported ("查询失败！") and gives empty text.
-    QString settingOrReport(const std::optional<QString>& value);
+    void settingChanged(const QString& column);
     void lookUpRole();
     void applyRoleToCashierUnits();
     void showStartupTicketNumber();
     void fillPaymentMethods();
+    void paymentMethodsChanged();
     // Runs `apply` with the flag's state when the settings column holds "真" or "假"; any other
     // value leaves the units as they are.
     void applyFlagSetting(const QString& column, const std::function<void(bool)>& apply);
@@ -62,21 +64,29 @@ private:
     void applyCustomerSetting();
     void applyDiscountSetting();
     void applyPaymentMethodSetting();
-    void loadPrintSettings();
-    bool readPrintLogoFlagOrReport();
     void fillCashiers();
+
+    void openSalesRecordsWindow();
+    void openPaymentMethodWindow();
+    void openCustomerWindow();
+    void openPreview();
+    // The windows the settings window asks for, owned by it.
+    void openLogoWindow(QWidget* settings);
+    void openTicketFormatWindow(QWidget* settings);
+    void openPrinterSelectWindow(QWidget* settings);
+    void openAddUserWindow(QWidget* settings);
+    void openEditUserWindow(QWidget* settings, const User& user);
 
     void showCustomerArea(bool show);
     void tickClock();
     void openCalculator();
     void openTextEditor();
-    void openPreview();
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Session& m_session;
     QTimer* m_clock = nullptr;
     HotKeys* m_hotKeys = nullptr;
-    SaleLinesModel* m_saleLines = nullptr;
+    CurrentSale* m_sale = nullptr;
     ProductLookup* m_products = nullptr;
     LineItems* m_lines = nullptr;
     Checkout* m_checkout = nullptr;

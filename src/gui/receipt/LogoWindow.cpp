@@ -3,8 +3,8 @@
 #include "ui_LogoWindow.h"
 
 #include "core/receipt/LogoImage.h"
-#include "core/shop/Session.h"
 #include "core/shop/ShopSettings.h"
+#include "gui/receipt/ReceiptPrinting.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -38,14 +38,8 @@ std::optional<QByteArray> readWholeFile(const QString& path)
 
 } // namespace
 
-void reportLogoReadFailed(Database& db, QWidget* owner)
-{
-    qWarning().noquote() << "logo read failed:" << db.lastError();
-    MessageBox::critical(owner, QStringLiteral("logo数据打开失败！"));
-}
-
-LogoWindow::LogoWindow(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::LogoWindow>()), m_session(session)
+LogoWindow::LogoWindow(ShopSettings& settings, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::LogoWindow>()), m_settings(settings)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -63,9 +57,9 @@ LogoWindow::~LogoWindow() = default;
 
 void LogoWindow::loadLogoIntoPicture()
 {
-    const std::optional<QByteArray> logo = ShopSettings(m_session.db).logoImage();
+    const Result<QByteArray> logo = m_settings.logoImage();
     if (!logo) {
-        reportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(this, logo.error());
         return;
     }
     showLogo(*logo);
@@ -74,9 +68,9 @@ void LogoWindow::loadLogoIntoPicture()
 void LogoWindow::loadOffsetIntoBox()
 {
     // The number as stored, so a value out of the printable range can be seen and corrected.
-    const std::optional<int> offset = ShopSettings(m_session.db).storedLogoOffset();
+    const Result<int> offset = m_settings.storedLogoOffset();
     if (!offset) {
-        reportLogoReadFailed(m_session.db, this);
+        reportLogoReadFailed(this, offset.error());
         return;
     }
     m_ui->编辑框1->setText(QString::number(*offset));
@@ -84,12 +78,10 @@ void LogoWindow::loadOffsetIntoBox()
 
 void LogoWindow::loadPrintFlag()
 {
-    const std::optional<bool> flag = ShopSettings(m_session.db).printLogo();
+    const Result<bool> flag = m_settings.printLogo();
     if (!flag)
-        reportLogoReadFailed(m_session.db, this);
-    const bool on = flag.value_or(false);
-    m_ui->选择框1->setChecked(on);
-    m_session.print.printLogo = on;
+        reportLogoReadFailed(this, flag.error());
+    m_ui->选择框1->setChecked(flag.value_or(false));
 }
 
 void LogoWindow::showLogo(const QByteArray& bytes)
@@ -108,13 +100,9 @@ void LogoWindow::showLogo(const QByteArray& bytes)
 
 void LogoWindow::printLogoClicked(bool checked)
 {
-    if (!ShopSettings(m_session.db).setPrintLogo(checked)) {
-        // The box stays as the user set it; receipts keep following the stored flag.
-        qWarning().noquote() << "logo flag not stored:" << m_session.db.lastError();
-        MessageBox::show(this, kFlagFailed);
-        return;
-    }
-    m_session.print.printLogo = checked;
+    // On failure the box stays as the user set it; receipts keep following the stored flag.
+    if (const Done stored = m_settings.setPrintLogo(checked); !stored)
+        MessageBox::failed(this, kFlagFailed, stored.error());
 }
 
 void LogoWindow::changeLogoClicked()
@@ -130,8 +118,8 @@ void LogoWindow::changeLogoClicked()
         showLogo(*bytes);
     } else if (!m_logoKnown)
         return; // the stored logo was never read: storing "it" again would wipe it out
-    if (!ShopSettings(m_session.db).setLogoImage(m_logo)) {
-        qWarning().noquote() << "logo not stored:" << m_session.db.lastError();
+    if (const Done stored = m_settings.setLogoImage(m_logo); !stored) {
+        qWarning().noquote() << "logo not stored:" << stored.error();
         MessageBox::critical(this, kStoreFailed);
         return;
     }
@@ -140,8 +128,8 @@ void LogoWindow::changeLogoClicked()
 
 void LogoWindow::saveOffsetClicked()
 {
-    if (!ShopSettings(m_session.db).setLogoOffset(m_ui->编辑框1->text())) {
-        qWarning().noquote() << "logo offset not stored:" << m_session.db.lastError();
+    if (const Done stored = m_settings.setLogoOffset(m_ui->编辑框1->text()); !stored) {
+        qWarning().noquote() << "logo offset not stored:" << stored.error();
         MessageBox::critical(this, kStoreFailed);
         return;
     }

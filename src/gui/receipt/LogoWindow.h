@@ -11,13 +11,7 @@ class LogoWindow;
 
 namespace quorrel {
 
-class Database;
-
-// Tells the user that the logo or its settings could not be read ("logo数据打开失败！"), wherever
-// they are read: the logo window, the receipt, the main window's start-up.
-void reportLogoReadFailed(Database& db, QWidget* owner);
-
-struct Session;
+class ShopSettings;
 
 // Shows the stored logo and lets the user replace it, switch its printing on and off and set the
 // logo offset. Every change is written to the database at once.
@@ -25,7 +19,7 @@ class LogoWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit LogoWindow(Session& session, QWidget* parent = nullptr);
+    explicit LogoWindow(ShopSettings& settings, QWidget* parent = nullptr);
     ~LogoWindow() override;
 
 private:
@@ -39,7 +33,7 @@ private:
     void saveOffsetClicked();
 
     std::unique_ptr<Ui::LogoWindow> m_ui;
-    Session& m_session;
+    ShopSettings& m_settings;
     QByteArray m_logo;        // the bytes 图片框1 shows, stored again by 更改logo
     bool m_logoKnown = false; // false until the stored logo was read or a file chosen
 };

@@ -10,9 +10,9 @@ namespace {
 constexpr int kDesignedLeft = 50;
 }
 
-PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, const Sale& sale, const SaleHeader& header, QWidget* mainWindow)
+PreviewWindow::PreviewWindow(ReceiptPrinting& receipts, ReceiptContent content, QWidget* mainWindow)
     : QDialog(mainWindow), m_ui(std::make_unique<Ui::PreviewWindow>()), m_receipts(receipts),
-      m_content(ReceiptPrinting::content(sale, header)), m_mainWindow(mainWindow)
+      m_content(std::move(content)), m_mainWindow(mainWindow)
 {
     m_ui->setupUi(this);
     showPreview();

@@ -13,8 +13,6 @@ class PreviewWindow;
 namespace quorrel {
 
 class ReceiptPrinting;
-class Sale;
-struct SaleHeader;
 
 // The receipt of a sale, drawn on screen at its printed size beside the main window. It prints
 // nothing.
@@ -22,7 +20,7 @@ class PreviewWindow : public QDialog
 {
     Q_OBJECT
 public:
-    PreviewWindow(ReceiptPrinting& receipts, const Sale& sale, const SaleHeader& header, QWidget* mainWindow);
+    PreviewWindow(ReceiptPrinting& receipts, ReceiptContent content, QWidget* mainWindow);
     ~PreviewWindow() override;
 
     // Draws the receipt once; run when the window has been made.

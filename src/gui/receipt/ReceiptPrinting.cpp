@@ -1,11 +1,11 @@
 #include "gui/receipt/ReceiptPrinting.h"
 
-#include "core/receipt/LogoStore.h"
-#include "core/sales/Sale.h"
-#include "core/shop/Session.h"
+#include "core/shop/ShopSettings.h"
 #include "gui/receipt/ChosenPrinter.h"
-#include "gui/receipt/LogoWindow.h"
 #include "gui/widgets/MessageBox.h"
+
+#include <QDebug>
+#include <QWidget>
 
 namespace quorrel {
 
@@ -14,12 +14,19 @@ ReceiptPrinting::PrinterFactory g_factory;
 const QString kHint = QStringLiteral("提示:");
 } // namespace
 
+void reportLogoReadFailed(QWidget* owner, const QString& why)
+{
+    qWarning().noquote() << "logo read failed:" << why;
+    MessageBox::critical(owner, QStringLiteral("logo数据打开失败！"));
+}
+
 void ReceiptPrinting::setPrinterFactory(PrinterFactory factory)
 {
     g_factory = std::move(factory);
 }
 
-ReceiptPrinting::ReceiptPrinting(Session& session, QWidget* owner) : QObject(owner), m_session(session), m_owner(owner)
+ReceiptPrinting::ReceiptPrinting(ShopSettings& settings, QWidget* owner)
+    : QObject(owner), m_settings(settings), m_owner(owner)
 {}
 
 ReceiptPrinting::~ReceiptPrinting() = default;
@@ -31,56 +38,39 @@ Printer& ReceiptPrinting::currentPrinter()
     return *m_printer;
 }
 
-ReceiptContent ReceiptPrinting::content(const Sale& sale, const SaleHeader& header)
-{
-    ReceiptContent content;
-    content.shopName = header.shopName;
-    content.ticketNumber = header.ticketNumber;
-    content.time = header.time;
-    for (const LineCells& line : sale.lines())
-        content.items.append({line.name, line.quantity, line.unitPrice, line.amount});
-    content.totalQuantity = sale.totalQuantity();
-    content.totalAmount = sale.totalAmount();
-    content.totalDiscounted = sale.totalDiscounted();
-    content.received = header.received;
-    content.change = header.change;
-    content.cashier = header.cashier;
-    content.paymentMethod = header.paymentMethod;
-    content.remark = header.remark;
-    return content;
-}
-
 ReceiptSettings ReceiptPrinting::readSettings()
 {
-    if (const std::optional<int> offset = loadLogoOffset(m_session.db))
+    if (const Result<int> offset = m_settings.logoOffset())
         m_logoOffset = *offset;
     else
-        reportLogoReadFailed(m_session.db, m_owner);
-    const PrintSettings& print = m_session.print;
+        reportLogoReadFailed(m_owner, offset.error());
+    const PrintSettings print = MessageBox::valueOrReport(m_owner, m_settings.printSettings());
     if (print.printLogo) {
-        if (const std::optional<QByteArray> logo = loadLogoImage(m_session.db))
+        if (const Result<QByteArray> logo = m_settings.logoImage())
             m_logo = *logo;
         else
-            reportLogoReadFailed(m_session.db, m_owner);
+            reportLogoReadFailed(m_owner, logo.error());
     }
     return ReceiptSettings{print.printUnitPrice, print.printLogo, print.paperMargin,
                            print.printOffset,    m_logoOffset,    m_logo};
 }
 
-void ReceiptPrinting::printReceipt(const Sale& sale, const SaleHeader& header)
+bool ReceiptPrinting::printReceipt(const ReceiptContent& receipt, const QString& notPrinted)
 {
-    const ReceiptContent receipt = content(sale, header);
+    bool first = true;
+    bool firstPrinted = false;
     for (;;) {
         const ReceiptSettings settings = readSettings();
         const bool printed = layOutReceipt(currentPrinter(), receipt, settings, ReceiptStyle::Printed);
+        if (std::exchange(first, false))
+            firstPrinted = printed;
+        const PrintSettings print = m_settings.printSettings().value_or(PrintSettings());
         if (!printed) // never report a receipt that did not reach the printer as printed
-            MessageBox::critical(m_owner,
-                                 QStringLiteral("小票没有打印出来！请检查打印机是否连接、是否设为默认打印机。"), kHint);
-        else if (m_session.print.showPrintFinished)
+            MessageBox::critical(m_owner, notPrinted, kHint);
+        else if (print.showPrintFinished)
             MessageBox::show(m_owner, QStringLiteral("打印完毕"), kHint);
-        if (!m_session.print.askPrintAgain ||
-            !MessageBox::question(m_owner, QStringLiteral("打印完毕,是否再次打印！"), kHint))
-            return;
+        if (!print.askPrintAgain || !MessageBox::question(m_owner, QStringLiteral("打印完毕,是否再次打印！"), kHint))
+            return firstPrinted;
     }
 }
 

@@ -42,7 +42,7 @@ SaleDetailWindow::SaleDetailWindow(Session& session, qint64 saleId, QWidget* rec
     m_ui->组合框_折扣->addItem(QString());
     m_ui->组合框_折扣->setCurrentIndex(-1);
 
-    if (!m_session.isAdministrator()) {
+    if (!m_session.may(Permission::EditStoredLines)) {
         for (QPushButton* adminOnly : {m_ui->按钮_添加, m_ui->按钮_修改, m_ui->按钮_删除, m_ui->按钮_导出})
             adminOnly->setEnabled(false);
     }

@@ -61,10 +61,9 @@ SalesRecordsWindow::SalesRecordsWindow(Session& session, QWidget* parent)
     QAction* remove = m_menu->addAction(QStringLiteral("删除记录"));
     QAction* print = m_menu->addAction(QStringLiteral("打印记录"));
 
-    if (!m_session.isAdministrator()) {
-        for (QPushButton* adminOnly : {m_ui->按钮_导出表, m_ui->按钮_管理数据, m_ui->按钮_数据恢复})
-            adminOnly->setEnabled(false);
-    }
+    m_ui->按钮_导出表->setEnabled(m_session.may(Permission::ExportRecords));
+    for (QPushButton* data : {m_ui->按钮_管理数据, m_ui->按钮_数据恢复})
+        data->setEnabled(m_session.may(Permission::ManageData));
     m_ui->按钮_查看详情->setEnabled(false);
 
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -154,7 +153,7 @@ void SalesRecordsWindow::quickFind()
 
 void SalesRecordsWindow::deleteSale()
 {
-    if (!m_session.isAdministrator()) {
+    if (!m_session.may(Permission::DeleteSales)) {
         MessageBox::show(this, QStringLiteral("只有管理员才有删除权限！"), kHint);
         return;
     }
@@ -184,7 +183,7 @@ void SalesRecordsWindow::printSale()
     const qint64 id = m_model->saleId(row);
     const std::optional<SaleRecord> sale = loadSale(m_session.db, id);
     const std::optional<QList<SaleLine>> lines = loadSaleLines(m_session.db, id);
-    const std::optional<QString> shopName = ShopSettings(m_session.db).shopName();
+    const Result<QString> shopName = m_session.shop.settings().shopName();
     if (!sale || !lines || !shopName) {
         qWarning().noquote() << "stored sale not read:" << m_session.db.lastError();
         MessageBox::show(this, MessageBox::kQueryFailed);
@@ -193,8 +192,8 @@ void SalesRecordsWindow::printSale()
     // The same receipt code as at the till, with today's print settings; nothing is stored.
     const auto [stored, header] = storedSale(*shopName, *sale, *lines);
     if (!m_receipts)
-        m_receipts = new ReceiptPrinting(m_session, this); // keeps its printer from one reprint to the next
-    m_receipts->printReceipt(stored, header);
+        m_receipts = new ReceiptPrinting(m_session.shop.settings(), this); // keeps its printer for the next reprint
+    m_receipts->printReceipt(receiptOf(stored, header));
 }
 
 void SalesRecordsWindow::openSearch()
@@ -260,6 +259,7 @@ void SalesRecordsWindow::restoreData()
         qWarning().noquote() << "restore failed:" << error;
         QFile::remove(staged);
         MessageBox::show(this, QStringLiteral("恢复失败，当前数据未改变！"));
+        m_session.shop.forget();
         if (m_session.db.open(databasePath, QByteArray(schema::kDatabaseKey)))
             showRecords(todaysRecords(Clock::now()));
         return;

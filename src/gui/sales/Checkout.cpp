@@ -1,25 +1,26 @@
 #include "gui/sales/Checkout.h"
 
+#include "core/sales/CurrentSale.h"
 #include "core/sales/LineMath.h"
 #include "core/sales/SaleStore.h"
 #include "core/shop/Session.h"
 #include "core/store/Clock.h"
 #include "core/store/Conversions.h"
+#include "core/store/DateTexts.h"
 #include "core/store/Decimal.h"
 #include "core/tickets/TicketNumbers.h"
-#include "gui/sales/LineItems.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTimer>
 #include <QWheelEvent>
 
 namespace quorrel {
 
 namespace {
+
+using Field = CurrentSale::Field;
 
 // Received minus due, exactly and in plain digits; through floating point only when a text cannot
 // be held exactly.
@@ -36,13 +37,16 @@ QString difference(const QString& received, const QString& due)
 
 } // namespace
 
-Checkout::Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner)
-    : QObject(owner), m_boxes(boxes), m_session(session), m_lines(lines), m_owner(owner), m_settle(new QTimer(this))
+Checkout::Checkout(const CheckoutBoxes& boxes, CurrentSale& sale, Session& session, QWidget* owner)
+    : QObject(owner), m_boxes(boxes), m_sale(sale), m_session(session), m_owner(owner), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMilliseconds);
     connect(m_settle, &QTimer::timeout, this, &Checkout::computeChange);
-    connect(m_boxes.received, &QLineEdit::textChanged, this, &Checkout::receivedChanged);
+    connect(&m_sale, &CurrentSale::fieldChanged, this, [this](Field field) {
+        if (field == Field::Received)
+            receivedChanged();
+    });
     connect(m_boxes.receivedCombo, &QComboBox::activated, this, &Checkout::receivedPicked);
     connect(m_boxes.receivedCombo->lineEdit(), &QLineEdit::textEdited, this, &Checkout::receivedComboTyped);
     m_boxes.receivedCombo->installEventFilter(this);
@@ -62,7 +66,15 @@ void Checkout::receivedChanged()
 void Checkout::computeChange()
 {
     m_receivedPicked = false;
-    m_boxes.change->setText(formatMoney(difference(m_boxes.received->text(), m_lines.amountDue())));
+    m_sale.setField(Field::Change, formatMoney(difference(m_sale.field(Field::Received), m_sale.amountDue())));
+}
+
+void Checkout::finishPendingChange()
+{
+    if (m_settle->isActive()) {
+        m_settle->stop();
+        computeChange();
+    }
 }
 
 void Checkout::receivedPicked(int index)
@@ -71,15 +83,15 @@ void Checkout::receivedPicked(int index)
         return;
     m_receivedPicked = true;
     const QString text = m_boxes.receivedCombo->itemText(index);
-    if (m_boxes.received->text() == text)
+    if (m_sale.field(Field::Received) == text)
         receivedChanged(); // the same amount picked again still shows its change at once
     else
-        m_boxes.received->setText(text);
+        m_sale.setField(Field::Received, text);
 }
 
 void Checkout::receivedComboTyped(const QString& text)
 {
-    m_boxes.change->setText(difference(text, m_lines.amountDue()));
+    m_sale.setField(Field::Change, difference(text, m_sale.amountDue()));
 }
 
 void Checkout::wheelOverReceivedCombo(int step)
@@ -102,64 +114,59 @@ bool Checkout::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+int Checkout::ticketFormat()
+{
+    return MessageBox::valueOrReport(m_owner, m_session.shop.settings().ticketFormat());
+}
+
+ReceiptContent Checkout::nextReceipt()
+{
+    finishPendingChange();
+    SaleHeader header = m_sale.header();
+    const QDateTime now = Clock::now();
+    header.ticketNumber = advanceTicketNumber(ticketFormat(), header.ticketNumber, now.date());
+    header.time = dateTimeText(now);
+    return receiptOf(m_sale.sale(), header);
+}
+
+std::optional<ReceiptContent> Checkout::storeSale()
+{
+    finishPendingChange();
+    const Result<StoredSale> stored = storeNextSale(m_session.db, ticketFormat(), m_sale.header(), m_sale.sale());
+    if (!stored) {
+        // Nothing is stored and no number used up: the lines stay for another try.
+        MessageBox::failed(m_owner, QStringLiteral("添加失败！"), stored.error());
+        return std::nullopt;
+    }
+    SaleHeader header = m_sale.header();
+    header.ticketNumber = stored->ticketNumber;
+    header.time = stored->time;
+    ReceiptContent receipt = receiptOf(m_sale.sale(), header);
+    m_sale.stored(stored->ticketNumber);
+    return receipt;
+}
+
 void Checkout::printAndSave()
 {
-    if (m_lines.sale().isEmpty()) {
+    if (m_sale.sale().isEmpty()) {
         MessageBox::show(m_owner, QStringLiteral("没有可以打印的数据！"));
         return;
     }
-    // The receipt carries the number the sale is stored under: advance first, print (and reprint)
-    // with it, then store without advancing again.
-    advanceTicketNumber();
-    if (m_printReceipt)
-        m_printReceipt(m_lines.sale(), header());
-    storeShownSale();
+    // Stored first: the receipt carries the number the sale is stored under, and a receipt is never
+    // handed over for a sale that is in no record.
+    const std::optional<ReceiptContent> receipt = storeSale();
+    if (receipt && m_printReceipt)
+        m_printReceipt(*receipt);
 }
 
 bool Checkout::saveSale()
 {
     // A sale without lines is never stored: a second click, or saving after printing, finds none.
-    if (m_lines.sale().isEmpty()) {
+    if (m_sale.sale().isEmpty()) {
         MessageBox::show(m_owner, QStringLiteral("没有可以保存的数据！"));
         return false;
     }
-    advanceTicketNumber();
-    return storeShownSale();
-}
-
-void Checkout::advanceTicketNumber()
-{
-    m_boxes.ticketNumber->setText(
-        quorrel::advanceTicketNumber(m_session.ticketFormat, m_boxes.ticketNumber->text(), Clock::now().date()));
-}
-
-SaleHeader Checkout::header()
-{
-    if (m_settle->isActive()) { // the amount was typed a moment ago: its change is what is meant
-        m_settle->stop();
-        computeChange();
-    }
-    SaleHeader header;
-    header.shopName = m_boxes.shopName->text();
-    header.ticketNumber = m_boxes.ticketNumber->text();
-    header.time = m_boxes.time->text();
-    header.cashier = m_boxes.cashier->text();
-    header.remark = m_boxes.remark->toPlainText();
-    header.received = m_boxes.received->text();
-    header.change = m_boxes.change->text();
-    header.paymentMethod = m_boxes.paymentMethod->text();
-    return header;
-}
-
-bool Checkout::storeShownSale()
-{
-    if (!storeSale(m_session.db, header(), m_lines.sale())) {
-        qWarning().noquote() << "sale not stored:" << m_session.db.lastError();
-        MessageBox::show(m_owner, QStringLiteral("添加失败！"));
-        return false;
-    }
-    m_lines.clear();
-    return true;
+    return storeSale().has_value();
 }
 
 } // namespace quorrel

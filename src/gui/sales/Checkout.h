@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/sales/Sale.h"
+#include "core/receipt/ReceiptLayout.h"
 
 #include <QObject>
 
@@ -8,48 +8,47 @@
 
 class QComboBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QTimer;
 
 namespace quorrel {
 
-class LineItems;
+class CurrentSale;
 struct Session;
+struct SaleHeader;
 
-// The main window's units the end of a sale uses.
+// The main window's units the amount received is taken with.
 struct CheckoutBoxes
 {
-    QLineEdit* ticketNumber = nullptr;
-    QLineEdit* cashier = nullptr;
-    QPlainTextEdit* remark = nullptr;
     QLineEdit* received = nullptr;
     QComboBox* receivedCombo = nullptr;
-    QLineEdit* change = nullptr;
-    QLineEdit* paymentMethod = nullptr;
-    QLineEdit* shopName = nullptr;
-    QLineEdit* time = nullptr;
 };
 
-// The end of a sale: the amount received and the change, then printing and saving.
+// The end of a sale: the amount received and the change, then storing the sale and printing it.
 class Checkout : public QObject
 {
     Q_OBJECT
 public:
-    Checkout(const CheckoutBoxes& boxes, Session& session, LineItems& lines, QWidget* owner);
+    Checkout(const CheckoutBoxes& boxes, CurrentSale& sale, Session& session, QWidget* owner);
 
     // How long typing in the amount box may pause before the change is worked out.
     static constexpr int kSettleMilliseconds = 500;
 
-    // Prints the receipt under the next ticket number, then stores the sale under that same number.
+    // What the till says when a stored sale's receipt did not come out.
+    static inline const QString kNotPrinted =
+        QStringLiteral("小票没有打印出来！本单已经保存，可在“统计销售”里用“打印记录”再次打印。"
+                       "请检查打印机是否连接、是否设为默认打印机。");
+
+    // Stores the sale under the next ticket number, then prints its receipt under that number. A
+    // sale that could not be stored is not printed.
     void printAndSave();
-    // Advances the ticket number and stores the sale without printing; true when it was stored.
+    // Stores the sale under the next ticket number without printing; true when it was stored.
     bool saveSale();
 
-    // The header of the sale as the window shows it, after the change still settling is worked out.
-    SaleHeader header();
+    // The receipt the sale would print if it were stored now: under the next number, at this moment.
+    ReceiptContent nextReceipt();
 
-    // Receipt printing comes in through here so that the sale is saved only after it.
-    using ReceiptPrinter = std::function<void(const Sale&, const SaleHeader&)>;
+    // Receipt printing comes in through here; it answers whether the receipt came out.
+    using ReceiptPrinter = std::function<bool(const ReceiptContent&)>;
     void setReceiptPrinter(ReceiptPrinter printReceipt) { m_printReceipt = std::move(printReceipt); }
 
 protected:
@@ -58,15 +57,18 @@ protected:
 private:
     void receivedChanged();
     void computeChange();
+    // The amount was typed a moment ago: its change is what is meant.
+    void finishPendingChange();
     void receivedPicked(int index);
     void receivedComboTyped(const QString& text);
     void wheelOverReceivedCombo(int step);
-    void advanceTicketNumber();
-    bool storeShownSale();
+    int ticketFormat();
+    // Stores the sale; the receipt it prints once stored, or nothing after "添加失败！".
+    std::optional<ReceiptContent> storeSale();
 
     CheckoutBoxes m_boxes;
+    CurrentSale& m_sale;
     Session& m_session;
-    LineItems& m_lines;
     QWidget* m_owner;
     QTimer* m_settle;
     bool m_receivedPicked = false;

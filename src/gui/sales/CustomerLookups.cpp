@@ -1,8 +1,7 @@
 #include "gui/sales/CustomerLookups.h"
 
 #include "core/shop/CustomerListModel.h"
-#include "core/shop/ShopSettings.h"
-#include "core/store/Database.h"
+#include "core/shop/Shop.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QCheckBox>
@@ -13,11 +12,12 @@
 
 namespace quorrel {
 
-CustomerLookups::CustomerLookups(const CustomerLookupUnits& units, Database& db, QWidget* owner)
-    : QObject(owner), m_units(units), m_db(db), m_owner(owner)
+CustomerLookups::CustomerLookups(const CustomerLookupUnits& units, Shop& shop, QWidget* owner)
+    : QObject(owner), m_units(units), m_shop(shop), m_owner(owner)
 {
-    m_phoneList = new CustomerListModel(db, this);
-    m_nameList = new CustomerListModel(db, this);
+    m_phoneList = new CustomerListModel(shop.customers(), this);
+    m_nameList = new CustomerListModel(shop.customers(), this);
+    connect(&shop.customers(), &Customers::changed, this, &CustomerLookups::customersChanged);
     m_units.phones->setModel(m_phoneList);
     m_units.phones->setModelColumn(CustomerListModel::Phone);
     m_units.names->setModel(m_nameList);
@@ -80,12 +80,19 @@ void CustomerLookups::namePicked(int row)
     showPicked(m_nameList, row);
 }
 
+void CustomerLookups::customersChanged()
+{
+    // Only a list that is switched on has been read; the boxes keep the customer shown.
+    if (m_units.phoneBox->isChecked())
+        fill(m_units.phones, m_phoneList);
+    if (m_units.nameBox->isChecked())
+        fill(m_units.names, m_nameList);
+}
+
 void CustomerLookups::storeFlag(const QString& column, bool on)
 {
-    if (!ShopSettings(m_db).setFlag(column, on)) {
-        qWarning().noquote() << "customer lookup choice not stored:" << m_db.lastError();
-        MessageBox::show(m_owner, QStringLiteral("数据修改失败"));
-    }
+    if (const Done stored = m_shop.settings().setFlag(column, on); !stored)
+        MessageBox::failed(m_owner, QStringLiteral("数据修改失败"), stored.error());
 }
 
 void CustomerLookups::fill(QComboBox* combo, CustomerListModel* list)
@@ -93,10 +100,8 @@ void CustomerLookups::fill(QComboBox* combo, CustomerListModel* list)
     const QSignalBlocker quiet(combo); // filling picks no customer
     const bool read = list->reload();
     combo->setCurrentIndex(-1); // so that any customer picked is a change, the first one too
-    if (!read) {
-        qWarning().noquote() << "customer lookup list:" << m_db.lastError();
-        MessageBox::show(m_owner, MessageBox::kQueryFailed);
-    }
+    if (!read)
+        MessageBox::failed(m_owner, MessageBox::kQueryFailed, list->readError());
 }
 
 void CustomerLookups::showPicked(CustomerListModel* picked, int row)

@@ -10,7 +10,7 @@ class QWidget;
 namespace quorrel {
 
 class CustomerListModel;
-class Database;
+class Shop;
 
 // The main window's units for picking a customer by telephone number or by name.
 struct CustomerLookupUnits
@@ -26,12 +26,13 @@ struct CustomerLookupUnits
 // The two customer lookups of the main window. Each is switched on by its check box, which stores
 // the choice in the settings row and fills its list; picking a customer in either list fills both
 // boxes with that one customer's number and name. The boxes help the cashier only: nothing of
-// them is printed or stored with the sale.
+// them is printed or stored with the sale. A list that is switched on follows every change of the
+// customers.
 class CustomerLookups : public QObject
 {
     Q_OBJECT
 public:
-    CustomerLookups(const CustomerLookupUnits& units, Database& db, QWidget* owner);
+    CustomerLookups(const CustomerLookupUnits& units, Shop& shop, QWidget* owner);
 
     // The stored choice read at start-up: on works as a click that switches the lookup on.
     void applyPhoneSetting(bool on);
@@ -43,6 +44,7 @@ public:
     void namePicked(int row);
 
 private:
+    void customersChanged();
     void storeFlag(const QString& column, bool on);
     void fill(QComboBox* combo, CustomerListModel* list);
     // Shows the customer of `row` in `picked`; the other list's box shows them only when that list
@@ -50,7 +52,7 @@ private:
     void showPicked(CustomerListModel* picked, int row);
 
     CustomerLookupUnits m_units;
-    Database& m_db;
+    Shop& m_shop;
     QWidget* m_owner;
     CustomerListModel* m_phoneList = nullptr;
     CustomerListModel* m_nameList = nullptr;

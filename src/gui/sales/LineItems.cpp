@@ -1,6 +1,6 @@
 #include "gui/sales/LineItems.h"
 
-#include "core/sales/SaleLinesModel.h"
+#include "core/sales/CurrentSale.h"
 #include "core/store/Conversions.h"
 #include "gui/sales/ProductLookup.h"
 #include "gui/widgets/MessageBox.h"
@@ -21,9 +21,11 @@ const QString kHint = QStringLiteral("提示");
 const QString kOutOfRange = QStringLiteral("数量或单价超出范围！");
 } // namespace
 
-LineItems::LineItems(const LineEntryBoxes& boxes, SaleLinesModel& model, ProductLookup& products, QWidget* owner)
-    : QObject(owner), m_boxes(boxes), m_model(model), m_products(products), m_owner(owner)
+LineItems::LineItems(const LineEntryBoxes& boxes, CurrentSale& sale, ProductLookup& products, QWidget* owner)
+    : QObject(owner), m_boxes(boxes), m_sale(sale), m_products(products), m_owner(owner)
 {
+    // Ticked by the cashier or by the stored setting: the customer pays the discounted total.
+    connect(m_boxes.discount, &QCheckBox::toggled, &m_sale, &CurrentSale::setDiscountOn);
     connect(m_boxes.change, &QPushButton::clicked, this, &LineItems::changeLine);
     connect(m_boxes.remove, &QPushButton::clicked, this, &LineItems::deleteLines);
     connect(m_boxes.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &LineItems::rowSelected);
@@ -34,7 +36,7 @@ LineItems::LineItems(const LineEntryBoxes& boxes, SaleLinesModel& model, Product
 
 const Sale& LineItems::sale() const
 {
-    return m_model.sale();
+    return m_sale.sale();
 }
 
 LineEntry LineItems::entry() const
@@ -67,18 +69,19 @@ void LineItems::addLine()
     }
     // A line that cannot be held exactly is refused before anything is remembered.
     const std::optional<LineCells> line = addedLine(entry());
-    Sale trial = m_model.sale();
+    Sale trial = m_sale.sale();
     if (!line || !trial.addLine(*line)) {
         MessageBox::critical(m_owner, kOutOfRange, kHint);
         return;
     }
     if (!m_products.rememberProduct())
         return;
-    m_model.addLine(*line);
+    SaleLinesModel& lines = m_sale.lines();
+    lines.addLine(*line);
     m_products.lineAdded();
     resetEntry();
     refreshTotals();
-    m_boxes.list->scrollTo(m_model.index(m_model.rowCount() - 1, 0));
+    m_boxes.list->scrollTo(lines.index(lines.rowCount() - 1, 0));
 }
 
 void LineItems::changeLine()
@@ -99,7 +102,7 @@ void LineItems::changeLine()
         return; // no row to change: the entry stays as typed
     // The row whose values the boxes were given, whichever of the selected rows was selected first.
     const std::optional<LineCells> line = changedLine(entry());
-    if (!line || !m_model.changeLine(m_shownRow.row(), *line)) {
+    if (!line || !m_sale.lines().changeLine(m_shownRow.row(), *line)) {
         MessageBox::critical(m_owner, kOutOfRange, kHint);
         return;
     }
@@ -110,7 +113,7 @@ void LineItems::changeLine()
 void LineItems::deleteLines()
 {
     resetEntry();
-    m_model.removeLines(selectedRows());
+    m_sale.lines().removeLines(selectedRows());
     refreshTotals();
 }
 
@@ -126,8 +129,8 @@ void LineItems::rowSelected()
     const QModelIndex current = selection->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row()))
         row = current.row();
-    const LineCells& line = m_model.sale().line(row);
-    m_shownRow = m_model.index(row, 0);
+    const LineCells& line = m_sale.sale().line(row);
+    m_shownRow = m_sale.lines().index(row, 0);
     m_boxes.name->setText(line.name);
     m_boxes.quantity->setText(line.quantity);
     m_boxes.price->setText(line.unitPrice);
@@ -142,21 +145,11 @@ void LineItems::discountToggled(bool ticked)
 
 void LineItems::refreshTotals()
 {
-    const Sale& sale = m_model.sale();
+    const Sale& sale = m_sale.sale();
     m_boxes.totalQuantity->setText(sale.totalQuantity());
     m_boxes.totalAmount->setText(sale.totalAmount());
     m_boxes.totalDiscounted->setText(sale.totalDiscounted());
-    m_boxes.received->setText(formatMoney(amountDue()));
-}
-
-QString LineItems::amountDue() const
-{
-    return m_model.sale().amountDue(m_boxes.discount->isChecked());
-}
-
-void LineItems::clear()
-{
-    m_model.clear();
+    m_sale.setField(CurrentSale::Field::Received, formatMoney(m_sale.amountDue()));
 }
 
 void LineItems::resetEntry()

@@ -14,9 +14,9 @@ class QPushButton;
 
 namespace quorrel {
 
+class CurrentSale;
 class ProductLookup;
 class Sale;
-class SaleLinesModel;
 
 // The main window's units the entry of lines uses.
 struct LineEntryBoxes
@@ -32,7 +32,6 @@ struct LineEntryBoxes
     QLabel* totalQuantity = nullptr;
     QLabel* totalAmount = nullptr;
     QLabel* totalDiscounted = nullptr;
-    QLineEdit* received = nullptr;
 };
 
 // Entering the lines of the sale: adding, changing and removing them, and the totals they make.
@@ -40,7 +39,7 @@ class LineItems : public QObject
 {
     Q_OBJECT
 public:
-    LineItems(const LineEntryBoxes& boxes, SaleLinesModel& model, ProductLookup& products, QWidget* owner);
+    LineItems(const LineEntryBoxes& boxes, CurrentSale& sale, ProductLookup& products, QWidget* owner);
 
     void addLine();
     void changeLine();
@@ -50,10 +49,6 @@ public:
     void refreshTotals();
 
     const Sale& sale() const;
-    void clear();
-
-    // The amount due: the discounted total when the discount is ticked, else the plain total.
-    QString amountDue() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,7 +61,7 @@ private:
     void wheelOverPrice(int step);
 
     LineEntryBoxes m_boxes;
-    SaleLinesModel& m_model;
+    CurrentSale& m_sale;
     ProductLookup& m_products;
     QWidget* m_owner;
     QPersistentModelIndex m_shownRow; // the row whose values the entry boxes were given

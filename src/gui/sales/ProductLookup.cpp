@@ -3,11 +3,14 @@
 #include "core/sales/LineMath.h"
 #include "core/sales/NameCompletion.h"
 #include "core/sales/ProductListModel.h"
+#include "core/shop/Products.h"
+#include "core/store/Database.h"
 #include "core/store/Conversions.h"
 #include "core/store/Gbk.h"
 #include "gui/widgets/DropComboBox.h"
 #include "gui/widgets/MessageBox.h"
 
+#include <QDebug>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -44,10 +47,12 @@ bool runsLookup(int key)
 }
 } // namespace
 
-ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Database& db, QWidget* owner)
-    : QObject(owner), m_name(name), m_price(price), m_list(list), m_db(db), m_owner(owner),
-      m_listModel(new ProductListModel(db, this))
+ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Products& products,
+                             QWidget* owner)
+    : QObject(owner), m_name(name), m_price(price), m_list(list), m_products(products), m_owner(owner),
+      m_listModel(new ProductListModel(products, this))
 {
+    connect(&m_products, &Products::changed, this, &ProductLookup::productsChanged);
     m_list->setModel(m_listModel);
     m_name->installEventFilter(this);
     connect(m_list, &DropComboBox::aboutToDrop, this, &ProductLookup::fillList);
@@ -120,10 +125,10 @@ void ProductLookup::keyUp(int key)
 
 bool ProductLookup::lookup(const QString& text)
 {
-    const std::optional<ProductMatch> match = lastProductWithPrefix(m_db, text);
+    const std::optional<ProductMatch> match = lastProductWithPrefix(m_products.database(), text);
     if (!match) {
         m_lastMatch.clear(); // an earlier match must not complete what is typed now
-        MessageBox::show(m_owner, MessageBox::kQueryFailed);
+        MessageBox::failed(m_owner, MessageBox::kQueryFailed, m_products.database().lastError());
         return false;
     }
     m_lastMatch = match->name;
@@ -135,7 +140,15 @@ bool ProductLookup::lookup(const QString& text)
 void ProductLookup::fillList()
 {
     if (!m_listModel->reload())
-        MessageBox::show(m_owner, MessageBox::kQueryFailed);
+        MessageBox::failed(m_owner, MessageBox::kQueryFailed, m_listModel->readError());
+}
+
+void ProductLookup::productsChanged()
+{
+    // What the wheel and the list offer next is what is stored now. A list never shown stays
+    // unread until it drops down.
+    if (m_listModel->filled() && !m_listModel->reload())
+        qWarning().noquote() << "product list not read again:" << m_listModel->readError();
 }
 
 void ProductLookup::entryPicked(int index)
@@ -168,13 +181,17 @@ bool ProductLookup::rememberProduct()
     // A name that reached the box without typing (a row of the list picked again) may be stored
     // already: it is not stored twice.
     const QString name = m_name->text();
-    const std::optional<bool> known = productExists(m_db, name);
+    const std::optional<bool> known = productExists(m_products.database(), name);
     if (known.value_or(false)) {
         m_productChosen = true;
         return true;
     }
-    if (!known || !rememberProductRow(m_db, name, m_price->text())) {
-        MessageBox::show(m_owner, QStringLiteral("添加失败！"));
+    if (!known) {
+        MessageBox::failed(m_owner, QStringLiteral("添加失败！"), m_products.database().lastError());
+        return false;
+    }
+    if (const Done remembered = m_products.remember(name, m_price->text()); !remembered) {
+        MessageBox::failed(m_owner, QStringLiteral("添加失败！"), remembered.error());
         return false;
     }
     m_productChosen = true;

@@ -9,9 +9,9 @@ class QLineEdit;
 
 namespace quorrel {
 
-class Database;
 class DropComboBox;
 class ProductListModel;
+class Products;
 
 // The product name box: completion while typing, the drop-down list of stored products, the wheel
 // through that list, and remembering a product the cashier typed.
@@ -20,8 +20,8 @@ class ProductLookup : public QObject
     Q_OBJECT
 public:
     // `name` is typed into, `list` drops down the stored products over it, `price` receives the
-    // price of a product found or picked.
-    ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Database& db, QWidget* owner);
+    // price of a product found or picked. The list follows every change of the products.
+    ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Products& products, QWidget* owner);
 
     // Stores the typed product unless it was found or picked; false after "添加失败！".
     bool rememberProduct();
@@ -39,13 +39,14 @@ private:
     void keyUp(int key);
     bool lookup(const QString& text);
     void fillList();
+    void productsChanged();
     void entryPicked(int index);
     void wheelOverName(int step);
 
     QLineEdit* m_name;
     QLineEdit* m_price;
     DropComboBox* m_list;
-    Database& m_db;
+    Products& m_products;
     QWidget* m_owner;
     QString m_lastMatch;
     int m_typedLength = 0;

@@ -2,17 +2,15 @@
 
 #include "ui_AddUserWindow.h"
 
-#include "core/shop/Session.h"
 #include "core/shop/Users.h"
 #include "gui/settings/UserChecks.h"
 #include "gui/widgets/MessageBox.h"
 
-#include <QDebug>
 
 namespace quorrel {
 
-AddUserWindow::AddUserWindow(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::AddUserWindow>()), m_session(session)
+AddUserWindow::AddUserWindow(Users& users, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::AddUserWindow>()), m_users(users)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -46,14 +44,13 @@ void AddUserWindow::addClicked()
         MessageBox::show(this, QStringLiteral("请选择权限！"));
         return;
     }
-    if (!checkUserForm(this, m_session.db, form, 0))
+    if (!allowedOrReport(this, m_users.ruleForNew(form)))
         return;
-    if (!Users(m_session.db).add(form.name, form.role, form.password)) {
-        qWarning().noquote() << "user not added:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("添加失败！"));
-        return;
-    }
-    emit userAdded();
+    const Result<UserRule> added = m_users.add(form);
+    if (!added)
+        MessageBox::failed(this, QStringLiteral("添加失败！"), added.error());
+    else
+        allowedOrReport(this, added);
 }
 
 } // namespace quorrel

@@ -3,20 +3,19 @@
 #include "ui_CustomerWindow.h"
 
 #include "core/shop/CustomerListModel.h"
-#include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QApplication>
-#include <QDebug>
 
 namespace quorrel {
 
-CustomerWindow::CustomerWindow(Database& db, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CustomerWindow>()), m_db(db)
+CustomerWindow::CustomerWindow(Customers& customers, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CustomerWindow>()), m_customers(customers)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    m_model = new CustomerListModel(db, this);
+    m_model = new CustomerListModel(customers, this);
+    connect(&m_customers, &Customers::changed, this, &CustomerWindow::customersChanged);
     QTreeView* list = m_ui->超级列表框1;
     list->setModel(m_model);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -40,10 +39,14 @@ void CustomerWindow::fillList(const Customers::Search& search)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool read = m_model->reload(search);
     QApplication::restoreOverrideCursor();
-    if (!read) {
-        qWarning().noquote() << "customer list:" << m_db.lastError();
-        MessageBox::show(this, MessageBox::kQueryFailed);
-    }
+    if (!read)
+        MessageBox::failed(this, MessageBox::kQueryFailed, m_model->readError());
+}
+
+void CustomerWindow::customersChanged()
+{
+    if (!m_model->refresh())
+        MessageBox::failed(this, MessageBox::kQueryFailed, m_model->readError());
 }
 
 std::optional<Customer> CustomerWindow::selectedCustomer(const QString& noneMessage)
@@ -67,8 +70,12 @@ bool CustomerWindow::checkEntry()
     return true;
 }
 
-void CustomerWindow::stored()
+void CustomerWindow::stored(const Done& result, const QString& failure)
 {
+    if (!result) {
+        MessageBox::failed(this, failure, result.error());
+        return;
+    }
     m_ui->编辑框_客户->clear();
     m_ui->编辑框_电话->clear();
     fillList({});
@@ -84,40 +91,23 @@ void CustomerWindow::rowClicked()
 
 void CustomerWindow::addClicked()
 {
-    if (!checkEntry())
-        return;
-    if (!Customers(m_db).add(m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text())) {
-        qWarning().noquote() << "customer not added:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("添加失败！"));
-        return;
-    }
-    stored();
+    if (checkEntry())
+        stored(m_customers.add(m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text()), QStringLiteral("添加失败！"));
 }
 
 void CustomerWindow::changeClicked()
 {
     const std::optional<Customer> customer = selectedCustomer(QStringLiteral("请选择要修改的行！"));
-    if (!customer || !checkEntry())
-        return;
-    if (!Customers(m_db).update(customer->id, m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text())) {
-        qWarning().noquote() << "customer not changed:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("数据添加失败"));
-        return;
-    }
-    stored();
+    if (customer && checkEntry())
+        stored(m_customers.update(customer->id, m_ui->编辑框_客户->text(), m_ui->编辑框_电话->text()),
+               QStringLiteral("数据添加失败"));
 }
 
 void CustomerWindow::deleteClicked()
 {
     const std::optional<Customer> customer = selectedCustomer(QStringLiteral("请选择要删除的行！"));
-    if (!customer)
-        return;
-    if (!Customers(m_db).remove(customer->id)) {
-        qWarning().noquote() << "customer not deleted:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("数据删除失败"));
-        return;
-    }
-    stored();
+    if (customer)
+        stored(m_customers.remove(customer->id), QStringLiteral("数据删除失败"));
 }
 
 void CustomerWindow::searchClicked()

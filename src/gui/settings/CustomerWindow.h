@@ -14,21 +14,21 @@ class CustomerWindow;
 namespace quorrel {
 
 class CustomerListModel;
-class Database;
 
-// Keeps and searches the shop's customers.
+// Keeps and searches the shop's customers; the list follows every change of them.
 class CustomerWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CustomerWindow(Database& db, QWidget* parent = nullptr);
+    explicit CustomerWindow(Customers& customers, QWidget* parent = nullptr);
     ~CustomerWindow() override;
 
 private:
     void fillList(const Customers::Search& search);
+    void customersChanged();
     std::optional<Customer> selectedCustomer(const QString& noneMessage);
     bool checkEntry();
-    void stored();
+    void stored(const Done& result, const QString& failure);
     void rowClicked();
     void addClicked();
     void changeClicked();
@@ -36,7 +36,7 @@ private:
     void searchClicked();
 
     std::unique_ptr<Ui::CustomerWindow> m_ui;
-    Database& m_db;
+    Customers& m_customers;
     CustomerListModel* m_model = nullptr;
 };
 

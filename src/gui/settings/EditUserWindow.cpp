@@ -2,16 +2,14 @@
 
 #include "ui_EditUserWindow.h"
 
-#include "core/shop/Session.h"
 #include "gui/settings/UserChecks.h"
 #include "gui/widgets/MessageBox.h"
 
-#include <QDebug>
 
 namespace quorrel {
 
-EditUserWindow::EditUserWindow(Session& session, User user, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::EditUserWindow>()), m_session(session), m_user(std::move(user))
+EditUserWindow::EditUserWindow(Users& users, User user, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::EditUserWindow>()), m_users(users), m_user(std::move(user))
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -39,30 +37,19 @@ void EditUserWindow::changeClicked()
         MessageBox::show(this, QStringLiteral("请选择权限！"));
         return;
     }
-    if (!checkUserForm(this, m_session.db, form, m_user.id))
+    // The rules, the last administrator's among them, are the users' own.
+    if (!allowedOrReport(this, m_users.ruleForChange(m_user, form)))
         return;
-    Users users(m_session.db);
-    if (m_user.isAdministrator() && !isAdministratorRole(form.role)) {
-        const std::optional<int> others = users.otherAdministrators(m_user.id);
-        if (!others) {
-            qWarning().noquote() << "administrator count failed:" << m_session.db.lastError();
-            MessageBox::show(this, MessageBox::kQueryFailed);
-            return;
-        }
-        if (*others == 0) {
-            MessageBox::show(this, QStringLiteral("至少保留一个管理员！"));
-            return;
-        }
-    }
-    if (!users.update(m_user.id, form.name, form.role, form.password)) {
-        qWarning().noquote() << "user not changed:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据修改失败！"));
+    const Result<UserRule> changed = m_users.update(m_user, form);
+    if (!changed) {
+        MessageBox::failed(this, QStringLiteral("数据修改失败！"), changed.error());
         return;
     }
+    if (!allowedOrReport(this, changed))
+        return;
     m_user.name = form.name;
     m_user.role = form.role;
     MessageBox::show(this, QStringLiteral("修改成功！下次登录生效！"));
-    emit userChanged();
 }
 
 } // namespace quorrel

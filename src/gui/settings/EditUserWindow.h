@@ -12,24 +12,19 @@ class EditUserWindow;
 
 namespace quorrel {
 
-struct Session;
-
 // Changes a user's name, role or password; empty password boxes keep the stored password.
 class EditUserWindow : public QDialog
 {
     Q_OBJECT
 public:
-    EditUserWindow(Session& session, User user, QWidget* parent = nullptr);
+    EditUserWindow(Users& users, User user, QWidget* parent = nullptr);
     ~EditUserWindow() override;
-
-signals:
-    void userChanged();
 
 private:
     void changeClicked();
 
     std::unique_ptr<Ui::EditUserWindow> m_ui;
-    Session& m_session;
+    Users& m_users;
     User m_user;
 };
 

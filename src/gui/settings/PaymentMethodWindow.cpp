@@ -2,10 +2,8 @@
 
 #include "ui_PaymentMethodWindow.h"
 
-#include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
 
-#include <QDebug>
 #include <QStandardItemModel>
 
 namespace quorrel {
@@ -14,9 +12,10 @@ namespace {
 const QString kEmpty = QStringLiteral("不能为空");
 } // namespace
 
-PaymentMethodWindow::PaymentMethodWindow(Database& db, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::PaymentMethodWindow>()), m_db(db)
+PaymentMethodWindow::PaymentMethodWindow(PaymentMethods& methods, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::PaymentMethodWindow>()), m_store(methods)
 {
+    connect(&m_store, &PaymentMethods::changed, this, &PaymentMethodWindow::fillList);
     m_ui->setupUi(this);
     setFixedSize(size());
     m_model = new QStandardItemModel(0, 2, this);
@@ -40,10 +39,9 @@ void PaymentMethodWindow::fillList()
 {
     m_model->removeRows(0, m_model->rowCount());
     m_methods.clear();
-    const std::optional<QList<PaymentMethod>> methods = PaymentMethods(m_db).all();
+    const Result<QList<PaymentMethod>> methods = m_store.all();
     if (!methods) {
-        qWarning().noquote() << "payment methods:" << m_db.lastError();
-        MessageBox::show(this, MessageBox::kQueryFailed);
+        MessageBox::failed(this, MessageBox::kQueryFailed, methods.error());
         return;
     }
     m_methods = *methods;
@@ -75,12 +73,7 @@ void PaymentMethodWindow::addClicked()
         MessageBox::show(this, kEmpty);
         return;
     }
-    if (!PaymentMethods(m_db).add(name)) {
-        qWarning().noquote() << "payment method not added:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("添加失败！"));
-        return;
-    }
-    fillList();
+    reportIfFailed(m_store.add(name), QStringLiteral("添加失败！"));
 }
 
 void PaymentMethodWindow::changeClicked()
@@ -93,12 +86,7 @@ void PaymentMethodWindow::changeClicked()
         MessageBox::show(this, kEmpty);
         return;
     }
-    if (!PaymentMethods(m_db).rename(method->id, name)) {
-        qWarning().noquote() << "payment method not changed:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("数据修改失败"));
-        return;
-    }
-    fillList();
+    reportIfFailed(m_store.rename(method->id, name), QStringLiteral("数据修改失败"));
 }
 
 void PaymentMethodWindow::deleteClicked()
@@ -106,12 +94,14 @@ void PaymentMethodWindow::deleteClicked()
     const std::optional<PaymentMethod> method = selectedMethod(QStringLiteral("请选择要删除的行！"));
     if (!method)
         return;
-    if (!PaymentMethods(m_db).remove(method->id)) {
-        qWarning().noquote() << "payment method not deleted:" << m_db.lastError();
-        MessageBox::show(this, QStringLiteral("数据删除失败"));
-        return;
-    }
-    fillList();
+    reportIfFailed(m_store.remove(method->id), QStringLiteral("数据删除失败"));
+}
+
+void PaymentMethodWindow::reportIfFailed(const Done& result, const QString& failure)
+{
+    // A stored change refills the list through the methods' own announcement.
+    if (!result)
+        MessageBox::failed(this, failure, result.error());
 }
 
 } // namespace quorrel

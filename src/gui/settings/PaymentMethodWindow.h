@@ -15,14 +15,12 @@ class PaymentMethodWindow;
 
 namespace quorrel {
 
-class Database;
-
-// Keeps the payment methods the cashier picks from.
+// Keeps the payment methods the cashier picks from; the list follows every change of them.
 class PaymentMethodWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit PaymentMethodWindow(Database& db, QWidget* parent = nullptr);
+    explicit PaymentMethodWindow(PaymentMethods& methods, QWidget* parent = nullptr);
     ~PaymentMethodWindow() override;
 
 private:
@@ -33,9 +31,10 @@ private:
     void addClicked();
     void changeClicked();
     void deleteClicked();
+    void reportIfFailed(const Done& result, const QString& failure);
 
     std::unique_ptr<Ui::PaymentMethodWindow> m_ui;
-    Database& m_db;
+    PaymentMethods& m_store;
     QStandardItemModel* m_model = nullptr;
     QList<PaymentMethod> m_methods;
 };

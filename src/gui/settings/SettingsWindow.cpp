@@ -2,49 +2,29 @@
 
 #include "ui_SettingsWindow.h"
 
+#include "core/shop/ProductTableModel.h"
 #include "core/shop/Session.h"
-#include "core/shop/ShopSettings.h"
-#include "core/shop/Users.h"
+#include "core/shop/UserListModel.h"
 #include "core/store/Clock.h"
 #include "core/store/DateTexts.h"
 #include "core/tickets/TicketNumbers.h"
-#include "gui/receipt/LogoWindow.h"
-#include "gui/receipt/PrinterSelectWindow.h"
-#include "gui/settings/AddUserWindow.h"
-#include "gui/settings/EditUserWindow.h"
-#include "gui/settings/ProductTableModel.h"
-#include "gui/settings/UserListModel.h"
-#include "gui/tickets/TicketFormatWindow.h"
+#include "gui/settings/UserChecks.h"
 #include "gui/widgets/MessageBox.h"
-
-#include <QDebug>
 
 namespace quorrel {
 
 namespace {
-
 const QString kFlagFailed = QStringLiteral("数据添加失败");
-constexpr int kProductsPage = 1;
-constexpr int kUsersPage = 2;
-
 } // namespace
 
-SettingsWindow::SettingsWindow(Session& session, SettingsLinks links, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::SettingsWindow>()), m_session(session), m_links(std::move(links))
+SettingsWindow::SettingsWindow(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SettingsWindow>()), m_session(session)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    Shop& shop = m_session.shop;
 
-    connectFlag(m_ui->选择框_显示打印完毕, setting::kShowPrintFinished, m_session.print.showPrintFinished);
-    connectFlag(m_ui->选择框_提示再次打印, setting::kAskPrintAgain, m_session.print.askPrintAgain);
-    connectFlag(m_ui->选择框_打印单价, setting::kPrintUnitPrice, m_session.print.printUnitPrice);
-    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &SettingsWindow::saveClicked);
-    connect(m_ui->按钮5, &QPushButton::clicked, this, &SettingsWindow::openLogoWindow);
-    connect(m_ui->按钮1, &QPushButton::clicked, this, &SettingsWindow::openTicketFormatWindow);
-    connect(m_ui->按钮_选择打印机, &QPushButton::clicked, this, &SettingsWindow::openPrinterSelectWindow);
-    connect(m_ui->按钮_取消直接登录, &QPushButton::clicked, this, &SettingsWindow::cancelDirectLoginClicked);
-
-    m_products = new ProductTableModel(m_session.db, this);
+    m_products = new ProductTableModel(shop.products(), this);
     QTreeView* products = m_ui->超级列表框1;
     products->setModel(m_products);
     products->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -67,12 +47,19 @@ SettingsWindow::SettingsWindow(Session& session, SettingsLinks links, QWidget* p
     m_ui->超级列表框2->setColumnWidth(0, 40);
     m_ui->超级列表框2->setColumnWidth(1, 90);
     m_ui->超级列表框2->setColumnWidth(2, 70);
-    connect(m_ui->按钮_添加1, &QPushButton::clicked, this, &SettingsWindow::addUserClicked);
+    connect(m_ui->按钮_添加1, &QPushButton::clicked, this, [this] {
+        if (m_session.may(Permission::ManageUsers))
+            emit addUserRequested();
+    });
     connect(m_ui->按钮_修改1, &QPushButton::clicked, this, &SettingsWindow::editUserClicked);
     connect(m_ui->按钮_删除1, &QPushButton::clicked, this, &SettingsWindow::deleteUserClicked);
+    connect(m_ui->按钮_取消直接登录, &QPushButton::clicked, this, &SettingsWindow::cancelDirectLoginClicked);
+
+    // The lists follow every change of the products and users, made here or anywhere else.
+    connect(&shop.products(), &Products::changed, this, &SettingsWindow::fillProductList);
+    connect(&shop.users(), &Users::changed, this, &SettingsWindow::fillUserList);
 
     applyRole();
-    loadPrintPage();
     connect(m_ui->高级选择夹1, &QTabWidget::currentChanged, this, &SettingsWindow::pageChanged);
     pageChanged(m_ui->高级选择夹1->currentIndex());
 }
@@ -103,31 +90,41 @@ void SettingsWindow::placePageUnits()
 
 void SettingsWindow::applyRole()
 {
-    if (m_session.isAdministrator())
-        return;
-    // The tab of the first page is not offered; the window opens on the product list.
-    m_ui->高级选择夹1->setTabVisible(0, false);
-    m_ui->高级选择夹1->setCurrentIndex(1);
-    for (QPushButton* button :
-         {m_ui->按钮_添加, m_ui->按钮_修改, m_ui->按钮_删除, m_ui->按钮_添加1, m_ui->按钮_修改1, m_ui->按钮_删除1})
-        button->setEnabled(false);
+    if (m_session.may(Permission::EditShopInformation)) {
+        buildPrintPage();
+    } else {
+        // Not built at all, so that no key reaches it: the window opens on the product list.
+        QTabWidget* tabs = m_ui->高级选择夹1;
+        QWidget* printPage = m_ui->页面_打印设置;
+        tabs->removeTab(tabs->indexOf(printPage));
+        delete printPage;
+        tabs->setCurrentWidget(m_ui->页面_常用商品);
+    }
+    for (QPushButton* button : {m_ui->按钮_添加, m_ui->按钮_修改, m_ui->按钮_删除})
+        button->setEnabled(m_session.may(Permission::EditProducts));
+    for (QPushButton* button : {m_ui->按钮_添加1, m_ui->按钮_修改1, m_ui->按钮_删除1})
+        button->setEnabled(m_session.may(Permission::ManageUsers));
 }
 
-QString SettingsWindow::settingOrReport(const std::optional<QString>& value)
+void SettingsWindow::buildPrintPage()
 {
-    if (value)
-        return *value;
-    qWarning().noquote() << "settings read failed:" << m_session.db.lastError();
-    MessageBox::show(this, MessageBox::kQueryFailed);
-    return QString();
+    m_printPage = true;
+    connectFlag(m_ui->选择框_显示打印完毕, setting::kShowPrintFinished);
+    connectFlag(m_ui->选择框_提示再次打印, setting::kAskPrintAgain);
+    connectFlag(m_ui->选择框_打印单价, setting::kPrintUnitPrice);
+    connect(m_ui->按钮_保存, &QPushButton::clicked, this, &SettingsWindow::saveClicked);
+    connect(m_ui->按钮5, &QPushButton::clicked, this, &SettingsWindow::logoWindowRequested);
+    connect(m_ui->按钮1, &QPushButton::clicked, this, &SettingsWindow::ticketFormatWindowRequested);
+    connect(m_ui->按钮_选择打印机, &QPushButton::clicked, this, &SettingsWindow::printerWindowRequested);
+    connect(&m_session.shop.settings(), &ShopSettings::changed, this, &SettingsWindow::settingChanged);
+    loadPrintPage();
 }
 
 void SettingsWindow::loadPrintPage()
 {
-    ShopSettings settings(m_session.db);
-    m_ui->编辑框_边距->setText(settingOrReport(settings.text(setting::kPaperMargin)));
-    m_ui->编辑框_偏差->setText(settingOrReport(settings.text(setting::kPrintOffset)));
-    loadTicketFormatInto(m_session, this);
+    ShopSettings& settings = m_session.shop.settings();
+    m_ui->编辑框_边距->setText(MessageBox::valueOrReport(this, settings.text(setting::kPaperMargin)));
+    m_ui->编辑框_偏差->setText(MessageBox::valueOrReport(this, settings.text(setting::kPrintOffset)));
     reloadShopText();
     const std::pair<QCheckBox*, QString> flags[] = {
         {m_ui->选择框_显示打印完毕, setting::kShowPrintFinished},
@@ -135,88 +132,77 @@ void SettingsWindow::loadPrintPage()
         {m_ui->选择框_打印单价, setting::kPrintUnitPrice},
         {m_ui->选择框_保存销售记录, setting::kSaveSalesRecords},
     };
-    for (const auto& [box, column] : flags) {
-        const std::optional<Flag> flag = settings.flag(column);
-        if (!flag)
-            settingOrReport(std::nullopt);
-        box->setChecked(flag == Flag::On);
-    }
-    m_ui->编辑框3->setText(m_session.ticketFormat == kTicketFormatCustomPrefix ? QStringLiteral("000000")
-                                                                               : datePrefix(Clock::now().date()));
+    for (const auto& [box, column] : flags)
+        box->setChecked(MessageBox::valueOrReport(this, settings.flag(column), Flag::Unset) == Flag::On);
+    showTicketSample();
+}
+
+void SettingsWindow::showTicketSample()
+{
+    const int format = MessageBox::valueOrReport(this, m_session.shop.settings().ticketFormat());
+    m_ui->编辑框3->setText(format == kTicketFormatCustomPrefix ? QStringLiteral("000000")
+                                                               : datePrefix(Clock::now().date()));
+}
+
+void SettingsWindow::settingChanged(const QString& column)
+{
+    if (column == setting::kTicketFormat)
+        showTicketSample();
 }
 
 void SettingsWindow::reloadShopText()
 {
-    ShopSettings settings(m_session.db);
-    const std::optional<QString> name = settings.shopName();
-    const std::optional<QString> remark = name ? settings.remark() : std::nullopt;
-    if (!name || !remark) {
-        settingOrReport(std::nullopt); // the boxes keep what they hold
+    ShopSettings& settings = m_session.shop.settings();
+    const Result<QString> name = settings.shopName();
+    const Result<QString> remark = name ? settings.remark() : name;
+    if (!remark) { // the boxes keep what they hold
+        MessageBox::failed(this, MessageBox::kQueryFailed, remark.error());
         return;
     }
     m_ui->编辑框_店名->setText(*name);
     m_ui->编辑框_备注->setPlainText(*remark);
 }
 
-void SettingsWindow::connectFlag(QCheckBox* box, const QString& column, bool& inMemory)
+void SettingsWindow::connectFlag(QCheckBox* box, const QString& column)
 {
     // The shop name and remark boxes are left alone: text typed but not yet saved is kept.
-    connect(box, &QCheckBox::clicked, this, [this, box, column, &inMemory](bool checked) {
-        if (!ShopSettings(m_session.db).setFlag(column, checked)) {
-            qWarning().noquote() << "flag not stored:" << column << m_session.db.lastError();
-            MessageBox::show(this, kFlagFailed);
+    connect(box, &QCheckBox::clicked, this, [this, box, column](bool checked) {
+        if (const Done stored = m_session.shop.settings().setFlag(column, checked); !stored) {
+            MessageBox::failed(this, kFlagFailed, stored.error());
             box->setChecked(!checked); // the box shows what is stored
-            return;
         }
-        inMemory = checked;
     });
 }
 
-bool SettingsWindow::saveCoordinate(bool stored, const std::function<std::optional<int>()>& readBack, int& inMemory)
+bool SettingsWindow::savedCoordinate(const Done& stored)
 {
     if (!stored) {
-        qWarning().noquote() << "margin not stored:" << m_session.db.lastError();
-        MessageBox::show(this, kFlagFailed);
+        MessageBox::failed(this, kFlagFailed, stored.error());
         return false;
     }
-    if (const std::optional<int> value = readBack())
-        inMemory = *value;
-    else
-        settingOrReport(std::nullopt);
     reloadShopText();
     return true;
 }
 
 void SettingsWindow::saveClicked()
 {
-    ShopSettings settings(m_session.db);
-    const QString name = m_ui->编辑框_店名->text();
-    const QString remark = m_ui->编辑框_备注->toPlainText();
-    if (!settings.setShopText(name, remark)) {
-        qWarning().noquote() << "shop text not stored:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据添加失败!"));
+    ShopSettings& settings = m_session.shop.settings();
+    const Done shopText = settings.setShopText(m_ui->编辑框_店名->text(), m_ui->编辑框_备注->toPlainText());
+    if (!shopText) {
+        MessageBox::failed(this, QStringLiteral("数据添加失败!"), shopText.error());
         return;
     }
-    PrintSettings& print = m_session.print;
-    if (!saveCoordinate(
-            settings.setPaperMarginText(m_ui->编辑框_边距->text()), [&] { return settings.paperMargin(); },
-            print.paperMargin))
-        return;
-    if (!saveCoordinate(
-            settings.setPrintOffsetText(m_ui->编辑框_偏差->text()), [&] { return settings.printOffset(); },
-            print.printOffset))
+    if (!savedCoordinate(settings.setPaperMarginText(m_ui->编辑框_边距->text())) ||
+        !savedCoordinate(settings.setPrintOffsetText(m_ui->编辑框_偏差->text())))
         return;
     reloadShopText();
-    if (m_links.shopTextSaved)
-        m_links.shopTextSaved(m_ui->编辑框_店名->text(), m_ui->编辑框_备注->toPlainText());
     MessageBox::show(this, QStringLiteral("基本信息已经保存！"));
 }
 
 void SettingsWindow::cancelDirectLoginClicked()
 {
-    if (!ShopSettings(m_session.db).setDirectLogin(false)) {
-        qWarning().noquote() << "direct login not switched off:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据执行失败！！"));
+    if (const Done stored = m_session.shop.settings().setDirectLogin(false); !stored) {
+        MessageBox::failed(this, QStringLiteral("数据执行失败！！"), stored.error());
         return;
     }
     MessageBox::show(this, QStringLiteral("设置成功！"), QStringLiteral("提示"));
@@ -224,18 +210,17 @@ void SettingsWindow::cancelDirectLoginClicked()
 
 void SettingsWindow::pageChanged(int index)
 {
-    if (index == kProductsPage)
+    QWidget* page = m_ui->高级选择夹1->widget(index);
+    if (page == m_ui->页面_常用商品)
         fillProductList();
-    else if (index == kUsersPage)
+    else if (page == m_ui->页面_用户)
         fillUserList();
 }
 
 void SettingsWindow::fillProductList()
 {
-    if (!m_products->reload()) {
-        qWarning().noquote() << "product list:" << m_session.db.lastError();
-        MessageBox::show(this, MessageBox::kQueryFailed);
-    }
+    if (!m_products->reload())
+        MessageBox::failed(this, MessageBox::kQueryFailed, m_products->readError());
 }
 
 void SettingsWindow::productRowClicked()
@@ -274,68 +259,51 @@ std::optional<Product> SettingsWindow::selectedProduct(const QString& noneMessag
     return *product;
 }
 
-void SettingsWindow::productStored()
+void SettingsWindow::productStored(const Done& stored, const QString& failure)
 {
+    if (!stored) {
+        MessageBox::failed(this, failure, stored.error());
+        return;
+    }
+    // The list itself, here and in the main window, follows the products' change.
     m_ui->编辑框_名称->clear();
     m_ui->编辑框_单价->clear();
-    fillProductList();
-    // The main window's product list is read again each time it drops down.
-    if (m_links.productsChanged)
-        m_links.productsChanged();
 }
 
 void SettingsWindow::addProductClicked()
 {
-    const std::optional<QString> price = checkedProductEntry();
-    if (!price)
+    if (!m_session.may(Permission::EditProducts))
         return;
-    if (!Products(m_session.db).add(m_ui->编辑框_名称->text(), *price)) {
-        qWarning().noquote() << "product not added:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("添加失败！"));
-        return;
-    }
-    productStored();
+    if (const std::optional<QString> price = checkedProductEntry())
+        productStored(m_session.shop.products().add(m_ui->编辑框_名称->text(), *price), QStringLiteral("添加失败！"));
 }
 
 void SettingsWindow::changeProductClicked()
 {
+    if (!m_session.may(Permission::EditProducts))
+        return;
     const std::optional<Product> product = selectedProduct(QStringLiteral("请选择要修改的行！"));
     if (!product)
         return;
-    const std::optional<QString> price = checkedProductEntry();
-    if (!price)
-        return;
-    if (!Products(m_session.db).update(product->id, m_ui->编辑框_名称->text(), *price)) {
-        qWarning().noquote() << "product not changed:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据添加失败"));
-        return;
-    }
-    productStored();
+    if (const std::optional<QString> price = checkedProductEntry())
+        productStored(m_session.shop.products().update(product->id, m_ui->编辑框_名称->text(), *price),
+                      QStringLiteral("数据添加失败"));
 }
 
 void SettingsWindow::deleteProductClicked()
 {
-    const std::optional<Product> product = selectedProduct(QStringLiteral("请选择要删除的行！"));
-    if (!product)
+    if (!m_session.may(Permission::EditProducts))
         return;
-    if (!Products(m_session.db).remove(product->id)) {
-        qWarning().noquote() << "product not deleted:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据删除失败"));
-        return;
-    }
-    productStored();
+    if (const std::optional<Product> product = selectedProduct(QStringLiteral("请选择要删除的行！")))
+        productStored(m_session.shop.products().remove(product->id), QStringLiteral("数据删除失败"));
 }
 
 void SettingsWindow::fillUserList()
 {
-    const std::optional<QList<User>> users = Users(m_session.db).all();
-    if (!users) {
-        m_users->setUsers({});
-        qWarning().noquote() << "user list:" << m_session.db.lastError();
-        MessageBox::show(this, MessageBox::kQueryFailed);
-        return;
-    }
-    m_users->setUsers(*users);
+    const Result<QList<User>> users = m_session.shop.users().all();
+    m_users->setUsers(users.value_or({}));
+    if (!users)
+        MessageBox::failed(this, MessageBox::kQueryFailed, users.error());
 }
 
 std::optional<User> SettingsWindow::selectedUser(const QString& noneMessage)
@@ -350,73 +318,32 @@ std::optional<User> SettingsWindow::selectedUser(const QString& noneMessage)
     return *user;
 }
 
-void SettingsWindow::addUserClicked()
-{
-    AddUserWindow window(m_session, this);
-    connect(&window, &AddUserWindow::userAdded, this, &SettingsWindow::fillUserList);
-    window.exec();
-}
-
 void SettingsWindow::editUserClicked()
 {
-    const std::optional<User> user = selectedUser(QStringLiteral("请选择要修改的行！"));
-    if (!user)
+    if (!m_session.may(Permission::ManageUsers))
         return;
-    EditUserWindow window(m_session, *user, this);
-    connect(&window, &EditUserWindow::userChanged, this, &SettingsWindow::fillUserList);
-    window.exec();
+    if (const std::optional<User> user = selectedUser(QStringLiteral("请选择要修改的行！")))
+        emit editUserRequested(*user);
 }
 
 void SettingsWindow::deleteUserClicked()
 {
+    if (!m_session.may(Permission::ManageUsers))
+        return;
     const std::optional<User> user = selectedUser(QStringLiteral("请选择要删除的行！"));
     if (!user)
         return;
-    if (user->id == m_session.currentUserId) {
-        MessageBox::show(this, QStringLiteral("当前用户(") + user->name + QStringLiteral(")正在使用，无法删除！"),
-                         QStringLiteral("提示"));
+    Users& users = m_session.shop.users();
+    if (!allowedOrReport(this, users.ruleForRemoval(*user, m_session.currentUserId), user->name))
         return;
-    }
-    Users users(m_session.db);
-    if (user->isAdministrator()) {
-        const std::optional<int> others = users.otherAdministrators(user->id);
-        if (!others) {
-            qWarning().noquote() << "administrator count failed:" << m_session.db.lastError();
-            MessageBox::show(this, MessageBox::kQueryFailed);
-            return;
-        }
-        if (*others == 0) {
-            MessageBox::show(this, QStringLiteral("至少保留一个管理员！"));
-            return;
-        }
-    }
     if (!MessageBox::question(this, QStringLiteral("真的要删除用户 ") + user->name + QStringLiteral(" 吗？"),
                               QStringLiteral("注意")))
         return;
-    if (!users.remove(user->id)) {
-        qWarning().noquote() << "user not deleted:" << m_session.db.lastError();
-        MessageBox::show(this, QStringLiteral("数据删除失败"));
-        return;
-    }
-    fillUserList();
-}
-
-void SettingsWindow::openLogoWindow()
-{
-    LogoWindow window(m_session, this);
-    window.exec();
-}
-
-void SettingsWindow::openTicketFormatWindow()
-{
-    TicketFormatWindow window(m_session, m_links.rerunMainStartup, m_ui->编辑框3, this);
-    window.exec();
-}
-
-void SettingsWindow::openPrinterSelectWindow()
-{
-    PrinterSelectWindow window(this);
-    window.exec();
+    const Result<UserRule> removed = users.remove(*user, m_session.currentUserId);
+    if (!removed)
+        MessageBox::failed(this, QStringLiteral("数据删除失败"), removed.error());
+    else
+        allowedOrReport(this, removed, user->name);
 }
 
 } // namespace quorrel

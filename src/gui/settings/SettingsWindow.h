@@ -5,7 +5,6 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,35 +20,37 @@ struct Session;
 class UserListModel;
 class ProductTableModel;
 
-// What the settings window changes in the main window, handed in by whoever opens it.
-struct SettingsLinks
-{
-    std::function<void()> rerunMainStartup;                            // after the ticket format changes
-    std::function<void(const QString&, const QString&)> shopTextSaved; // shop name, remark
-    std::function<void()> productsChanged;                             // the product list was edited
-};
-
-// "软件设置": the shop's name, remark and print options, the common products and the users.
+// "软件设置": the shop's name, remark and print options, the common products and the users. The
+// print page is built for an administrator only. The logo, ticket-format, printer and user windows
+// it offers are opened by whoever opened it, on its requests.
 class SettingsWindow : public QDialog
 {
     Q_OBJECT
 public:
-    SettingsWindow(Session& session, SettingsLinks links, QWidget* parent = nullptr);
+    SettingsWindow(Session& session, QWidget* parent = nullptr);
     ~SettingsWindow() override;
+
+signals:
+    void logoWindowRequested();
+    void ticketFormatWindowRequested();
+    void printerWindowRequested();
+    void addUserRequested();
+    void editUserRequested(const quorrel::User& user);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void placePageUnits();
+    void buildPrintPage();
     void applyRole();
     void loadPrintPage();
+    void showTicketSample();
     void reloadShopText();
-    // The setting's text; "查询失败！" and empty text when the read fails.
-    QString settingOrReport(const std::optional<QString>& value);
-    void connectFlag(QCheckBox* box, const QString& column, bool& inMemory);
+    void settingChanged(const QString& column);
+    void connectFlag(QCheckBox* box, const QString& column);
     void saveClicked();
-    bool saveCoordinate(bool stored, const std::function<std::optional<int>()>& readBack, int& inMemory);
+    bool savedCoordinate(const Done& stored);
     void cancelDirectLoginClicked();
     void pageChanged(int index);
 
@@ -58,7 +59,7 @@ private:
     // The typed price as stored, after the name and price checks; nullopt after their message.
     std::optional<QString> checkedProductEntry();
     std::optional<Product> selectedProduct(const QString& noneMessage);
-    void productStored();
+    void productStored(const Done& stored, const QString& failure);
     void addProductClicked();
     void changeProductClicked();
     void deleteProductClicked();
@@ -66,17 +67,12 @@ private:
     void fillUserList();
     // The user selected in the user list; `noneMessage` when there is none.
     std::optional<User> selectedUser(const QString& noneMessage);
-    void addUserClicked();
     void editUserClicked();
     void deleteUserClicked();
 
-    void openLogoWindow();
-    void openTicketFormatWindow();
-    void openPrinterSelectWindow();
-
     std::unique_ptr<Ui::SettingsWindow> m_ui;
     Session& m_session;
-    SettingsLinks m_links;
+    bool m_printPage = false;
     bool m_pagesPlaced = false;
     UserListModel* m_users = nullptr;
     ProductTableModel* m_products = nullptr;

@@ -1,39 +1,39 @@
 #include "gui/settings/UserChecks.h"
 
-#include "core/shop/Users.h"
-#include "core/store/Database.h"
 #include "gui/widgets/MessageBox.h"
-
-#include <QDebug>
 
 namespace quorrel {
 
-bool checkUserForm(QWidget* owner, Database& db, const UserForm& form, qint64 exceptId)
+bool allowedOrReport(QWidget* owner, const Result<UserRule>& rule, const QString& userName)
 {
-    if (form.password != form.confirmation) {
+    if (!rule) {
+        MessageBox::failed(owner, MessageBox::kQueryFailed, rule.error());
+        return false;
+    }
+    switch (*rule) {
+    case UserRule::Allowed:
+        return true;
+    case UserRule::PasswordsDiffer:
         MessageBox::show(owner, QStringLiteral("密码输入不一致，请重新输入！！"));
-        return false;
-    }
-    // The login refuses such passwords: the user could never log in.
-    if (form.password.contains(u'\'') || form.password.contains(u'"')) {
+        break;
+    case UserRule::PasswordHasQuote:
         MessageBox::information(owner, QStringLiteral("密码里存在注入语句!"));
-        return false;
-    }
-    if (!passwordEncodable(form.password)) {
+        break;
+    case UserRule::PasswordUnusable:
         MessageBox::show(owner, QStringLiteral("密码含有无法使用的字符！"));
-        return false;
-    }
-    const std::optional<bool> taken = Users(db).nameTaken(form.name, exceptId);
-    if (!taken) {
-        qWarning().noquote() << "user name check failed:" << db.lastError();
-        MessageBox::show(owner, MessageBox::kQueryFailed);
-        return false;
-    }
-    if (*taken) {
+        break;
+    case UserRule::NameTaken:
         MessageBox::show(owner, QStringLiteral("用户名已存在！"));
-        return false;
+        break;
+    case UserRule::LastAdministrator:
+        MessageBox::show(owner, QStringLiteral("至少保留一个管理员！"));
+        break;
+    case UserRule::CurrentUser:
+        MessageBox::show(owner, QStringLiteral("当前用户(") + userName + QStringLiteral(")正在使用，无法删除！"),
+                         QStringLiteral("提示"));
+        break;
     }
-    return true;
+    return false;
 }
 
 } // namespace quorrel

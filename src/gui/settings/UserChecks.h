@@ -1,26 +1,14 @@
 #pragma once
 
-#include <QString>
+#include "core/shop/Users.h"
 
 class QWidget;
 
 namespace quorrel {
 
-class Database;
-
-// What the add and edit windows hold when their button is pressed.
-struct UserForm
-{
-    QString name;
-    QString password;
-    QString confirmation;
-    QString role;
-};
-
-// The checks a new or changed user must pass after the boxes are filled: a password the login can
-// take and its digest can tell apart, and a name no other user holds (letters compared without
-// case). Shows the first problem, owned by `owner`, and gives false; `exceptId` is the user
-// being changed (0 when adding).
-bool checkUserForm(QWidget* owner, Database& db, const UserForm& form, qint64 exceptId);
+// Tells the user, owned by `owner`, why a change to the users may not be made; true (and nothing
+// shown) when it may. A check that could not be read says "查询失败！". `userName` names the user
+// a deletion was refused for.
+bool allowedOrReport(QWidget* owner, const Result<UserRule>& rule, const QString& userName = QString());
 
 } // namespace quorrel

@@ -2,10 +2,7 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
-
-class QLineEdit;
 
 namespace Ui {
 class TicketFormatWindow;
@@ -13,21 +10,15 @@ class TicketFormatWindow;
 
 namespace quorrel {
 
-struct Session;
+class ShopSettings;
 
-// Load format: the stored ticket-number format into the session's copy, which every reader of
-// the format uses; "查询失败！" and the copy unchanged when the read fails.
-void loadTicketFormatInto(Session& session, QWidget* owner);
-
-// Chooses the ticket-number format: a fixed prefix of zeros, or the date.
+// Chooses the ticket-number format: a fixed prefix of zeros, or the date. The choice is stored in
+// the settings, whose change every window showing a ticket number follows.
 class TicketFormatWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // `rerunMainStartup` re-applies the main window's start-up (so its ticket box shows the new
-    // format); `sampleBox` is the settings window's sample, when there is one.
-    TicketFormatWindow(Session& session, std::function<void()> rerunMainStartup, QLineEdit* sampleBox = nullptr,
-                       QWidget* parent = nullptr);
+    explicit TicketFormatWindow(ShopSettings& settings, QWidget* parent = nullptr);
     ~TicketFormatWindow() override;
 
 private:
@@ -37,9 +28,7 @@ private:
     void confirmClicked();
 
     std::unique_ptr<Ui::TicketFormatWindow> m_ui;
-    Session& m_session;
-    std::function<void()> m_rerunMainStartup;
-    QLineEdit* m_sampleBox;
+    ShopSettings& m_settings;
 };
 
 } // namespace quorrel

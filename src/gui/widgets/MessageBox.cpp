@@ -1,5 +1,6 @@
 #include "gui/widgets/MessageBox.h"
 
+#include <QDebug>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -32,6 +33,12 @@ void MessageBox::critical(QWidget* owner, const QString& text, const QString& ca
 bool MessageBox::question(QWidget* owner, const QString& text, const QString& caption)
 {
     return present(owner, text, caption, MessageButtons::YesNo, MessageIcon::None) == MessageAnswer::Yes;
+}
+
+void MessageBox::failed(QWidget* owner, const QString& text, const QString& why, const QString& caption)
+{
+    qWarning().noquote() << text << why;
+    show(owner, text, caption);
 }
 
 MessageAnswer MessageBox::present(QWidget* owner, const QString& text, const QString& caption, MessageButtons buttons,

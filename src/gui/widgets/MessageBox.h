@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 class QWidget;
 
@@ -51,6 +53,19 @@ public:
     static void critical(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
     // Yes/No; true only on Yes.
     static bool question(QWidget* owner, const QString& text, const QString& caption = kDefaultCaption);
+
+    // An operation failed: `why` goes to the log, `text` (without an icon) to the user.
+    static void failed(QWidget* owner, const QString& text, const QString& why,
+                       const QString& caption = kDefaultCaption);
+    // The value read, or, when the read failed, "查询失败！" shown and `fallback`.
+    template <typename Answer, typename T = std::remove_cvref_t<decltype(*std::declval<Answer>())>>
+    static T valueOrReport(QWidget* owner, const Answer& read, T fallback = T())
+    {
+        if (read)
+            return *read;
+        failed(owner, kQueryFailed, read.error());
+        return fallback;
+    }
 
     // Tests answer boxes here instead of showing them; an empty hook restores real boxes.
     using Hook = std::function<MessageAnswer(const ShownMessage&)>;

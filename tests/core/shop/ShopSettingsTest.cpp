@@ -3,7 +3,6 @@
 
 #include "core/shop/ShopSettings.h"
 
-#include "core/receipt/LogoStore.h"
 #include "core/store/Database.h"
 #include "core/store/Schema.h"
 #include "support/TestDatabase.h"
@@ -25,10 +24,12 @@ protected:
         shop.writeFactory();
         ASSERT_TRUE(db.open(shop.databasePath(), schema::kDatabaseKey)) << db.lastError().toStdString();
     }
+    // Writes the column as another program would; the settings then read the row again.
     void store(const QString& column, const QVariant& value)
     {
         ASSERT_TRUE(db.execute(u"update 配置文件 set "_s + column + u"=? where ID=1"_s, {value}))
             << db.lastError().toStdString();
+        ASSERT_TRUE(settings.reload());
     }
 
     TempShop shop;
@@ -75,7 +76,7 @@ TEST_F(ShopSettingsTest, TheReceiptTakesTheLogoOffsetWithinItsBoundsWhileTheWind
                  {15.8, 15, 15}};
     for (const auto& c : cases) {
         store(setting::kLogoOffset, c.stored);
-        EXPECT_EQ(loadLogoOffset(db), c.receipt) << c.stored.toString().toStdString();
+        EXPECT_EQ(settings.logoOffset(), c.receipt) << c.stored.toString().toStdString();
         EXPECT_EQ(settings.storedLogoOffset(), c.window) << c.stored.toString().toStdString();
     }
 }

@@ -827,10 +827,10 @@ TEST_F(DatabaseTest, ReadSettingGivesTheTextOfTheFirstRow)
     EXPECT_EQ(ShopSettings(db).text(u"纸张边距"_s), u"0"_s);
     EXPECT_EQ(ShopSettings(db).text(u"logo偏差"_s), u"0"_s);
 
-    const std::optional<QString> missing = ShopSettings(db).text(u"没有这一列"_s);
+    const Result<QString> missing = ShopSettings(db).text(u"没有这一列"_s);
     ASSERT_TRUE(missing.has_value()) << "a missing column is no failed query";
     EXPECT_TRUE(missing->isEmpty());
-    const std::optional<QString> null = ShopSettings(db).text(u"logo"_s);
+    const Result<QString> null = ShopSettings(db).text(u"logo"_s);
     ASSERT_TRUE(null.has_value());
     EXPECT_TRUE(null->isEmpty());
 

@@ -184,7 +184,7 @@ protected:
     // What the box shows after a (re)start of the main window.
     QString startup()
     {
-        const std::optional<int> format = ShopSettings(db).ticketFormat();
+        const Result<int> format = ShopSettings(db).ticketFormat();
         const std::optional<QString> last = lastTicketNumber(db);
         EXPECT_TRUE(format.has_value());
         EXPECT_TRUE(last.has_value());
@@ -253,7 +253,7 @@ TEST_F(TicketNumbersDatabaseTest, AStoredFormatOtherThanOneOrTwoReadsAsNeither)
 {
     for (const QString& stored : {u"abc"_s, u"0"_s, u"3"_s, QString()}) {
         ASSERT_TRUE(db.execute(u"update 配置文件 set 全局单号格式=? where ID=1"_s, {stored}));
-        const std::optional<int> format = ShopSettings(db).ticketFormat();
+        const Result<int> format = ShopSettings(db).ticketFormat();
         ASSERT_TRUE(format.has_value()) << stored.toStdString();
         EXPECT_NE(*format, kCustom) << stored.toStdString();
         EXPECT_NE(*format, kDate) << stored.toStdString();

@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, CheckBoxStatesFollowTheSettingsRow)
     EXPECT_TRUE(mainUnit<QPushButton>(u"按钮_客户栏")->isChecked());
     EXPECT_GT(main->width(), 1136);
 
-    const PrintSettings& print = app->currentSession().print;
+    const PrintSettings print = *app->currentSession().shop.settings().printSettings();
     EXPECT_TRUE(print.showPrintFinished);
     EXPECT_FALSE(print.askPrintAgain);
     EXPECT_TRUE(print.printUnitPrice);
@@ -179,8 +179,8 @@ TEST_F(MainWindowTest, FlagsThatAreNeitherOnNorOffLeaveTheDefinedStateAndMargins
     EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_折扣")->isChecked());
     EXPECT_TRUE(mainUnit<QComboBox>(u"组合框_折扣")->isEnabled());
     EXPECT_TRUE(mainUnit<QLineEdit>(u"编辑框_付款方式")->isEnabled());
-    EXPECT_EQ(app->currentSession().print.paperMargin, 12);
-    EXPECT_EQ(app->currentSession().print.printOffset, -3);
+    EXPECT_EQ(app->currentSession().shop.settings().paperMargin(), 12);
+    EXPECT_EQ(app->currentSession().shop.settings().printOffset(), -3);
     // The customer area stays folded away when neither lookup is in use, and opens on demand.
     EXPECT_EQ(main->width(), 662);
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_客户栏"), Qt::LeftButton);
@@ -205,8 +205,8 @@ TEST_F(MainWindowTest, HugeStoredMarginsAndOffsetsAreReadWithinBounds)
         shop.exec(QStringLiteral("update 配置文件 set 纸张边距=?, 打印偏差=? where ID=1"),
                   {QString::fromLatin1(c.margin), QString::fromLatin1(c.offset)});
         ASSERT_NE(openMainWindow(), nullptr);
-        EXPECT_EQ(app->currentSession().print.paperMargin, c.expectedMargin) << c.margin;
-        EXPECT_EQ(app->currentSession().print.printOffset, c.expectedOffset) << c.offset;
+        EXPECT_EQ(app->currentSession().shop.settings().paperMargin(), c.expectedMargin) << c.margin;
+        EXPECT_EQ(app->currentSession().shop.settings().printOffset(), c.expectedOffset) << c.offset;
         EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     }
 }

@@ -69,7 +69,7 @@ protected:
 
     LogoWindow* open()
     {
-        window = std::make_unique<LogoWindow>(session);
+        window = std::make_unique<LogoWindow>(session.shop.settings());
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window.get();
@@ -156,7 +156,6 @@ TEST_F(LogoWindowTest, OpeningShowsTheStoredLogoOffsetAndFlag)
 {
     storeLogo(redBluePng());
     shop.exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
-    session.print.printLogo = false;
     open();
 
     // Stretched over the whole box: a 2:1 picture fills 300 × 300.
@@ -167,18 +166,17 @@ TEST_F(LogoWindowTest, OpeningShowsTheStoredLogoOffsetAndFlag)
     EXPECT_EQ(QColor(picture.pixel(240, 150)), QColor(0, 0, 255));
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("7"));
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked());
-    EXPECT_TRUE(session.print.printLogo);
+    EXPECT_EQ(session.shop.settings().printLogo(), true);
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(LogoWindowTest, OpeningANewShopShowsNoLogoAndClearsTheInMemoryFlag)
 {
-    session.print.printLogo = true;
     open();
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
     EXPECT_EQ(U(u"编辑框1")->text(), QStringLiteral("0"));
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
-    EXPECT_FALSE(session.print.printLogo);
+    EXPECT_NE(session.shop.settings().printLogo(), true);
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
@@ -203,12 +201,12 @@ TEST_F(LogoWindowTest, TickingAndUntickingWritesTheFlagAndTheInMemoryFlag)
     clickPrintLogo();
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("真"));
-    EXPECT_TRUE(session.print.printLogo);
+    EXPECT_EQ(session.shop.settings().printLogo(), true);
 
     clickPrintLogo();
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
     EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
-    EXPECT_FALSE(session.print.printLogo);
+    EXPECT_NE(session.shop.settings().printLogo(), true);
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 }
 
@@ -219,7 +217,7 @@ TEST_F(LogoWindowTest, AFailedFlagUpdateLeavesTheInMemoryFlagAlone)
     clickPrintLogo();
     expectOnlyMessage(QStringLiteral("数据修改失败"), MessageIcon::None);
     EXPECT_TRUE(U<QCheckBox>(u"选择框1")->isChecked()) << "the box stays as the user set it";
-    EXPECT_FALSE(session.print.printLogo);
+    EXPECT_NE(session.shop.settings().printLogo(), true);
 
     mendSettingsTable();
     EXPECT_EQ(stored(QStringLiteral("是否打印logo")).toString(), QStringLiteral("假"));
@@ -358,7 +356,6 @@ TEST_F(LogoWindowTest, AFailedReadOnOpeningIsReportedAndNeverWipesTheStoredLogo)
     const QByteArray png = redBluePng();
     storeLogo(png);
     shop.exec(QStringLiteral("update 配置文件 set logo偏差=7, 是否打印logo='真' where ID=1"));
-    session.print.printLogo = true;
     breakSettingsTable();
     open();
     ASSERT_EQ(hooks().messageTexts(), (QStringList{kReadFailed, kReadFailed, kReadFailed}));
@@ -368,7 +365,7 @@ TEST_F(LogoWindowTest, AFailedReadOnOpeningIsReportedAndNeverWipesTheStoredLogo)
     EXPECT_TRUE(U<QLabel>(u"图片框1")->pixmap().isNull());
     EXPECT_EQ(U(u"编辑框1")->text(), QString());
     EXPECT_FALSE(U<QCheckBox>(u"选择框1")->isChecked());
-    EXPECT_FALSE(session.print.printLogo);
+    EXPECT_NE(session.shop.settings().printLogo(), true);
 
     // The window never saw the stored logo, so a cancelled dialog has nothing to store again.
     mendSettingsTable();

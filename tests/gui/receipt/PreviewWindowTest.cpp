@@ -96,7 +96,7 @@ TEST_F(PreviewWindowTest, PaperMarginMovesTheBoardNotTheReceipt)
         withMargin = board->picture();
     });
 
-    app->currentSession().print.paperMargin = 0;
+    ASSERT_TRUE(app->currentSession().shop.settings().setPaperMarginText(QStringLiteral("0")));
     withPreview([&](PreviewWindow& plain) {
         EXPECT_EQ(Unit<BoardWidget>(&plain, QStringLiteral("画板1"))->pos(), QPoint(16, 16));
         EXPECT_EQ(Unit<BoardWidget>(&plain, QStringLiteral("画板1"))->picture(), withMargin)

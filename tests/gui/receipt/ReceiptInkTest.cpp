@@ -3,6 +3,8 @@
 
 #include "support/AppDriver.h"
 
+#include "core/shop/ShopSettings.h"
+
 #include "core/receipt/PainterPrinter.h"
 #include "core/receipt/RasterPrinter.h"
 #include "core/receipt/ReceiptLayout.h"
@@ -151,13 +153,13 @@ TEST_F(ReceiptInkTest, NoTextTouchesARuleOnPaperOnTheThermalRasterOrOnTheBoard)
     header.received = QStringLiteral("20");
     header.change = QStringLiteral("6.20");
     header.paymentMethod = QStringLiteral("现金");
-    ReceiptPrinting receipts(app->currentSession(), main);
+    ReceiptPrinting receipts(app->currentSession().shop.settings(), main);
     QTemporaryDir out;
 
     for (const bool withPrice : {true, false}) {
         const QString layout = withPrice ? QStringLiteral("with price") : QStringLiteral("without price");
-        app->currentSession().print.printUnitPrice = withPrice;
-        const ReceiptContent content = ReceiptPrinting::content(sale, header);
+        ASSERT_TRUE(app->currentSession().shop.settings().setFlag(setting::kPrintUnitPrice, withPrice));
+        const ReceiptContent content = receiptOf(sale, header);
         const ReceiptSettings settings = receipts.readSettings();
         ASSERT_FALSE(settings.logo.isEmpty());
         RecordingPrinter recorded;
@@ -175,7 +177,7 @@ TEST_F(ReceiptInkTest, NoTextTouchesARuleOnPaperOnTheThermalRasterOrOnTheBoard)
         ASSERT_TRUE(layOutReceipt(thermal, content, settings));
         expectRulesClear(thermal.strip(), rules, 8, layout + QStringLiteral(", thermal strip at 203 dpi"));
 
-        PreviewWindow preview(receipts, sale, header, main);
+        PreviewWindow preview(receipts, content, main);
         const BoardWidget* board = Unit<BoardWidget>(&preview, QStringLiteral("画板1"));
         ASSERT_NE(board, nullptr);
         expectRulesClear(board->picture(), rules, board->logicalDpiY() / 25.4, layout + QStringLiteral(", board"));

@@ -70,7 +70,7 @@ protected:
     {
         return shop.scalar(QStringLiteral("select ") + column + QStringLiteral(" from 配置文件 where ID=1"));
     }
-    PrintSettings& print() { return app->currentSession().print; }
+    PrintSettings print() { return app->currentSession().shop.settings().printSettings().value_or({}); }
 };
 
 template <typename T = QLineEdit> T* U(QWidget* window, const char16_t* name)
@@ -169,8 +169,7 @@ TEST_F(SettingsWindowTest, FlagTogglesAreStoredAtTheClickAndTheNextReceiptFollow
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 
     // The next receipt has no unit price column.
-    shop.exec(QStringLiteral("update 配置文件 set 提示再次打印='假' where ID=1"));
-    print().askPrintAgain = false;
+    ASSERT_TRUE(app->currentSession().shop.settings().setFlag(setting::kAskPrintAgain, false));
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main));
     enterLine(QStringLiteral("糖"), QStringLiteral("2"), QStringLiteral("3"));

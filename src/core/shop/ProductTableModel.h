@@ -5,14 +5,12 @@
 
 namespace quorrel {
 
-class Database;
-
 // The common products as the settings window lists them (row number, name, price), read a page at a
 // time as the view scrolls, so a shop with a million products opens the page at once.
 class ProductTableModel : public NumberedListModel<Product>
 {
 public:
-    explicit ProductTableModel(Database& db, QObject* parent = nullptr);
+    explicit ProductTableModel(Products& products, QObject* parent = nullptr);
 
     // Starts again from the first product; false when the read failed.
     bool reload() { return restart(); }
@@ -20,10 +18,10 @@ public:
 
 protected:
     QString text(const Product& product, int column) const override;
-    std::optional<QList<Product>> readRows(qint64 afterId, int count) override;
+    Result<QList<Product>> readRows(qint64 afterId, int count) override;
 
 private:
-    Database& m_db;
+    Products& m_products;
 };
 
 } // namespace quorrel

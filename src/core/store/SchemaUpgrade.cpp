@@ -1,0 +1,55 @@
+#include "core/store/SchemaUpgrade.h"
+
+#include "core/store/Database.h"
+#include "core/store/ProductPrefixes.h"
+#include "core/store/RecordSet.h"
+#include "core/store/Schema.h"
+#include "core/store/Transaction.h"
+
+namespace quorrel {
+
+std::optional<int> schemaVersion(Database& db)
+{
+    auto version = db.query(QStringLiteral("PRAGMA user_version"));
+    if (!version || version->atEnd())
+        return std::nullopt;
+    return static_cast<int>(version->readField(1).toLongLong());
+}
+
+Done upgradeSchema(Database& db, const std::function<void()>& tick)
+{
+    const std::optional<int> version = schemaVersion(db);
+    if (!version)
+        return db.failure();
+    if (*version >= schema::kSchemaVersion)
+        return {};
+    const std::optional<bool> shopFile = db.hasTable(QStringLiteral("销售记录"));
+    if (!shopFile)
+        return db.failure();
+    if (!*shopFile)
+        return {};
+
+    Transaction transaction(db);
+    if (!transaction.began())
+        return db.failure();
+    if (*version < 2 && !db.executeScript(schema::kUpgradeToVersion2))
+        return db.failure();
+    if (*version < 3) {
+        // A file of version 2 may hold lookup tables made on first use by that release: they are
+        // made afresh, so that every file holds the same ones.
+        if (!db.executeScript(schema::kDropLookupTables) || !db.executeScript(schema::kCreateLookupTables))
+            return db.failure();
+        if (const Done built = prefixes::build(db, tick); !built)
+            return built;
+        db.setProgressTick(tick);
+        const bool filled = db.executeScript(schema::kFillPhoneIndex);
+        db.setProgressTick({});
+        if (!filled)
+            return db.failure();
+    }
+    if (!db.execute(QStringLiteral("PRAGMA user_version = %1").arg(schema::kSchemaVersion)) || !transaction.commit())
+        return db.failure();
+    return {};
+}
+
+} // namespace quorrel
