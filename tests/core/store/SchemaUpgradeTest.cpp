@@ -30,9 +30,9 @@ protected:
         ASSERT_TRUE(db.open(shop.databasePath(), schema::kDatabaseKey));
         ASSERT_TRUE(db.executeScript(schema::kDropLookupTables)) << db.lastError().toStdString();
         ASSERT_TRUE(db.execute(u"PRAGMA user_version = 2"_s));
-        // 600 products share "Cola", 300 of them "Cola1"; a handful of others.
+        // 9,000 products share "Cola", half of them "Cola1"; a handful of others.
         ASSERT_TRUE(db.executeScript(R"SQL(
-            WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600)
+            WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000)
             INSERT INTO 商品名称 (名称, 单价) SELECT 'Cola' || (i % 2) || i, '1.00' FROM n;
             INSERT INTO 商品名称 (名称, 单价) VALUES ('可乐', '3.00'), ('coLA-x', '4.00');
             INSERT INTO 客户资料 (姓名, 电话) VALUES ('张三', '13800001234'), ('李四', 'AB-1234'), ('王五', '12');
@@ -59,11 +59,11 @@ TEST_F(SchemaUpgradeTest, AnOlderShopGetsItsLookupTablesOnceAndTheyAnswerAsTheTa
     Database db;
     ASSERT_TRUE(db.open(shop.databasePath(), schema::kDatabaseKey, [&ticks] { ++ticks; }));
     EXPECT_EQ(schemaVersion(db), schema::kSchemaVersion);
-    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀='cola'"_s), u"602"_s)
+    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀='cola'"_s), u"9002"_s)
         << "coLA-x is the newest product the prefix finds";
-    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀='cola1'"_s), u"599"_s);
+    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀='cola1'"_s), u"8999"_s);
     EXPECT_EQ(shop.scalar(u"select count(*) from 商品前缀 where 前缀='可'"_s), u"0"_s) << "one product is no list";
-    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀=''"_s), u"602"_s);
+    EXPECT_EQ(shop.scalar(u"select 最大ID from 商品前缀 where 前缀=''"_s), u"9002"_s);
 
     for (const QString& prefix : {u"c"_s, u"COLA1"_s, u"cola0"_s, u"可"_s, u"x"_s}) {
         const std::optional<ProductMatch> match = lastProductWithPrefix(db, prefix);

@@ -189,6 +189,7 @@ TEST_F(LogoWindowTest, AStoredOffsetIsShownAsItsWholePart)
     } cases[] = {{12.9, "12"}, {-3.7, "-3"}, {QStringLiteral("5.5"), "5"}, {QVariant(), "0"}, {QString(), "0"}};
     for (const auto& c : cases) {
         shop.exec(QStringLiteral("update 配置文件 set logo偏差=? where ID=1"), {c.stored});
+        session.shop.changedElsewhere(Shop::Table::Settings);
         open();
         EXPECT_EQ(U(u"编辑框1")->text(), QString::fromLatin1(c.shown)) << c.stored.toString().toStdString();
     }
