@@ -11,8 +11,6 @@ QUORREL_PACKAGES=(
     libsqlcipher-dev
     sqlcipher
     zlib1g-dev
-    libpng-dev
-    libjpeg-dev
     fonts-noto-cjk
     libgtest-dev
     libgmock-dev

@@ -7,7 +7,7 @@ namespace quorrel {
 
 Result<QList<PaymentMethod>> PaymentMethods::all()
 {
-    auto records = m_db.query(QStringLiteral("select * from [付款方式] order by [ID]"));
+    auto records = m_db.query(QStringLiteral("select [ID], [方式] from [付款方式] order by [ID]"));
     if (!records)
         return m_db.failure();
     QList<PaymentMethod> methods;

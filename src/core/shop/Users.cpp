@@ -47,12 +47,12 @@ Result<QList<User>> Users::query(const QString& sql, const QVariantList& params,
 
 Result<QList<User>> Users::all()
 {
-    return query(QStringLiteral("select * from [用户登录] order by [ID]"), {}, nullptr);
+    return query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] order by [ID]"), {}, nullptr);
 }
 
 Result<std::optional<User>> Users::byId(qint64 id)
 {
-    const Result<QList<User>> rows = query(QStringLiteral("select * from [用户登录] where [ID]=?"), {id}, nullptr);
+    const Result<QList<User>> rows = query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [ID]=?"), {id}, nullptr);
     if (!rows)
         return Error{rows.error()};
     if (rows->isEmpty())
@@ -63,7 +63,7 @@ Result<std::optional<User>> Users::byId(qint64 id)
 Result<std::optional<User>> Users::byName(const QString& name)
 {
     const Result<QList<User>> rows =
-        query(QStringLiteral("select * from [用户登录] where [用户名]=? order by [ID]"), {name}, nullptr);
+        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"), {name}, nullptr);
     if (!rows)
         return Error{rows.error()};
     const QList<qsizetype> found = candidates(*rows, name);
@@ -76,7 +76,7 @@ Users::Login Users::logIn(const QString& name, const QString& password)
 {
     QList<QString> digests;
     const Result<QList<User>> rows =
-        query(QStringLiteral("select * from [用户登录] where [用户名]=? order by [ID]"), {name}, &digests);
+        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"), {name}, &digests);
     if (!rows)
         return {LoginOutcome::QueryFailed, {}, rows.error()};
     const QString digest = passwordDigest(password);
