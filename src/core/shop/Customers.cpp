@@ -111,28 +111,20 @@ Result<QList<Customer>> Customers::page(const Search& search, qint64 afterId, in
     return customers;
 }
 
-Done Customers::changedIf(bool stored)
-{
-    if (!stored)
-        return m_db.failure();
-    emit changed();
-    return {};
-}
-
 Done Customers::add(const QString& name, const QString& phone)
 {
-    return changedIf(m_db.execute(QStringLiteral("insert into [客户资料] (姓名,电话 ) values (?,?)"), {name, phone}));
+    return announceIf(m_db.execute(QStringLiteral("insert into [客户资料] (姓名,电话 ) values (?,?)"), {name, phone}));
 }
 
 Done Customers::update(qint64 id, const QString& name, const QString& phone)
 {
-    return changedIf(
+    return announceIf(
         m_db.execute(QStringLiteral("update [客户资料] set [姓名]=?, [电话]=? where [ID]=?"), {name, phone, id}));
 }
 
 Done Customers::remove(qint64 id)
 {
-    return changedIf(m_db.execute(QStringLiteral("delete from [客户资料] where [ID]=?"), {id}));
+    return announceIf(m_db.execute(QStringLiteral("delete from [客户资料] where [ID]=?"), {id}));
 }
 
 } // namespace quorrel

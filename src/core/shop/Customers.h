@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Result.h"
+#include "core/shop/ShopTable.h"
 
 #include <QList>
 #include <QObject>
@@ -20,11 +20,11 @@ struct Customer
 };
 
 // The customers (客户资料). Every change is announced with changed() once it is stored.
-class Customers : public QObject
+class Customers : public ShopTable
 {
     Q_OBJECT
 public:
-    explicit Customers(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
+    explicit Customers(Database& db, QObject* parent = nullptr) : ShopTable(db, parent) {}
 
     // How the customer window searches: everyone, or by name or telephone number, whole or part.
     struct Search
@@ -48,16 +48,10 @@ public:
     Done update(qint64 id, const QString& name, const QString& phone);
     Done remove(qint64 id);
 
-signals:
-    void changed();
-
 private:
     // Takes the changes made since the last search into the telephone index; false when it cannot be
     // used, and the search then reads the customers in order.
     bool searchIndexReady();
-    Done changedIf(bool stored);
-
-    Database& m_db;
 };
 
 } // namespace quorrel

@@ -18,27 +18,19 @@ Result<QList<PaymentMethod>> PaymentMethods::all()
     return methods;
 }
 
-Done PaymentMethods::changedIf(bool stored)
-{
-    if (!stored)
-        return m_db.failure();
-    emit changed();
-    return {};
-}
-
 Done PaymentMethods::add(const QString& name)
 {
-    return changedIf(m_db.execute(QStringLiteral("insert into [付款方式] (方式 ) values (?)"), {name}));
+    return announceIf(m_db.execute(QStringLiteral("insert into [付款方式] (方式 ) values (?)"), {name}));
 }
 
 Done PaymentMethods::rename(qint64 id, const QString& name)
 {
-    return changedIf(m_db.execute(QStringLiteral("update [付款方式] set [方式]=? where [ID]=?"), {name, id}));
+    return announceIf(m_db.execute(QStringLiteral("update [付款方式] set [方式]=? where [ID]=?"), {name, id}));
 }
 
 Done PaymentMethods::remove(qint64 id)
 {
-    return changedIf(m_db.execute(QStringLiteral("delete from [付款方式] where [ID]=?"), {id}));
+    return announceIf(m_db.execute(QStringLiteral("delete from [付款方式] where [ID]=?"), {id}));
 }
 
 } // namespace quorrel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Result.h"
+#include "core/shop/ShopTable.h"
 
 #include <QList>
 #include <QObject>
@@ -18,11 +18,11 @@ struct PaymentMethod
 
 // The payment methods (付款方式) the cashier picks from. Every change is announced with changed()
 // once it is stored.
-class PaymentMethods : public QObject
+class PaymentMethods : public ShopTable
 {
     Q_OBJECT
 public:
-    explicit PaymentMethods(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
+    explicit PaymentMethods(Database& db, QObject* parent = nullptr) : ShopTable(db, parent) {}
 
     // Every method in the order they were added.
     Result<QList<PaymentMethod>> all();
@@ -30,14 +30,6 @@ public:
     Done add(const QString& name);
     Done rename(qint64 id, const QString& name);
     Done remove(qint64 id);
-
-signals:
-    void changed();
-
-private:
-    Done changedIf(bool stored);
-
-    Database& m_db;
 };
 
 } // namespace quorrel

@@ -24,33 +24,25 @@ Result<QList<Product>> Products::page(qint64 afterId, int count)
     return products;
 }
 
-Done Products::changedIf(bool stored)
-{
-    if (!stored)
-        return m_db.failure();
-    emit changed();
-    return {};
-}
-
 Done Products::add(const QString& name, const QString& price)
 {
-    return changedIf(m_db.execute(QStringLiteral("insert into [商品名称] (名称,单价 ) values (?,?)"), {name, price}));
+    return announceIf(m_db.execute(QStringLiteral("insert into [商品名称] (名称,单价 ) values (?,?)"), {name, price}));
 }
 
 Done Products::update(qint64 id, const QString& name, const QString& price)
 {
-    return changedIf(
+    return announceIf(
         m_db.execute(QStringLiteral("update [商品名称] set [名称]=?, [单价]=? where [ID]=?"), {name, price, id}));
 }
 
 Done Products::remove(qint64 id)
 {
-    return changedIf(m_db.execute(QStringLiteral("delete from [商品名称] where [ID]=?"), {id}));
+    return announceIf(m_db.execute(QStringLiteral("delete from [商品名称] where [ID]=?"), {id}));
 }
 
 Done Products::remember(const QString& name, const QString& priceText)
 {
-    return changedIf(rememberProductRow(m_db, name, priceText));
+    return announceIf(rememberProductRow(m_db, name, priceText));
 }
 
 std::optional<QString> productPriceText(const QString& typed)

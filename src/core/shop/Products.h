@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Result.h"
+#include "core/shop/ShopTable.h"
 
 #include <QList>
 #include <QObject>
@@ -21,13 +21,11 @@ struct Product
 
 // The common products (商品名称): kept in the settings window, remembered by the till when a
 // cashier types a new one. Every change is announced with changed() once it is stored.
-class Products : public QObject
+class Products : public ShopTable
 {
     Q_OBJECT
 public:
-    explicit Products(Database& db, QObject* parent = nullptr) : QObject(parent), m_db(db) {}
-
-    Database& database() const { return m_db; }
+    explicit Products(Database& db, QObject* parent = nullptr) : ShopTable(db, parent) {}
 
     // Up to `count` products after the one with ID `afterId`, in the order they were added: a list
     // of a million products is read a page at a time as it is shown.
@@ -38,14 +36,6 @@ public:
     Done remove(qint64 id);
     // A product the cashier typed at the till: its full name and the price with two decimals.
     Done remember(const QString& name, const QString& priceText);
-
-signals:
-    void changed();
-
-private:
-    Done changedIf(bool stored);
-
-    Database& m_db;
 };
 
 // The price as stored: full-width digits made plain, then two decimals without rounding ("3" →

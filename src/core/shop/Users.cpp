@@ -26,8 +26,6 @@ bool passwordEncodable(const QString& password)
     return fromGbk(toGbk(password)) == password;
 }
 
-Users::Users(Database& db, QObject* parent) : QObject(parent), m_db(db) {}
-
 Result<QList<User>> Users::query(const QString& sql, const QVariantList& params, QList<QString>* digests)
 {
     auto records = m_db.query(sql, params);
@@ -119,33 +117,29 @@ Result<UserRule> Users::ruleForNew(const UserForm& form)
     return formRule(form, 0);
 }
 
+Result<UserRule> Users::ruleForLosing(const User& user)
+{
+    if (!user.isAdministrator())
+        return UserRule::Allowed;
+    const Result<int> others = otherAdministrators(user.id);
+    if (!others)
+        return Error{others.error()};
+    return *others == 0 ? UserRule::LastAdministrator : UserRule::Allowed;
+}
+
 Result<UserRule> Users::ruleForChange(const User& user, const UserForm& form)
 {
     const Result<UserRule> rule = formRule(form, user.id);
-    if (!rule || *rule != UserRule::Allowed)
+    if (!rule || *rule != UserRule::Allowed || isAdministratorRole(form.role))
         return rule;
-    if (user.isAdministrator() && !isAdministratorRole(form.role)) {
-        const Result<int> others = otherAdministrators(user.id);
-        if (!others)
-            return Error{others.error()};
-        if (*others == 0)
-            return UserRule::LastAdministrator;
-    }
-    return UserRule::Allowed;
+    return ruleForLosing(user);
 }
 
 Result<UserRule> Users::ruleForRemoval(const User& user, qint64 currentUserId)
 {
     if (user.id == currentUserId)
         return UserRule::CurrentUser;
-    if (user.isAdministrator()) {
-        const Result<int> others = otherAdministrators(user.id);
-        if (!others)
-            return Error{others.error()};
-        if (*others == 0)
-            return UserRule::LastAdministrator;
-    }
-    return UserRule::Allowed;
+    return ruleForLosing(user);
 }
 
 Result<UserRule> Users::add(const UserForm& form)
@@ -160,58 +154,55 @@ Result<UserRule> Users::add(const UserForm& form)
     return UserRule::Allowed;
 }
 
-Result<UserRule> Users::update(const User& user, const UserForm& form)
+Result<UserRule> Users::changeIfAllowed(qint64 id, const std::function<Result<UserRule>()>& rule,
+                                        const std::function<bool(const std::optional<User>& before)>& write)
 {
     Transaction transaction(m_db);
     if (!transaction.began())
         return m_db.failure();
     // Checked inside the transaction, so that what is checked is what is changed.
-    const Result<UserRule> rule = ruleForChange(user, form);
-    if (!rule || *rule != UserRule::Allowed)
-        return rule;
-    const Result<std::optional<User>> before = byId(user.id);
+    const Result<UserRule> allowed = rule();
+    if (!allowed || *allowed != UserRule::Allowed)
+        return allowed;
+    const Result<std::optional<User>> before = byId(id);
     if (!before)
         return Error{before.error()};
-    const bool stored =
-        form.password.isEmpty()
-            ? m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [权限]=? where [ID]=?"),
-                           {form.name, form.role, user.id})
-            : m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [密码]=?, [权限]=? where [ID]=?"),
-                           {form.name, passwordDigest(form.password), form.role, user.id});
-    if (!stored)
-        return m_db.failure();
-    if (*before && (*before)->name != form.name &&
-        !m_db.execute(QStringLiteral("update [配置文件] set [用户登录]=? where [ID]=1 and [用户登录]=? collate binary"),
-                      {form.name, (*before)->name}))
-        return m_db.failure();
-    if (!transaction.commit())
+    if (!write(*before) || !transaction.commit())
         return m_db.failure();
     emit changed();
     return UserRule::Allowed;
 }
 
+Result<UserRule> Users::update(const User& user, const UserForm& form)
+{
+    return changeIfAllowed(
+        user.id, [&] { return ruleForChange(user, form); },
+        [&](const std::optional<User>& before) {
+            const bool stored =
+                form.password.isEmpty()
+                    ? m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [权限]=? where [ID]=?"),
+                                   {form.name, form.role, user.id})
+                    : m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [密码]=?, [权限]=? where [ID]=?"),
+                                   {form.name, passwordDigest(form.password), form.role, user.id});
+            // The name remembered for direct login follows a rename.
+            return stored && (!before || before->name == form.name ||
+                              m_db.execute(QStringLiteral("update [配置文件] set [用户登录]=? where [ID]=1 and "
+                                                          "[用户登录]=? collate binary"),
+                                           {form.name, before->name}));
+        });
+}
+
 Result<UserRule> Users::remove(const User& user, qint64 currentUserId)
 {
-    Transaction transaction(m_db);
-    if (!transaction.began())
-        return m_db.failure();
-    const Result<UserRule> rule = ruleForRemoval(user, currentUserId);
-    if (!rule || *rule != UserRule::Allowed)
-        return rule;
-    const Result<std::optional<User>> before = byId(user.id);
-    if (!before)
-        return Error{before.error()};
-    if (!m_db.execute(QStringLiteral("delete from [用户登录] where [ID]=?"), {user.id}))
-        return m_db.failure();
-    if (*before &&
-        !m_db.execute(
-            QStringLiteral("update [配置文件] set [用户登录]='' where [ID]=1 and [用户登录]=? collate binary"),
-            {(*before)->name}))
-        return m_db.failure();
-    if (!transaction.commit())
-        return m_db.failure();
-    emit changed();
-    return UserRule::Allowed;
+    return changeIfAllowed(
+        user.id, [&] { return ruleForRemoval(user, currentUserId); },
+        [&](const std::optional<User>& before) {
+            // The name remembered for direct login is forgotten with its user.
+            return m_db.execute(QStringLiteral("delete from [用户登录] where [ID]=?"), {user.id}) &&
+                   (!before || m_db.execute(QStringLiteral("update [配置文件] set [用户登录]='' where [ID]=1 and "
+                                                           "[用户登录]=? collate binary"),
+                                            {before->name}));
+        });
 }
 
 } // namespace quorrel

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/shop/Permissions.h"
-#include "core/store/Result.h"
+#include "core/shop/ShopTable.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quorrel {
@@ -50,11 +51,11 @@ enum class UserRule
 // The users table (用户登录). Names compare without regard to letter case in the table, and older
 // files may hold the same name twice: a user is always identified by the row's ID once found.
 // Every change is announced with changed() once it is stored.
-class Users : public QObject
+class Users : public ShopTable
 {
     Q_OBJECT
 public:
-    explicit Users(Database& db, QObject* parent = nullptr);
+    explicit Users(Database& db, QObject* parent = nullptr) : ShopTable(db, parent) {}
 
     // Every user in the order they were added.
     Result<QList<User>> all();
@@ -98,16 +99,17 @@ public:
     // The name remembered for direct login is forgotten with its user, in the same transaction.
     Result<UserRule> remove(const User& user, qint64 currentUserId);
 
-signals:
-    void changed();
-
 private:
     Result<QList<User>> query(const QString& sql, const QVariantList& params, QList<QString>* digests);
     Result<UserRule> formRule(const UserForm& form, qint64 exceptId);
+    // The shop may lose `user` as an administrator only when another one stays.
+    Result<UserRule> ruleForLosing(const User& user);
     // How many administrators there are besides the row `exceptId`.
     Result<int> otherAdministrators(qint64 exceptId);
-
-    Database& m_db;
+    // Runs `write` on the row `id` (as it was before) in one transaction once `rule` allows it, and
+    // announces what was stored.
+    Result<UserRule> changeIfAllowed(qint64 id, const std::function<Result<UserRule>()>& rule,
+                                     const std::function<bool(const std::optional<User>& before)>& write);
 };
 
 } // namespace quorrel
