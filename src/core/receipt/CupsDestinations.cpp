@@ -31,12 +31,13 @@ struct CupsApi
     decltype(&::cupsGetJobs2) getJobs2 = nullptr;
     decltype(&::cupsFreeJobs) freeJobs = nullptr;
     decltype(&::cupsCancelJob2) cancelJob2 = nullptr;
+    decltype(&::cupsSetPasswordCB2) setPasswordCB2 = nullptr;
 
     bool loaded() const
     {
         return getDests2 && freeDests && getDest && getOption && lastError && lastErrorString && server &&
                setDefaultDest && setDests2 && addOption && freeOptions && printFile2 && getJobs2 && freeJobs &&
-               cancelJob2;
+               cancelJob2 && setPasswordCB2;
     }
 };
 
@@ -65,6 +66,7 @@ const CupsApi& cups()
         resolve(loaded.getJobs2, "cupsGetJobs2");
         resolve(loaded.freeJobs, "cupsFreeJobs");
         resolve(loaded.cancelJob2, "cupsCancelJob2");
+        resolve(loaded.setPasswordCB2, "cupsSetPasswordCB2");
         return loaded; // the library stays loaded for the rest of the run
     }();
     return api;
@@ -295,6 +297,14 @@ bool cupsJobGoesThrough(const QString& queue, int id, int waitMs, QString* error
             return true; // on its way: the printer is working on it or takes it next
         QThread::msleep(50);
     }
+}
+
+void refuseCupsPasswordPrompts()
+{
+    if (!cups().loaded())
+        return;
+    cups().setPasswordCB2([](const char*, http_t*, const char*, const char*, void*) -> const char* { return nullptr; },
+                          nullptr);
 }
 
 int findPrinterByPrefix(const QStringList& names, const QString& prefix)

@@ -48,4 +48,11 @@ int submitCupsJob(const QString& queue, const QString& file, const QString& titl
 // because it cannot go on is cancelled, so that it does not come out later.
 bool cupsJobGoesThrough(const QString& queue, int id, int waitMs, QString* error = nullptr);
 
+// When a server wants a password, libcups asks this thread's password callback; the one a thread
+// starts with reads the terminal the program was started from and waits there for an answer (Qt
+// installs a dialog, but only for the GUI thread). A worker thread with no one to ask calls this
+// before talking to CUPS: such a request then fails at once, and so does the call that needed it,
+// with CUPS's reason.
+void refuseCupsPasswordPrompts();
+
 } // namespace quorrel

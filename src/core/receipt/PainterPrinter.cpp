@@ -2,11 +2,16 @@
 
 #include "core/receipt/LogoImage.h"
 
+#include <QCache>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
+
+#include <mutex>
+#include <utility>
 
 namespace quorrel {
 
@@ -18,11 +23,53 @@ constexpr double kTenthsPerInch = 254.0;
 // and digits. Their ink decides where the baseline of every text goes.
 const QString kReferenceText = QStringLiteral("国鬱永：，。（）0123456789AgjpqyQ");
 
-// The ink box of `text` relative to its baseline, as drawn with `font`.
-QRectF inkBox(const QFont& font, const QString& text)
+// What the ink fitting measures, kept for the whole run and shared by every printer. Measuring shapes
+// the text a second time and looks up the extent of each glyph; the answer depends on nothing but the
+// font (face, pixel size, weight, smoothing) and the text, and a receipt's fonts and labels are the
+// same every time. The texts' boxes are bounded, as item names change from sale to sale. Faces and
+// their substitutions are settled at start-up, before the first receipt. Printers may draw on any
+// thread.
+class InkMeasures
 {
-    return QFontMetricsF(font).tightBoundingRect(text);
-}
+public:
+    static InkMeasures& instance()
+    {
+        static InkMeasures measures;
+        return measures;
+    }
+
+    // The ink box of `text` relative to its baseline, as drawn with `font`.
+    QRectF inkBox(const QFont& font, const QString& text)
+    {
+        const std::lock_guard lock(m_mutex);
+        const std::pair<QFont, QString> key(font, text);
+        if (const QRectF* known = m_boxes.object(key))
+            return *known;
+        const QRectF box = QFontMetricsF(font).tightBoundingRect(text);
+        m_boxes.insert(key, new QRectF(box));
+        return box;
+    }
+
+    // The ink box of the reference text: what the baseline of every text of `font` is put by.
+    QRectF referenceBox(const QFont& font)
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto known = m_references.constFind(font);
+        if (known != m_references.cend())
+            return *known;
+        const QRectF box = QFontMetricsF(font).tightBoundingRect(kReferenceText);
+        m_references.insert(font, box);
+        return box;
+    }
+
+private:
+    // A receipt draws a hundred or so texts; this keeps those of several recent receipts.
+    static constexpr int kMaxBoxes = 2000;
+
+    std::mutex m_mutex;
+    QHash<QFont, QRectF> m_references; // one per font: a receipt uses a handful
+    QCache<std::pair<QFont, QString>, QRectF> m_boxes{kMaxBoxes};
+};
 
 } // namespace
 
@@ -33,7 +80,7 @@ QRectF inkBox(const QFont& font, const QString& text)
 double PainterPrinter::baselineFor(const QFont& font)
 {
     const double height = font.pixelSize();
-    const QRectF ink = inkBox(font, kReferenceText);
+    const QRectF ink = InkMeasures::instance().referenceBox(font);
     if (ink.isEmpty())
         return 0.86 * height;
     return (height - ink.height()) / 2 - ink.top();
@@ -47,7 +94,7 @@ void PainterPrinter::drawTextAt(double x, double top, const QString& text)
         return;
     }
     double baseline = top + m_baseline;
-    const QRectF ink = inkBox(m_font, text);
+    const QRectF ink = InkMeasures::instance().inkBox(m_font, text);
     if (ink.isEmpty() || (m_baseline + ink.top() >= 0 && m_baseline + ink.bottom() <= height)) {
         m_painter.drawText(QPointF(x, baseline), text);
         return;

@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -17,6 +18,17 @@ namespace {
 // How long a job is followed after CUPS took it: long enough for a queue to refuse or abort it,
 // short enough that the cashier hardly waits.
 constexpr int kFollowJobMs = 2000;
+
+// The wait cursor for as long as it lives.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 } // namespace
 
 SystemPrinter::SystemPrinter(QWidget* dialogOwner) : m_dialogOwner(dialogOwner) {}
@@ -89,16 +101,33 @@ bool SystemPrinter::finishDevice()
     }
     if (m_queue.isEmpty())
         return true; // a file the user chose in the print dialog
-    const QByteArray media = m_printer->pageLayout().pageSize().key().toUtf8();
     QString error;
-    const int job =
-        submitCupsJob(m_queue, m_spool->fileName(), kJobName, {{QByteArrayLiteral("media"), media}}, &error);
-    m_spool.reset(); // CUPS has its own copy now
-    if (job == 0 || !cupsJobGoesThrough(m_queue, job, kFollowJobMs, &error)) {
+    const bool printed = submitAndFollow(&error);
+    m_spool.reset(); // CUPS has its own copy now, or never takes it
+    if (!printed) {
         qWarning().noquote() << "the print job failed:" << error;
         return false;
     }
     return true;
+}
+
+// Submitting waits for the server and following the job can take its full two seconds: both run on a
+// worker, with libcups's own connection for that thread, while the windows keep painting. The worker
+// gets copies of what it needs and touches nothing of this printer; the spool file stays until it is done.
+bool SystemPrinter::submitAndFollow(QString* error)
+{
+    const QString queue = m_queue;
+    const QString file = m_spool->fileName();
+    const QString title = kJobName;
+    const QByteArray media = m_printer->pageLayout().pageSize().key().toUtf8();
+    const WaitCursor waiting;
+    return runOffThread(
+        [queue, file, title, media](QString* why) {
+            refuseCupsPasswordPrompts();
+            const int job = submitCupsJob(queue, file, title, {{QByteArrayLiteral("media"), media}}, why);
+            return job != 0 && cupsJobGoesThrough(queue, job, kFollowJobMs, why);
+        },
+        error);
 }
 
 } // namespace quorrel

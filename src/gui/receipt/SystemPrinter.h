@@ -12,7 +12,9 @@ namespace quorrel {
 
 // The receipt printer: the system's default printer (CUPS), at the printer's own resolution so
 // that the dotted hairlines stay dotted. Only when there is no default printer is the print dialog
-// shown. A job the queue refuses, or that CUPS aborts or cannot go on with, is not printed.
+// shown. A job the queue refuses, or that CUPS aborts or cannot go on with, is not printed. The job
+// is handed to CUPS and followed on a worker thread: meanwhile the windows keep painting, user input
+// waits, and the wait cursor shows.
 class SystemPrinter : public PainterPrinter
 {
 public:
@@ -29,6 +31,9 @@ protected:
 
 private:
     bool spoolForQueue();
+    // Hands the spooled document to the queue and follows the job, off the GUI thread; false, with
+    // the reason in `error`, when it is not printed.
+    bool submitAndFollow(QString* error);
 
     QWidget* m_dialogOwner;
     std::unique_ptr<QPrinter> m_printer;

@@ -13,12 +13,16 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <optional>
 
 namespace quorrel::test {
 namespace {
@@ -49,6 +53,26 @@ int pdfPages(const QString& path)
         if (line.startsWith(QStringLiteral("Pages:")))
             return line.mid(6).trimmed().toInt();
     return -1;
+}
+
+// Runs a CUPS command-line tool; the environment points it at the test's own server.
+bool cupsTool(const QString& name, const QStringList& arguments, QString* output = nullptr)
+{
+    const QString tool =
+        QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+    if (tool.isEmpty()) {
+        ADD_FAILURE() << name.toStdString() << " is missing";
+        return false;
+    }
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        ADD_FAILURE() << name.toStdString() << " failed: " << process.readAllStandardError().toStdString();
+        return false;
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return true;
 }
 
 class PrintingTest : public AppTest
@@ -280,6 +304,7 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after a refused job";
 
     ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Q")));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
@@ -288,6 +313,46 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
     EXPECT_TRUE(hooks().messages()[1].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
     EXPECT_TRUE(cups.capturedJobs(QStringLiteral("P")).isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after an aborted job";
+}
+
+// While CUPS has the job, the GUI thread goes on, under the wait cursor. The queue is stopped when
+// F5 is pressed, so the job waits there; a timer of the GUI thread starts the queue again once it
+// sees the job waiting. Were the job followed on the GUI thread, the timer could not run until the
+// follow gave up, and the job on a stopped queue would be cancelled and reported as not printed.
+TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
+{
+    CupsServer cups;
+    QUORREL_START_CUPS_SERVER(cups);
+    ASSERT_TRUE(cups.addQueue(QStringLiteral("P")));
+    ASSERT_TRUE(cups.setServerDefault(QStringLiteral("P")));
+    ASSERT_TRUE(cupsTool(QStringLiteral("cupsdisable"), {QStringLiteral("P")}));
+    hooks().useSystemPrinter(true);
+    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 提示再次打印='假' where ID=1"));
+    ASSERT_NE(open(), nullptr);
+    enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
+
+    bool started = false;
+    std::optional<Qt::CursorShape> cursorMeanwhile;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QString waiting;
+        if (started || !cupsTool(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("P")}, &waiting) ||
+            waiting.trimmed().isEmpty())
+            return;
+        if (const QCursor* cursor = QGuiApplication::overrideCursor())
+            cursorMeanwhile = cursor->shape();
+        started = cupsTool(QStringLiteral("cupsenable"), {QStringLiteral("P")});
+    });
+    timer.start(0);
+    QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    timer.stop();
+
+    EXPECT_TRUE(started) << "the GUI thread ran while the job waited in CUPS";
+    EXPECT_EQ(cursorMeanwhile, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(cups.waitForJobs(QStringLiteral("P"), 1, 30000).size(), 1) << cups.lastError().toStdString();
 }
 
 } // namespace

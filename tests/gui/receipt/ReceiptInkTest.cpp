@@ -184,5 +184,67 @@ TEST_F(ReceiptInkTest, NoTextTouchesARuleOnPaperOnTheThermalRasterOrOnTheBoard)
     }
 }
 
+// What the ink fitting measures is kept from receipt to receipt. A receipt must come out the same
+// whatever was drawn before it: bilevel or smoothed first, on a fresh printer or on one that drew a
+// preview in other faces, and after more texts than are kept were measured.
+TEST_F(ReceiptInkTest, AReceiptComesOutTheSameWhateverWasDrawnBefore)
+{
+    // Remark lines with signs that rise or drop beyond the room of ordinary text, so that their own
+    // ink decides where they go (shifted or shrunk), and differs between smoothed and bilevel text.
+    const QStringList tall{QStringLiteral("Ǻ𝔊 ∫"), QStringLiteral("𝔊"), QStringLiteral("‖ ⎛⎞ ǺŲ"),
+                           QStringLiteral("g̰̃〖〗")};
+    // The same lines with a trailing blank: the same ink, but texts not measured before.
+    QStringList padded;
+    for (const QString& line : tall)
+        padded << line + u' ';
+    const auto receipt = [](const QStringList& remark) {
+        ReceiptContent content;
+        content.shopName = QStringLiteral("Ǻ𝔊小店");
+        content.ticketNumber = QStringLiteral("2612080000001");
+        content.time = QStringLiteral("2026-12-08  07:00:20");
+        content.items = {{QStringLiteral("牛奶"), QStringLiteral("1"), QStringLiteral("1.00"), QStringLiteral("1.00")}};
+        content.cashier = QStringLiteral("admin");
+        content.remark = remark.join(u'\n');
+        return content;
+    };
+    const auto onBoard = [](ImagePrinter& board, const ReceiptContent& content) {
+        board.clearBoard();
+        EXPECT_TRUE(layOutReceipt(board, content, ReceiptSettings{}));
+        return board.image();
+    };
+    const auto onStrip = [](const ReceiptContent& content) {
+        RasterPrinter thermal(384);
+        EXPECT_TRUE(layOutReceipt(thermal, content, ReceiptSettings{}));
+        return thermal.strip();
+    };
+    const QSize boardSize(384, 900);
+
+    // Bilevel first, then smoothed on a board that showed a preview before.
+    const QImage stripFirst = onStrip(receipt(tall));
+    ImagePrinter used(boardSize, RasterPrinter::kDotsPerInch);
+    ASSERT_TRUE(used.startDocument());
+    ReceiptSettings withoutPrice;
+    withoutPrice.withUnitPrice = false;
+    layOutReceipt(used, receipt(tall), withoutPrice, ReceiptStyle::Preview);
+    used.endDocument();
+    const QImage boardAfter = onBoard(used, receipt(tall));
+    // Smoothed first on a fresh board, then bilevel.
+    ImagePrinter fresh(boardSize, RasterPrinter::kDotsPerInch);
+    const QImage boardFirst = onBoard(fresh, receipt(padded));
+    const QImage stripAfter = onStrip(receipt(padded));
+    EXPECT_TRUE(boardAfter == boardFirst) << "smoothed receipt depends on what was drawn before";
+    EXPECT_TRUE(stripAfter == stripFirst) << "bilevel receipt depends on what was drawn before";
+
+    // Thousands of other texts measured in between.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many << QStringLiteral("备注%1").arg(i);
+    ImagePrinter other(QSize(384, 100), RasterPrinter::kDotsPerInch);
+    onBoard(other, receipt(many));
+    ImagePrinter again(boardSize, RasterPrinter::kDotsPerInch);
+    EXPECT_TRUE(onBoard(again, receipt(tall)) == boardFirst);
+    EXPECT_TRUE(onStrip(receipt(tall)) == stripFirst);
+}
+
 } // namespace
 } // namespace quorrel::test
