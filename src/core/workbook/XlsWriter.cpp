@@ -2,6 +2,7 @@
 
 #include "core/workbook/CompoundFile.h"
 
+#include <QHashFunctions>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -13,9 +14,8 @@ namespace {
 
 constexpr quint32 kEmpty = 0xFFFFFFFF;
 constexpr qsizetype kMaxRecordData = 8224;
-constexpr quint16 kTextCellXf = 15;
-constexpr int kWidestColumn = 60; // in characters: longer texts wrap out of sight rather than widen // the one cell
-                                  // format: number format 49, "@" (text)
+constexpr quint16 kTextCellXf = 15; // the one cell format: number format 49, "@" (text)
+constexpr int kWidestColumn = 60;   // in characters: a longer text runs on out of sight rather than widen it
 
 enum Record : quint16
 {
@@ -58,19 +58,23 @@ void record(QByteArray& out, quint16 type, const QByteArray& data)
 
 bool isWide(const QString& text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+    return std::any_of(units, units + text.size(), [](char16_t unit) { return unit > 0xFF; });
 }
 
 // Characters [from, from + count) of `text`: one byte each when `wide` is false (every character
 // is then below 256), else UTF-16LE.
 void addCharacters(QByteArray& out, const QString& text, qsizetype from, qsizetype count, bool wide)
 {
+    const qsizetype at = out.size();
     if (!wide) {
-        for (qsizetype i = from; i < from + count; ++i)
-            out.append(static_cast<char>(text.at(i).unicode()));
+        out.resize(at + count);
+        const auto* in = reinterpret_cast<const char16_t*>(text.constData()) + from;
+        char* bytes = out.data() + at;
+        for (qsizetype i = 0; i < count; ++i)
+            bytes[i] = static_cast<char>(in[i]);
         return;
     }
-    const qsizetype at = out.size();
     out.resize(at + 2 * count);
     qToLittleEndian<quint16>(text.utf16() + from, count, out.data() + at);
 }
@@ -287,13 +291,13 @@ int XlsWriter::sheetCount() const
     return std::max<int>(1, static_cast<int>((m_rowCount + kRowsPerSheet - 1) / kRowsPerSheet));
 }
 
-bool XlsWriter::checkCells(const QStringList& cells, qsizetype columns, qsizetype row, QString* error)
+bool XlsWriter::checkCells(const QString* cells, qsizetype count, qsizetype columns, qsizetype row, QString* error)
 {
     QString problem;
-    if (cells.size() > columns) {
-        problem = QStringLiteral("第%1行有%2个单元格，多于%3列").arg(row).arg(cells.size()).arg(columns);
+    if (count > columns) {
+        problem = QStringLiteral("第%1行有%2个单元格，多于%3列").arg(row).arg(count).arg(columns);
     } else {
-        for (qsizetype c = 0; c < cells.size() && problem.isEmpty(); ++c) {
+        for (qsizetype c = 0; c < count && problem.isEmpty(); ++c) {
             if (cells[c].size() > kMaxCellLength)
                 problem = QStringLiteral("第%1行第%2列超过%3个字符，Excel单元格容纳不下")
                               .arg(row)
@@ -312,17 +316,22 @@ void XlsWriter::reserve(qsizetype rows)
 {
     m_cells.reserve(m_cells.size() + rows * m_titles.size());
     // Most cells of a records list are unique (numbers, times, amounts): room for half of them.
-    m_ids.reserve(m_ids.size() + rows * m_titles.size() / 2);
+    const auto strings = static_cast<std::size_t>(m_strings.size() + rows * m_titles.size() / 2);
+    m_strings.reserve(static_cast<qsizetype>(strings));
+    m_hashes.reserve(strings);
+    while (m_slots.size() < 2 * strings)
+        growTable();
 }
 
-bool XlsWriter::addRow(const QStringList& cells, QString* error)
+bool XlsWriter::addRow(const QString* cells, qsizetype count, QString* error)
 {
-    if (!checkCells(cells, m_titles.size(), m_rowCount + 1, error))
+    if (!checkCells(cells, count, m_titles.size(), m_rowCount + 1, error))
         return false;
     for (qsizetype c = 0; c < m_titles.size(); ++c) {
-        const quint32 id = c < cells.size() ? stringId(cells[c]) : kEmpty;
+        const QString* cell = c < count ? &cells[c] : nullptr;
+        const quint32 id = cell ? stringId(*cell) : kEmpty;
         if (id != kEmpty && m_widths[c] < kWidestColumn)
-            m_widths[c] = std::max(m_widths[c], displayWidth(cells[c]));
+            m_widths[c] = std::max(m_widths[c], displayWidth(*cell));
         m_references += id != kEmpty;
         m_cells.append(id);
     }
@@ -334,13 +343,36 @@ quint32 XlsWriter::stringId(const QString& text)
 {
     if (text.isEmpty())
         return kEmpty;
-    const auto found = m_ids.constFind(text);
-    if (found != m_ids.cend())
-        return found.value();
-    const auto id = static_cast<quint32>(m_strings.size());
-    m_ids.insert(text, id);
-    m_strings.append(text);
-    return id;
+    if (2 * (m_strings.size() + 1) > static_cast<qsizetype>(m_slots.size()))
+        growTable();
+    const size_t hash = qHash(text);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const quint32 id = m_slots[slot];
+        if (id == kEmpty) {
+            const auto added = static_cast<quint32>(m_strings.size());
+            m_slots[slot] = added;
+            m_strings.append(text);
+            m_hashes.push_back(hash);
+            return added;
+        }
+        if (m_hashes[id] == hash && m_strings.at(id) == text)
+            return id;
+    }
+}
+
+// Doubles the table (a power of two, at most half full) and puts every string id back.
+void XlsWriter::growTable()
+{
+    std::vector<quint32> table(std::max<std::size_t>(1024, 2 * m_slots.size()), kEmpty);
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t id = 0; id < m_hashes.size(); ++id) {
+        std::size_t slot = m_hashes[id] & mask;
+        while (table[slot] != kEmpty)
+            slot = (slot + 1) & mask;
+        table[slot] = static_cast<quint32>(id);
+    }
+    m_slots = std::move(table);
 }
 
 QByteArray XlsWriter::workbookStream() const

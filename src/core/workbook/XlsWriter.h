@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class QIODevice;
 
@@ -31,18 +32,27 @@ public:
 
     // Adds a row below the last one; a row shorter than the titles ends in empty cells. Refused
     // (false, `error` saying which cell) when it has more cells than there are titles or a cell
-    // longer than a cell holds.
-    bool addRow(const QStringList& cells, QString* error = nullptr);
+    // longer than a cell holds. The texts are shared, not copied.
+    bool addRow(const QStringList& cells, QString* error = nullptr)
+    {
+        return addRow(cells.constData(), cells.size(), error);
+    }
+    bool addRow(const QString* cells, qsizetype count, QString* error = nullptr);
 
     // Writes the whole workbook. Refused when there are more titles than a sheet has columns,
     // or a title is longer than a cell holds; false also when the device refuses a write.
     bool write(QIODevice* device, QString* error = nullptr) const;
 
     // Checks a row as addRow does without adding it; `row` is 1-based for the message.
-    static bool checkCells(const QStringList& cells, qsizetype columns, qsizetype row, QString* error);
+    static bool checkCells(const QStringList& cells, qsizetype columns, qsizetype row, QString* error)
+    {
+        return checkCells(cells.constData(), cells.size(), columns, row, error);
+    }
+    static bool checkCells(const QString* cells, qsizetype count, qsizetype columns, qsizetype row, QString* error);
 
 private:
     quint32 stringId(const QString& text);
+    void growTable();
     QByteArray workbookStream() const;
 
     QStringList m_titles;
@@ -51,8 +61,12 @@ private:
     QList<quint32> m_cells;
     qsizetype m_rowCount = 0;
     quint64 m_references = 0;
-    QHash<QString, quint32> m_ids;
+    // The shared string table: every distinct text once, found again through an open-addressing
+    // table of string ids (kEmpty where free) by each text's hash. Most cells of a records list are
+    // distinct, so this lookup is the writer's main work.
     QStringList m_strings;
+    std::vector<size_t> m_hashes; // per string id
+    std::vector<quint32> m_slots;
     QList<int> m_widths; // per column, the widest text in characters
     QString m_titleError;
 };
