@@ -10,7 +10,6 @@ QUORREL_PACKAGES=(
     libcups2-dev
     libsqlcipher-dev
     sqlcipher
-    zlib1g-dev
     libpng-dev
     libjpeg-dev
     fonts-noto-cjk
