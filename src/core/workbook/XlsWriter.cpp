@@ -13,6 +13,7 @@ namespace quorrel {
 namespace {
 
 constexpr quint32 kEmpty = 0xFFFFFFFF;
+constexpr quint64 kFreeSlot = ~quint64(0);
 constexpr qsizetype kMaxRecordData = 8224;
 constexpr quint16 kTextCellXf = 15; // the one cell format: number format 49, "@" (text)
 constexpr int kWidestColumn = 60;   // in characters: a longer text runs on out of sight rather than widen it
@@ -281,7 +282,7 @@ XlsWriter::XlsWriter(const QStringList& titles) : m_titles(titles)
     for (qsizetype c = 0; c < titles.size(); ++c) {
         if (titles[c].size() > kMaxCellLength && m_titleError.isEmpty())
             m_titleError = QStringLiteral("第%1列的标题超过%2个字符").arg(c + 1).arg(kMaxCellLength);
-        m_titleIds.append(stringId(titles[c]));
+        m_titleIds.append(stringId(titles[c], hashOf(titles[c])));
         m_widths.append(displayWidth(titles[c]));
     }
 }
@@ -316,10 +317,9 @@ void XlsWriter::reserve(qsizetype rows)
 {
     m_cells.reserve(m_cells.size() + rows * m_titles.size());
     // Most cells of a records list are unique (numbers, times, amounts): room for half of them.
-    const auto strings = static_cast<std::size_t>(m_strings.size() + rows * m_titles.size() / 2);
-    m_strings.reserve(static_cast<qsizetype>(strings));
-    m_hashes.reserve(strings);
-    while (m_slots.size() < 2 * strings)
+    const qsizetype strings = m_strings.size() + rows * m_titles.size() / 2;
+    m_strings.reserve(strings);
+    while (static_cast<qsizetype>(m_slots.size()) < 2 * strings)
         growTable();
 }
 
@@ -327,50 +327,69 @@ bool XlsWriter::addRow(const QString* cells, qsizetype count, QString* error)
 {
     if (!checkCells(cells, count, m_titles.size(), m_rowCount + 1, error))
         return false;
+    const qsizetype columns = std::min(count, m_titles.size());
+    // The slots of the whole row are asked from memory before the first is needed: their waits
+    // then overlap instead of following one another.
+    constexpr qsizetype kAtOnce = 16;
+    quint32 hashes[kAtOnce];
+    if (2 * (m_strings.size() + columns) > static_cast<qsizetype>(m_slots.size()))
+        growTable();
+    for (qsizetype c = 0; c < std::min(columns, kAtOnce); ++c) {
+        hashes[c] = hashOf(cells[c]);
+        __builtin_prefetch(&m_slots[hashes[c] & (m_slots.size() - 1)]);
+    }
     for (qsizetype c = 0; c < m_titles.size(); ++c) {
-        const QString* cell = c < count ? &cells[c] : nullptr;
-        const quint32 id = cell ? stringId(*cell) : kEmpty;
-        if (id != kEmpty && m_widths[c] < kWidestColumn)
-            m_widths[c] = std::max(m_widths[c], displayWidth(*cell));
-        m_references += id != kEmpty;
+        quint32 id = kEmpty;
+        if (c < columns && !cells[c].isEmpty()) {
+            id = stringId(cells[c], c < kAtOnce ? hashes[c] : hashOf(cells[c]));
+            if (m_widths[c] < kWidestColumn)
+                m_widths[c] = std::max(m_widths[c], displayWidth(cells[c]));
+            ++m_references;
+        }
         m_cells.append(id);
     }
     ++m_rowCount;
     return true;
 }
 
-quint32 XlsWriter::stringId(const QString& text)
+quint32 XlsWriter::hashOf(const QString& text)
+{
+    const size_t hash = qHash(text);
+    return static_cast<quint32>(hash ^ (hash >> 32));
+}
+
+quint32 XlsWriter::stringId(const QString& text, quint32 hash)
 {
     if (text.isEmpty())
         return kEmpty;
     if (2 * (m_strings.size() + 1) > static_cast<qsizetype>(m_slots.size()))
         growTable();
-    const size_t hash = qHash(text);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const quint32 id = m_slots[slot];
-        if (id == kEmpty) {
+        const quint64 entry = m_slots[slot];
+        if (entry == kFreeSlot) {
             const auto added = static_cast<quint32>(m_strings.size());
-            m_slots[slot] = added;
+            m_slots[slot] = quint64(hash) << 32 | added;
             m_strings.append(text);
-            m_hashes.push_back(hash);
             return added;
         }
-        if (m_hashes[id] == hash && m_strings.at(id) == text)
-            return id;
+        if (entry >> 32 == hash && m_strings.at(static_cast<quint32>(entry)) == text)
+            return static_cast<quint32>(entry);
     }
 }
 
-// Doubles the table (a power of two, at most half full) and puts every string id back.
+// Doubles the table (a power of two, at most half full) and puts every slot back.
 void XlsWriter::growTable()
 {
-    std::vector<quint32> table(std::max<std::size_t>(1024, 2 * m_slots.size()), kEmpty);
+    std::vector<quint64> table(std::max<std::size_t>(1024, 2 * m_slots.size()), kFreeSlot);
     const std::size_t mask = table.size() - 1;
-    for (std::size_t id = 0; id < m_hashes.size(); ++id) {
-        std::size_t slot = m_hashes[id] & mask;
-        while (table[slot] != kEmpty)
+    for (const quint64 entry : m_slots) {
+        if (entry == kFreeSlot)
+            continue;
+        std::size_t slot = (entry >> 32) & mask;
+        while (table[slot] != kFreeSlot)
             slot = (slot + 1) & mask;
-        table[slot] = static_cast<quint32>(id);
+        table[slot] = entry;
     }
     m_slots = std::move(table);
 }

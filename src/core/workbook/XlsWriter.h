@@ -51,7 +51,8 @@ public:
     static bool checkCells(const QString* cells, qsizetype count, qsizetype columns, qsizetype row, QString* error);
 
 private:
-    quint32 stringId(const QString& text);
+    static quint32 hashOf(const QString& text);
+    quint32 stringId(const QString& text, quint32 hash);
     void growTable();
     QByteArray workbookStream() const;
 
@@ -62,11 +63,11 @@ private:
     qsizetype m_rowCount = 0;
     quint64 m_references = 0;
     // The shared string table: every distinct text once, found again through an open-addressing
-    // table of string ids (kEmpty where free) by each text's hash. Most cells of a records list are
-    // distinct, so this lookup is the writer's main work.
+    // table of slots, each a string's hash in the high half and its id in the low half (all ones
+    // where free). Most cells of a records list are distinct, so this lookup is the writer's main
+    // work, and its time goes in waiting for the slots to come from memory.
     QStringList m_strings;
-    std::vector<size_t> m_hashes; // per string id
-    std::vector<quint32> m_slots;
+    std::vector<quint64> m_slots;
     QList<int> m_widths; // per column, the widest text in characters
     QString m_titleError;
 };
