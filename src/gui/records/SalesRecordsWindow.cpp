@@ -99,13 +99,28 @@ void SalesRecordsWindow::showRecords(const RecordsQuery& query)
 
 void SalesRecordsWindow::updateTotals()
 {
+    if (m_totals)
+        m_totals->cancel(); // an earlier fill's totals are of no use any more
     if (m_model->rowCount() == 0) {
-        if (m_totals)
-            m_totals->cancel();
+        m_totalsWanted = false;
         showTotals(RecordTotals());
         return;
     }
-    // Summing every sale found may take seconds in a large shop: the list is usable meanwhile.
+    // Summing every sale found may take seconds in a large shop: the list is usable meanwhile. The
+    // summing starts once the rows found have been painted (their repaint is already queued), so
+    // that it takes no time from them.
+    m_ui->标签_销售数量->setText(kCountingTotals);
+    m_ui->标签_总金额->setText(kCountingTotals);
+    if (!m_totalsWanted)
+        QMetaObject::invokeMethod(this, &SalesRecordsWindow::startTotals, Qt::QueuedConnection);
+    m_totalsWanted = true;
+}
+
+void SalesRecordsWindow::startTotals()
+{
+    if (!m_totalsWanted || !m_session.db.isOpen())
+        return;
+    m_totalsWanted = false;
     if (!m_totals) {
         m_totals = std::make_unique<RecordTotalsReader>(
             this, [this](const std::optional<RecordTotals>& totals, const QString& error) {
@@ -118,8 +133,6 @@ void SalesRecordsWindow::updateTotals()
                 showTotals(*totals);
             });
     }
-    m_ui->标签_销售数量->setText(kCountingTotals);
-    m_ui->标签_总金额->setText(kCountingTotals);
     m_totals->request(m_session.db.path(), QByteArray(schema::kDatabaseKey), m_model->query());
 }
 
@@ -133,6 +146,7 @@ void SalesRecordsWindow::showTotals(const RecordTotals& totals)
 // Before the database file is closed or replaced: the reader's connection goes first.
 void SalesRecordsWindow::stopTotals()
 {
+    m_totalsWanted = false;
     if (m_totals)
         m_totals->stop();
 }

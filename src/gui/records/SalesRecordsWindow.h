@@ -49,6 +49,7 @@ signals:
 
 private:
     void updateTotals();
+    void startTotals();
     void showTotals(const RecordTotals& totals);
     void stopTotals();
     int selectedRow() const;
@@ -69,6 +70,7 @@ private:
     SalesRecordsModel* m_model;
     QMenu* m_menu;
     std::unique_ptr<RecordTotalsReader> m_totals; // made by the first fill that needs it
+    bool m_totalsWanted = false;                  // the totals of the list's query are to be summed
 };
 
 } // namespace quorrel
