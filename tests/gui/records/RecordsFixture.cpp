@@ -78,6 +78,7 @@ QString RecordsTest::label(const QString& name) const
     return Unit<QLabel>(window.get(), name)->text();
 }
 
+// Waits as QTRY_COMPARE does, but fails the GoogleTest test when the totals do not come.
 QString RecordsTest::totalsLabel(const QString& name) const
 {
     EXPECT_TRUE(QTest::qWaitFor([&] { return label(name) != SalesRecordsWindow::kCountingTotals; }))
