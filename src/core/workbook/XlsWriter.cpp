@@ -239,19 +239,18 @@ private:
 };
 
 // A row's record, before its cells (as Excel 97 writers lay them out): its cells span the columns
-// [0, columns), default height, the text format.
-void addRowRecord(QByteArray& out, quint16 row, quint16 columns)
+// [0, columns), default height, the text format. Returns the end of the bytes written at `at`.
+char* putRowRecord(char* at, quint16 row, quint16 columns)
 {
-    char bytes[20];
-    qToLittleEndian<quint16>(kRow, bytes);
-    qToLittleEndian<quint16>(16, bytes + 2);
-    qToLittleEndian<quint16>(row, bytes + 4);
-    qToLittleEndian<quint16>(0, bytes + 6);
-    qToLittleEndian<quint16>(columns, bytes + 8);
-    qToLittleEndian<quint16>(0x00FF, bytes + 10);
-    qToLittleEndian<quint32>(0, bytes + 12);
-    qToLittleEndian<quint32>(0x0100 | quint32(kTextCellXf) << 16, bytes + 16);
-    out.append(bytes, sizeof bytes);
+    qToLittleEndian<quint16>(kRow, at);
+    qToLittleEndian<quint16>(16, at + 2);
+    qToLittleEndian<quint16>(row, at + 4);
+    qToLittleEndian<quint16>(0, at + 6);
+    qToLittleEndian<quint16>(columns, at + 8);
+    qToLittleEndian<quint16>(0x00FF, at + 10);
+    qToLittleEndian<quint32>(0, at + 12);
+    qToLittleEndian<quint32>(0x0100 | quint32(kTextCellXf) << 16, at + 16);
+    return at + 20;
 }
 
 // Roughly how many character widths a text takes: CJK and other wide characters count twice.
@@ -263,16 +262,15 @@ int displayWidth(const QString& text)
     return width;
 }
 
-void addCell(QByteArray& out, quint16 row, quint16 column, quint32 id)
+char* putCell(char* at, quint16 row, quint16 column, quint32 id)
 {
-    char bytes[14];
-    qToLittleEndian<quint16>(kLabelSst, bytes);
-    qToLittleEndian<quint16>(10, bytes + 2);
-    qToLittleEndian<quint16>(row, bytes + 4);
-    qToLittleEndian<quint16>(column, bytes + 6);
-    qToLittleEndian<quint16>(kTextCellXf, bytes + 8);
-    qToLittleEndian<quint32>(id, bytes + 10);
-    out.append(bytes, sizeof bytes);
+    qToLittleEndian<quint16>(kLabelSst, at);
+    qToLittleEndian<quint16>(10, at + 2);
+    qToLittleEndian<quint16>(row, at + 4);
+    qToLittleEndian<quint16>(column, at + 6);
+    qToLittleEndian<quint16>(kTextCellXf, at + 8);
+    qToLittleEndian<quint32>(id, at + 10);
+    return at + 14;
 }
 
 } // namespace
@@ -453,18 +451,24 @@ QByteArray XlsWriter::workbookStream() const
         add<quint16>(dimensions, static_cast<quint16>(columns));
         add<quint16>(dimensions, 0);
         record(out, kDimensions, dimensions);
-        const auto addCells = [&out, columns](quint16 row, const quint32* ids) {
+        // Every row with a cell: its record, then its cells, written in place (there are hundreds of
+        // thousands); room for the most they can take, given back after.
+        const qsizetype start = out.size();
+        out.resize(start + (rows + 1) * (20 + 14 * columns));
+        char* at = out.data() + start;
+        const auto putCells = [&at, columns](quint16 row, const quint32* ids) {
             if (std::all_of(ids, ids + columns, [](quint32 id) { return id == kEmpty; }))
                 return;
-            addRowRecord(out, row, static_cast<quint16>(columns));
+            at = putRowRecord(at, row, static_cast<quint16>(columns));
             for (qsizetype c = 0; c < columns; ++c) {
                 if (ids[c] != kEmpty)
-                    addCell(out, row, static_cast<quint16>(c), ids[c]);
+                    at = putCell(at, row, static_cast<quint16>(c), ids[c]);
             }
         };
-        addCells(0, m_titleIds.constData());
+        putCells(0, m_titleIds.constData());
         for (qsizetype r = 1; r <= rows; ++r)
-            addCells(static_cast<quint16>(r), m_cells.constData() + (first + r - 1) * columns);
+            putCells(static_cast<quint16>(r), m_cells.constData() + (first + r - 1) * columns);
+        out.resize(at - out.constData());
         record(out, kWindow2, window2(s == 0));
         record(out, kEof, QByteArray());
     }
