@@ -57,7 +57,7 @@ void record(QByteArray& out, quint16 type, const QByteArray& data)
     out += data;
 }
 
-bool isWide(const QString& text)
+bool isWide(QStringView text)
 {
     const auto* units = reinterpret_cast<const char16_t*>(text.constData());
     return std::any_of(units, units + text.size(), [](char16_t unit) { return unit > 0xFF; });
@@ -65,7 +65,7 @@ bool isWide(const QString& text)
 
 // Characters [from, from + count) of `text`: one byte each when `wide` is false (every character
 // is then below 256), else UTF-16LE.
-void addCharacters(QByteArray& out, const QString& text, qsizetype from, qsizetype count, bool wide)
+void addCharacters(QByteArray& out, QStringView text, qsizetype from, qsizetype count, bool wide)
 {
     const qsizetype at = out.size();
     if (!wide) {
@@ -173,7 +173,7 @@ public:
         m_used = 8;
     }
 
-    void addString(const QString& text)
+    void addString(QStringView text)
     {
         const bool wide = isWide(text);
         const qsizetype size = text.size();
@@ -315,8 +315,9 @@ void XlsWriter::reserve(qsizetype rows)
 {
     m_cells.reserve(m_cells.size() + rows * m_titles.size());
     // Most cells of a records list are unique (numbers, times, amounts): room for half of them.
-    const qsizetype strings = m_strings.size() + rows * m_titles.size() / 2;
-    m_strings.reserve(strings);
+    const qsizetype strings = stringCount() + rows * m_titles.size() / 2;
+    m_starts.reserve(static_cast<std::size_t>(strings) + 1);
+    m_text.reserve(static_cast<std::size_t>(strings) * 12);
     while (static_cast<qsizetype>(m_slots.size()) < 2 * strings)
         growTable();
 }
@@ -330,7 +331,7 @@ bool XlsWriter::addRow(const QString* cells, qsizetype count, QString* error)
     // then overlap instead of following one another.
     constexpr qsizetype kAtOnce = 16;
     quint32 hashes[kAtOnce];
-    if (2 * (m_strings.size() + columns) > static_cast<qsizetype>(m_slots.size()))
+    if (2 * (stringCount() + columns) > static_cast<qsizetype>(m_slots.size()))
         growTable();
     for (qsizetype c = 0; c < std::min(columns, kAtOnce); ++c) {
         hashes[c] = hashOf(cells[c]);
@@ -360,18 +361,20 @@ quint32 XlsWriter::stringId(const QString& text, quint32 hash)
 {
     if (text.isEmpty())
         return kEmpty;
-    if (2 * (m_strings.size() + 1) > static_cast<qsizetype>(m_slots.size()))
+    if (2 * (stringCount() + 1) > static_cast<qsizetype>(m_slots.size()))
         growTable();
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const quint64 entry = m_slots[slot];
         if (entry == kFreeSlot) {
-            const auto added = static_cast<quint32>(m_strings.size());
+            const auto added = static_cast<quint32>(stringCount());
             m_slots[slot] = quint64(hash) << 32 | added;
-            m_strings.append(text);
+            const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+            m_text.insert(m_text.end(), units, units + text.size());
+            m_starts.push_back(m_text.size());
             return added;
         }
-        if (entry >> 32 == hash && m_strings.at(static_cast<quint32>(entry)) == text)
+        if (entry >> 32 == hash && string(static_cast<quint32>(entry)) == QStringView(text))
             return static_cast<quint32>(entry);
     }
 }
@@ -400,7 +403,7 @@ QByteArray XlsWriter::workbookStream() const
         std::count_if(m_titleIds.begin(), m_titleIds.end(), [](quint32 id) { return id != kEmpty; }));
 
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_rowCount * 20 + m_strings.size() * 16 + 4096);
+    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_rowCount * 20 + stringCount() * 16 + 4096);
     record(out, kBof, bof(0x0005));
     QByteArray codePage;
     add<quint16>(codePage, 1200); // texts are UTF-16
@@ -423,9 +426,9 @@ QByteArray XlsWriter::workbookStream() const
         record(out, kBoundSheet, data);
     }
     SstWriter sst(out, static_cast<quint32>(titleCells * static_cast<quint64>(sheets) + m_references),
-                  static_cast<quint32>(m_strings.size()));
-    for (const QString& text : m_strings)
-        sst.addString(text);
+                  static_cast<quint32>(stringCount()));
+    for (qsizetype id = 0; id < stringCount(); ++id)
+        sst.addString(string(static_cast<quint32>(id)));
     sst.finish();
     record(out, kEof, QByteArray());
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <vector>
 
@@ -62,11 +63,18 @@ private:
     QList<quint32> m_cells;
     qsizetype m_rowCount = 0;
     quint64 m_references = 0;
-    // The shared string table: every distinct text once, found again through an open-addressing
-    // table of slots, each a string's hash in the high half and its id in the low half (all ones
-    // where free). Most cells of a records list are distinct, so this lookup is the writer's main
-    // work, and its time goes in waiting for the slots to come from memory.
-    QStringList m_strings;
+    // The shared string table: every distinct text once, its characters end to end in m_text (the
+    // string with id i runs from m_starts[i] to m_starts[i + 1]), found again through an
+    // open-addressing table of slots, each a string's hash in the high half and its id in the low
+    // half (all ones where free). Most cells of a records list are distinct, so this lookup is the
+    // writer's main work, and its time goes in waiting for the slots to come from memory.
+    qsizetype stringCount() const { return static_cast<qsizetype>(m_starts.size()) - 1; }
+    QStringView string(quint32 id) const
+    {
+        return QStringView(m_text.data() + m_starts[id], static_cast<qsizetype>(m_starts[id + 1] - m_starts[id]));
+    }
+    std::vector<char16_t> m_text;
+    std::vector<std::size_t> m_starts{0};
     std::vector<quint64> m_slots;
     QList<int> m_widths; // per column, the widest text in characters
     QString m_titleError;
