@@ -33,7 +33,7 @@ public:
 
     // Adds a row below the last one; a row shorter than the titles ends in empty cells. Refused
     // (false, `error` saying which cell) when it has more cells than there are titles or a cell
-    // longer than a cell holds. The texts are shared, not copied.
+    // longer than a cell holds.
     bool addRow(const QStringList& cells, QString* error = nullptr)
     {
         return addRow(cells.constData(), cells.size(), error);
