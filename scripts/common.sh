@@ -10,7 +10,6 @@ QUORREL_PACKAGES=(
     libcups2-dev
     libsqlcipher-dev
     sqlcipher
-    zlib1g-dev
     fonts-noto-cjk
     libgtest-dev
     libgmock-dev

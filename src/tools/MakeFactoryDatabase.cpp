@@ -1,19 +1,15 @@
 // Build-time tool: creates the factory database (schema and starting rows, encrypted with the
-// program's key) and writes it out as a C++ source file holding the file's bytes. Then does the same
-// for the export's empty database, which the program carries compressed: int32 magic 0x033E0F0D,
-// int32 size, zlib stream, little-endian.
-// Usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP EXPORT_DATABASE_PATH EXPORT_OUTPUT_CPP
+// program's key) and writes it out as a C++ source file holding the file's bytes.
+// Usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP
 
 #include "core/store/Schema.h"
 
 #include <sqlcipher/sqlite3.h>
-#include <zlib.h>
 
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
 
-#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -64,10 +60,7 @@ std::string derivedKeyHex(const std::vector<unsigned char>& bytes)
     return key.toHex().toStdString();
 }
 
-// `image` is what the source carries (the file's bytes or their packed form); the derived key is
-// that of the file itself.
-bool writeSource(const std::vector<unsigned char>& file, const std::vector<unsigned char>& image,
-                 const std::string& space, const std::string& out)
+bool writeSource(const std::vector<unsigned char>& image, const std::string& space, const std::string& out)
 {
     std::ofstream source(out, std::ios::binary | std::ios::trunc);
     source << "// Generated at build time from the schema; do not edit.\n"
@@ -84,30 +77,10 @@ bool writeSource(const std::vector<unsigned char>& file, const std::vector<unsig
         source << cell << ((i % 24 == 23) ? "\n" : "");
     }
     source << "\n};\nconst std::size_t kImageSize = " << image.size() << ";\n";
-    source << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << derivedKeyHex(file) << "\";\n";
+    source << "extern const char kDerivedKey[];\nconst char kDerivedKey[] = \"" << derivedKeyHex(image) << "\";\n";
     source << "} // namespace " << space << "\n";
     source.close();
     return static_cast<bool>(source);
-}
-
-void putLittleEndian32(std::vector<unsigned char>& out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-// The container the export unpacks: magic, uncompressed size, zlib stream.
-std::vector<unsigned char> packed(const std::vector<unsigned char>& bytes)
-{
-    std::vector<unsigned char> out;
-    putLittleEndian32(out, 0x033E0F0D);
-    putLittleEndian32(out, static_cast<std::uint32_t>(bytes.size()));
-    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
-    std::vector<unsigned char> stream(size);
-    if (compress2(stream.data(), &size, bytes.data(), static_cast<uLong>(bytes.size()), Z_BEST_COMPRESSION) != Z_OK)
-        return {};
-    out.insert(out.end(), stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(size));
-    return out;
 }
 
 bool readFile(const std::string& path, std::vector<unsigned char>* bytes)
@@ -125,9 +98,8 @@ bool readFile(const std::string& path, std::vector<unsigned char>* bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr,
-                     "usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP EXPORT_DATABASE_PATH EXPORT_OUTPUT_CPP\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: quorrel_mkfactory DATABASE_PATH OUTPUT_CPP\n");
         return 2;
     }
     const std::string factoryRows = std::string(quorrel::schema::kCreateTables) + quorrel::schema::kFactoryRows +
@@ -135,17 +107,8 @@ int main(int argc, char** argv)
     std::vector<unsigned char> bytes;
     if (!makeDatabase(argv[1], factoryRows) || !readFile(argv[1], &bytes))
         return 1;
-    if (!writeSource(bytes, bytes, "quorrel::factory", argv[2])) {
+    if (!writeSource(bytes, "quorrel::factory", argv[2])) {
         std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    // A database without tables stays an empty file until something is written: the version makes
-    // SQLCipher write its first page, salt included.
-    if (!makeDatabase(argv[3], "PRAGMA user_version = 1;") || !readFile(argv[3], &bytes))
-        return 1;
-    const std::vector<unsigned char> image = packed(bytes);
-    if (image.empty() || !writeSource(bytes, image, "quorrel::exportdb", argv[4])) {
-        std::fprintf(stderr, "quorrel_mkfactory: cannot write %s\n", argv[4]);
         return 1;
     }
     return 0;

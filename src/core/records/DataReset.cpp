@@ -2,6 +2,7 @@
 
 #include "core/store/Database.h"
 #include "core/store/FactoryDatabase.h"
+#include "core/store/FileWriter.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace quorrel {
@@ -44,8 +46,10 @@ bool copyAtomically(const QString& source, const QString& target, QString* error
         setError(error, in.errorString());
         return false;
     }
+    // Unbuffered: QSaveFile keeps no account of a buffered write that fails when it is flushed at
+    // commit(), and would rename a short copy into place as if it were whole.
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(error, out.errorString());
         return false;
     }
@@ -65,6 +69,12 @@ bool copyAtomically(const QString& source, const QString& target, QString* error
     }
     if (copied != expected || in.error() != QFile::NoError) {
         setError(error, QStringLiteral("只复制了 %1 / %2 字节：%3").arg(copied).arg(expected).arg(in.errorString()));
+        out.cancelWriting();
+        return false;
+    }
+    // commit() syncs too, but does not say when that fails.
+    if (FileWriter::current().sync(out.handle()) != 0) {
+        setError(error, qt_error_string(errno));
         out.cancelWriting();
         return false;
     }

@@ -6,6 +6,13 @@
 #include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
 
+#include <QMetaObject>
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
 namespace quorrel {
 
 namespace {
@@ -63,7 +70,8 @@ std::optional<QString> amountTotalText(const QStringList& cells)
     return rounded ? std::optional<QString>(formatMoney(*rounded)) : std::nullopt;
 }
 
-std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query)
+std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query,
+                                         const std::function<bool()>& cancelled)
 {
     auto records = db.query(recordsSql(query, QStringLiteral("s.数量, s.金额")), query.params);
     if (!records)
@@ -75,6 +83,8 @@ std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query
     quantities.reserve(kSumBatch);
     amounts.reserve(kSumBatch);
     for (; !records->atEnd(); records->moveNext()) {
+        if (cancelled && cancelled())
+            return std::nullopt;
         quantities << records->text(1);
         amounts << records->text(2);
         if (quantities.size() == kSumBatch) {
@@ -93,6 +103,112 @@ std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query
     if (!q || !a)
         return std::nullopt;
     return RecordTotals{roundedText(*q), formatMoney(roundedText(*a))};
+}
+
+struct RecordTotalsReader::Shared
+{
+    struct Job
+    {
+        quint64 generation = 0;
+        QString path;
+        QByteArray key;
+        RecordsQuery query;
+    };
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::optional<Job> job; // the newest request not yet taken up; an older one is replaced
+    bool stopping = false;
+    // The newest request's number: a job of another number is no longer wanted.
+    std::atomic<quint64> latest{0};
+
+    bool wanted(quint64 generation) const { return latest.load() == generation; }
+};
+
+// The reader's thread: one connection, one job after another until told to stop.
+void RecordTotalsReader::sumRequests(const std::shared_ptr<Shared>& shared, QObject* context, const Answer& answer)
+{
+    Database db;
+    QString openPath;
+    QByteArray openKey;
+    for (;;) {
+        Shared::Job job;
+        {
+            std::unique_lock lock(shared->mutex);
+            shared->wake.wait(lock, [&shared] { return shared->stopping || shared->job; });
+            if (shared->stopping)
+                break;
+            job = std::move(*shared->job);
+            shared->job.reset();
+        }
+        std::optional<RecordTotals> totals;
+        QString error;
+        if (!db.isOpen() || openPath != job.path || openKey != job.key) {
+            openPath = job.path;
+            openKey = job.key;
+            if (!db.open(job.path, job.key))
+                error = db.lastError();
+        }
+        if (db.isOpen()) {
+            totals = recordTotals(db, job.query, [&] { return !shared->wanted(job.generation); });
+            if (!totals)
+                error = db.lastError();
+        }
+        if (!shared->wanted(job.generation))
+            continue;
+        QMetaObject::invokeMethod(
+            context,
+            [shared, answer, generation = job.generation, totals, error] {
+                // A request made after this answer was sent outranks it.
+                if (shared->wanted(generation))
+                    answer(totals, error);
+            },
+            Qt::QueuedConnection);
+    }
+    db.close();
+}
+
+RecordTotalsReader::RecordTotalsReader(QObject* context, Answer answer)
+    : m_shared(std::make_shared<Shared>()), m_context(context), m_answer(std::move(answer))
+{}
+
+RecordTotalsReader::~RecordTotalsReader()
+{
+    stop();
+}
+
+void RecordTotalsReader::request(const QString& databasePath, const QByteArray& key, const RecordsQuery& query)
+{
+    {
+        std::lock_guard lock(m_shared->mutex);
+        const quint64 generation = ++m_shared->latest;
+        m_shared->job = Shared::Job{generation, databasePath, key, query};
+    }
+    m_shared->wake.notify_one();
+    if (!m_thread.joinable())
+        m_thread = std::thread(sumRequests, m_shared, m_context, m_answer);
+}
+
+void RecordTotalsReader::cancel()
+{
+    std::lock_guard lock(m_shared->mutex);
+    ++m_shared->latest;
+    m_shared->job.reset();
+}
+
+void RecordTotalsReader::stop()
+{
+    {
+        std::lock_guard lock(m_shared->mutex);
+        ++m_shared->latest;
+        m_shared->job.reset();
+        m_shared->stopping = true;
+    }
+    m_shared->wake.notify_one();
+    if (m_thread.joinable())
+        m_thread.join();
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->stopping = false;
 }
 
 bool deleteSale(Database& db, qint64 saleId)

@@ -3,10 +3,16 @@
 #include "core/records/RecordsQuery.h"
 #include "core/sales/LineMath.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
+#include <thread>
+
+class QObject;
 
 namespace quorrel {
 
@@ -42,7 +48,42 @@ struct RecordTotals
     QString quantity = QStringLiteral("0");
     QString amount = QStringLiteral("0.00");
 };
-std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query);
+// nullopt when the sales cannot be read, or once `cancelled` answers true (it is asked at every
+// sale found).
+std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query,
+                                         const std::function<bool()>& cancelled = {});
+
+// Sums the sales of records queries on a thread of its own, over a connection of its own to the
+// shop's file: a window shows the first rows of a result of millions at once, and its totals when
+// they are ready. Only the newest request is answered: another request, cancel() or the reader's
+// end drops one still under way, which stops at the next sale it finds.
+class RecordTotalsReader
+{
+public:
+    // Runs on the thread of `context` (which outlives the reader): the totals, or nullopt and why.
+    using Answer = std::function<void(const std::optional<RecordTotals>& totals, const QString& error)>;
+
+    RecordTotalsReader(QObject* context, Answer answer);
+    ~RecordTotalsReader();
+    RecordTotalsReader(const RecordTotalsReader&) = delete;
+    RecordTotalsReader& operator=(const RecordTotalsReader&) = delete;
+
+    // The file is opened on the reader's thread with `key`, and kept open for the next request.
+    void request(const QString& databasePath, const QByteArray& key, const RecordsQuery& query);
+    void cancel();
+    // Cancels and closes the connection (its thread ends), as before the file is replaced or
+    // closed; a later request opens it again.
+    void stop();
+
+private:
+    struct Shared;
+    static void sumRequests(const std::shared_ptr<Shared>& shared, QObject* context, const Answer& answer);
+
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+    QObject* m_context;
+    Answer m_answer;
+};
 
 // The shortest form of the exact sum rounded to two places, and the money text of the amounts'
 // sum: what a sale's header holds for its lines. nullopt when a sum cannot be held exactly.

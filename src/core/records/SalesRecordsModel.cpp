@@ -77,7 +77,7 @@ QList<QStringList> SalesRecordsModel::allRowTexts()
     for (int row = 0; row < m_rows.size(); ++row) {
         QStringList cells;
         for (int column = 0; column < 7; ++column)
-            cells << cellText(row, column);
+            cells << cellText(m_rows.at(row), row, column);
         rows.append(cells);
     }
     return rows;
@@ -93,26 +93,73 @@ int SalesRecordsModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : 7;
 }
 
-QString SalesRecordsModel::cellText(int row, int column) const
+QString SalesRecordsModel::timeText(const QString& stored)
 {
-    const SaleRecord& r = m_rows.at(row);
+    // The stored form, "YYYY-MM-DD HH:MM:SS", is read digit by digit: an export passes every listed
+    // sale through here, and the general parser takes microseconds a text. The wall-clock time is
+    // shown as stored, whatever the time zone makes of it.
+    const auto number = [&stored](qsizetype from, qsizetype digits, int* value) {
+        *value = 0;
+        for (qsizetype i = from; i < from + digits; ++i) {
+            const char16_t c = stored.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            *value = *value * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (stored.size() == 19 && stored.at(4) == u'-' && stored.at(7) == u'-' && stored.at(10) == u' ' &&
+        stored.at(13) == u':' && stored.at(16) == u':' && number(0, 4, &year) && number(5, 2, &month) &&
+        number(8, 2, &day) && number(11, 2, &hour) && number(14, 2, &minute) && number(17, 2, &second)) {
+        if (!QDate(year, month, day).isValid() || !QTime(hour, minute, second).isValid())
+            return stored;
+        char16_t text[32];
+        qsizetype length = 0;
+        const auto put = [&text, &length](int value, char16_t unit) {
+            char16_t digits[8];
+            int count = 0;
+            do {
+                digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+                value /= 10;
+            } while (value > 0);
+            while (count > 0)
+                text[length++] = digits[--count];
+            text[length++] = unit;
+        };
+        put(year, u'年');
+        put(month, u'月');
+        put(day, u'日');
+        // Down to the last part that is not zero.
+        if (hour != 0 || minute != 0 || second != 0)
+            put(hour, u'时');
+        if (minute != 0 || second != 0)
+            put(minute, u'分');
+        if (second != 0)
+            put(second, u'秒');
+        return QString(reinterpret_cast<const QChar*>(text), length);
+    }
+    const QDateTime time = parseStoredDateTime(stored);
+    return time.isValid() ? longDateTimeText(time) : stored;
+}
+
+QString SalesRecordsModel::cellText(const SaleRecord& sale, qsizetype row, int column)
+{
     switch (column) {
     case 0:
         return QString::number(row + 1);
     case 1:
-        return r.ticketNumber;
-    case 2: {
-        const QDateTime time = parseStoredDateTime(r.time);
-        return time.isValid() ? longDateTimeText(time) : r.time;
-    }
+        return sale.ticketNumber;
+    case 2:
+        return timeText(sale.time);
     case 3:
-        return r.quantity;
+        return sale.quantity;
     case 4:
-        return r.amount;
+        return sale.amount;
     case 5:
-        return r.cashier;
+        return sale.cashier;
     default:
-        return r.remark;
+        return sale.remark;
     }
 }
 
@@ -121,7 +168,7 @@ QVariant SalesRecordsModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return QVariant();
     if (role == Qt::DisplayRole)
-        return cellText(index.row(), index.column());
+        return cellText(m_rows.at(index.row()), index.row(), index.column());
     if (role == Qt::UserRole)
         return m_rows.at(index.row()).id;
     return QVariant();

@@ -39,6 +39,12 @@ public:
     // Every row of the result as the list shows it, reading the rest of the cursor first.
     QList<QStringList> allRowTexts();
     static QStringList columnTitles();
+    // The text the list shows in `column` for the sale in row `row` (0-based); the export writes
+    // the same texts.
+    static QString cellText(const SaleRecord& sale, qsizetype row, int column);
+    // 销售时间 as the list shows it: the long form of a stored date-time ("2016年8月24日9时5分7秒"),
+    // or the stored text as it is when it is no date.
+    static QString timeText(const QString& stored);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,8 +54,6 @@ public:
     void fetchMore(const QModelIndex& parent = QModelIndex()) override;
 
 private:
-    QString cellText(int row, int column) const;
-
     Database& m_db;
     RecordsQuery m_query;
     std::unique_ptr<RecordSet> m_cursor;

@@ -1,23 +1,34 @@
 #pragma once
 
+#include "core/records/RecordsQuery.h"
+
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace quorrel {
 
-// Saves a list (its column titles and its rows of cell texts) as an Excel 97–2003 workbook at
-// `targetPath`: the rows pass through a table `tmp` of a temporary database unpacked from the
-// program's compressed empty database into a private directory of the user's, and the workbook is
-// written from that table. Every cell is kept as it is (quotes, long texts, any characters); a
-// list longer than a sheet holds continues on further sheets. The workbook is written beside the
-// target and renamed into place only when complete, so a failure leaves the target as it was; the
-// temporary database is deleted in any case. False with `error` set on any failure.
+class XlsWriter;
+
+// The exports of the records windows to an Excel 97–2003 workbook. Every cell is kept as it is
+// (quotes, long texts, any characters); a list longer than a sheet holds continues on further
+// sheets. Everything that would make the workbook fail is found before anything is written, and the
+// workbook replaces `targetPath` only once it is complete and on the disk: on any failure an earlier
+// file of that name is left as it was, and the answer is false with `error` set. Both may run on any
+// thread: they touch no connection but their own.
+
+// A list held in memory: its column titles and its rows of cell texts.
 bool exportToWorkbook(const QString& targetPath, const QStringList& titles, const QList<QStringList>& rows,
                       QString* error);
 
-// The export's empty database as the program carries it (magic, size, zlib stream) unpacked;
-// empty when the container is damaged.
-QByteArray unpackExportDatabase(const QByteArray& packed);
+// The sales `query` finds, in the columns and texts of the records list (序号 to 备注), read on a
+// connection of its own to the database file at `databasePath`, opened with `key`.
+bool exportRecordsToWorkbook(const QString& targetPath, const QString& databasePath, const QByteArray& key,
+                             const RecordsQuery& query, QString* error);
+
+// Writes a filled writer's workbook to `targetPath` through a temporary file beside it that is
+// renamed into place only once written and flushed to the disk.
+bool saveWorkbook(const QString& targetPath, const XlsWriter& writer, QString* error);
 
 } // namespace quorrel

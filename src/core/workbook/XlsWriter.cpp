@@ -2,6 +2,7 @@
 
 #include "core/workbook/CompoundFile.h"
 
+#include <QHashFunctions>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -12,10 +13,10 @@ namespace quorrel {
 namespace {
 
 constexpr quint32 kEmpty = 0xFFFFFFFF;
+constexpr quint64 kFreeSlot = ~quint64(0);
 constexpr qsizetype kMaxRecordData = 8224;
-constexpr quint16 kTextCellXf = 15;
-constexpr int kWidestColumn = 60; // in characters: longer texts wrap out of sight rather than widen // the one cell
-                                  // format: number format 49, "@" (text)
+constexpr quint16 kTextCellXf = 15; // the one cell format: number format 49, "@" (text)
+constexpr int kWidestColumn = 60;   // in characters: a longer text runs on out of sight rather than widen it
 
 enum Record : quint16
 {
@@ -56,21 +57,25 @@ void record(QByteArray& out, quint16 type, const QByteArray& data)
     out += data;
 }
 
-bool isWide(const QString& text)
+bool isWide(QStringView text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+    return std::any_of(units, units + text.size(), [](char16_t unit) { return unit > 0xFF; });
 }
 
 // Characters [from, from + count) of `text`: one byte each when `wide` is false (every character
 // is then below 256), else UTF-16LE.
-void addCharacters(QByteArray& out, const QString& text, qsizetype from, qsizetype count, bool wide)
+void addCharacters(QByteArray& out, QStringView text, qsizetype from, qsizetype count, bool wide)
 {
+    const qsizetype at = out.size();
     if (!wide) {
-        for (qsizetype i = from; i < from + count; ++i)
-            out.append(static_cast<char>(text.at(i).unicode()));
+        out.resize(at + count);
+        const auto* in = reinterpret_cast<const char16_t*>(text.constData()) + from;
+        char* bytes = out.data() + at;
+        for (qsizetype i = 0; i < count; ++i)
+            bytes[i] = static_cast<char>(in[i]);
         return;
     }
-    const qsizetype at = out.size();
     out.resize(at + 2 * count);
     qToLittleEndian<quint16>(text.utf16() + from, count, out.data() + at);
 }
@@ -168,7 +173,7 @@ public:
         m_used = 8;
     }
 
-    void addString(const QString& text)
+    void addString(QStringView text)
     {
         const bool wide = isWide(text);
         const qsizetype size = text.size();
@@ -234,19 +239,18 @@ private:
 };
 
 // A row's record, before its cells (as Excel 97 writers lay them out): its cells span the columns
-// [0, columns), default height, the text format.
-void addRowRecord(QByteArray& out, quint16 row, quint16 columns)
+// [0, columns), default height, the text format. Returns the end of the bytes written at `at`.
+char* putRowRecord(char* at, quint16 row, quint16 columns)
 {
-    char bytes[20];
-    qToLittleEndian<quint16>(kRow, bytes);
-    qToLittleEndian<quint16>(16, bytes + 2);
-    qToLittleEndian<quint16>(row, bytes + 4);
-    qToLittleEndian<quint16>(0, bytes + 6);
-    qToLittleEndian<quint16>(columns, bytes + 8);
-    qToLittleEndian<quint16>(0x00FF, bytes + 10);
-    qToLittleEndian<quint32>(0, bytes + 12);
-    qToLittleEndian<quint32>(0x0100 | quint32(kTextCellXf) << 16, bytes + 16);
-    out.append(bytes, sizeof bytes);
+    qToLittleEndian<quint16>(kRow, at);
+    qToLittleEndian<quint16>(16, at + 2);
+    qToLittleEndian<quint16>(row, at + 4);
+    qToLittleEndian<quint16>(0, at + 6);
+    qToLittleEndian<quint16>(columns, at + 8);
+    qToLittleEndian<quint16>(0x00FF, at + 10);
+    qToLittleEndian<quint32>(0, at + 12);
+    qToLittleEndian<quint32>(0x0100 | quint32(kTextCellXf) << 16, at + 16);
+    return at + 20;
 }
 
 // Roughly how many character widths a text takes: CJK and other wide characters count twice.
@@ -258,16 +262,15 @@ int displayWidth(const QString& text)
     return width;
 }
 
-void addCell(QByteArray& out, quint16 row, quint16 column, quint32 id)
+char* putCell(char* at, quint16 row, quint16 column, quint32 id)
 {
-    char bytes[14];
-    qToLittleEndian<quint16>(kLabelSst, bytes);
-    qToLittleEndian<quint16>(10, bytes + 2);
-    qToLittleEndian<quint16>(row, bytes + 4);
-    qToLittleEndian<quint16>(column, bytes + 6);
-    qToLittleEndian<quint16>(kTextCellXf, bytes + 8);
-    qToLittleEndian<quint32>(id, bytes + 10);
-    out.append(bytes, sizeof bytes);
+    qToLittleEndian<quint16>(kLabelSst, at);
+    qToLittleEndian<quint16>(10, at + 2);
+    qToLittleEndian<quint16>(row, at + 4);
+    qToLittleEndian<quint16>(column, at + 6);
+    qToLittleEndian<quint16>(kTextCellXf, at + 8);
+    qToLittleEndian<quint32>(id, at + 10);
+    return at + 14;
 }
 
 } // namespace
@@ -277,7 +280,7 @@ XlsWriter::XlsWriter(const QStringList& titles) : m_titles(titles)
     for (qsizetype c = 0; c < titles.size(); ++c) {
         if (titles[c].size() > kMaxCellLength && m_titleError.isEmpty())
             m_titleError = QStringLiteral("第%1列的标题超过%2个字符").arg(c + 1).arg(kMaxCellLength);
-        m_titleIds.append(stringId(titles[c]));
+        m_titleIds.append(stringId(titles[c], hashOf(titles[c])));
         m_widths.append(displayWidth(titles[c]));
     }
 }
@@ -287,13 +290,13 @@ int XlsWriter::sheetCount() const
     return std::max<int>(1, static_cast<int>((m_rowCount + kRowsPerSheet - 1) / kRowsPerSheet));
 }
 
-bool XlsWriter::checkCells(const QStringList& cells, qsizetype columns, qsizetype row, QString* error)
+bool XlsWriter::checkCells(const QString* cells, qsizetype count, qsizetype columns, qsizetype row, QString* error)
 {
     QString problem;
-    if (cells.size() > columns) {
-        problem = QStringLiteral("第%1行有%2个单元格，多于%3列").arg(row).arg(cells.size()).arg(columns);
+    if (count > columns) {
+        problem = QStringLiteral("第%1行有%2个单元格，多于%3列").arg(row).arg(count).arg(columns);
     } else {
-        for (qsizetype c = 0; c < cells.size() && problem.isEmpty(); ++c) {
+        for (qsizetype c = 0; c < count && problem.isEmpty(); ++c) {
             if (cells[c].size() > kMaxCellLength)
                 problem = QStringLiteral("第%1行第%2列超过%3个字符，Excel单元格容纳不下")
                               .arg(row)
@@ -312,35 +315,84 @@ void XlsWriter::reserve(qsizetype rows)
 {
     m_cells.reserve(m_cells.size() + rows * m_titles.size());
     // Most cells of a records list are unique (numbers, times, amounts): room for half of them.
-    m_ids.reserve(m_ids.size() + rows * m_titles.size() / 2);
+    const qsizetype strings = stringCount() + rows * m_titles.size() / 2;
+    m_starts.reserve(static_cast<std::size_t>(strings) + 1);
+    m_text.reserve(static_cast<std::size_t>(strings) * 12);
+    while (static_cast<qsizetype>(m_slots.size()) < 2 * strings)
+        growTable();
 }
 
-bool XlsWriter::addRow(const QStringList& cells, QString* error)
+bool XlsWriter::addRow(const QString* cells, qsizetype count, QString* error)
 {
-    if (!checkCells(cells, m_titles.size(), m_rowCount + 1, error))
+    if (!checkCells(cells, count, m_titles.size(), m_rowCount + 1, error))
         return false;
+    const qsizetype columns = std::min(count, m_titles.size());
+    // The slots of the whole row are asked from memory before the first is needed: their waits
+    // then overlap instead of following one another.
+    constexpr qsizetype kAtOnce = 16;
+    quint32 hashes[kAtOnce];
+    if (2 * (stringCount() + columns) > static_cast<qsizetype>(m_slots.size()))
+        growTable();
+    for (qsizetype c = 0; c < std::min(columns, kAtOnce); ++c) {
+        hashes[c] = hashOf(cells[c]);
+        __builtin_prefetch(&m_slots[hashes[c] & (m_slots.size() - 1)]);
+    }
     for (qsizetype c = 0; c < m_titles.size(); ++c) {
-        const quint32 id = c < cells.size() ? stringId(cells[c]) : kEmpty;
-        if (id != kEmpty && m_widths[c] < kWidestColumn)
-            m_widths[c] = std::max(m_widths[c], displayWidth(cells[c]));
-        m_references += id != kEmpty;
+        quint32 id = kEmpty;
+        if (c < columns && !cells[c].isEmpty()) {
+            id = stringId(cells[c], c < kAtOnce ? hashes[c] : hashOf(cells[c]));
+            if (m_widths[c] < kWidestColumn)
+                m_widths[c] = std::max(m_widths[c], displayWidth(cells[c]));
+            ++m_references;
+        }
         m_cells.append(id);
     }
     ++m_rowCount;
     return true;
 }
 
-quint32 XlsWriter::stringId(const QString& text)
+quint32 XlsWriter::hashOf(const QString& text)
+{
+    const size_t hash = qHash(text);
+    return static_cast<quint32>(hash ^ (hash >> 32));
+}
+
+quint32 XlsWriter::stringId(const QString& text, quint32 hash)
 {
     if (text.isEmpty())
         return kEmpty;
-    const auto found = m_ids.constFind(text);
-    if (found != m_ids.cend())
-        return found.value();
-    const auto id = static_cast<quint32>(m_strings.size());
-    m_ids.insert(text, id);
-    m_strings.append(text);
-    return id;
+    if (2 * (stringCount() + 1) > static_cast<qsizetype>(m_slots.size()))
+        growTable();
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const quint64 entry = m_slots[slot];
+        if (entry == kFreeSlot) {
+            const auto added = static_cast<quint32>(stringCount());
+            m_slots[slot] = quint64(hash) << 32 | added;
+            const auto* units = reinterpret_cast<const char16_t*>(text.constData());
+            m_text.insert(m_text.end(), units, units + text.size());
+            m_starts.push_back(m_text.size());
+            return added;
+        }
+        if (entry >> 32 == hash && string(static_cast<quint32>(entry)) == QStringView(text))
+            return static_cast<quint32>(entry);
+    }
+}
+
+// Doubles the table (a power of two, at most half full) and puts every slot back.
+void XlsWriter::growTable()
+{
+    std::vector<quint64> table(std::max<std::size_t>(1024, 2 * m_slots.size()), kFreeSlot);
+    const std::size_t mask = table.size() - 1;
+    for (const quint64 entry : m_slots) {
+        if (entry == kFreeSlot)
+            continue;
+        std::size_t slot = (entry >> 32) & mask;
+        while (table[slot] != kFreeSlot)
+            slot = (slot + 1) & mask;
+        table[slot] = entry;
+    }
+    m_slots = std::move(table);
 }
 
 QByteArray XlsWriter::workbookStream() const
@@ -351,7 +403,7 @@ QByteArray XlsWriter::workbookStream() const
         std::count_if(m_titleIds.begin(), m_titleIds.end(), [](quint32 id) { return id != kEmpty; }));
 
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_rowCount * 20 + m_strings.size() * 16 + 4096);
+    out.reserve(static_cast<qsizetype>(m_references) * 14 + m_rowCount * 20 + stringCount() * 16 + 4096);
     record(out, kBof, bof(0x0005));
     QByteArray codePage;
     add<quint16>(codePage, 1200); // texts are UTF-16
@@ -374,9 +426,9 @@ QByteArray XlsWriter::workbookStream() const
         record(out, kBoundSheet, data);
     }
     SstWriter sst(out, static_cast<quint32>(titleCells * static_cast<quint64>(sheets) + m_references),
-                  static_cast<quint32>(m_strings.size()));
-    for (const QString& text : m_strings)
-        sst.addString(text);
+                  static_cast<quint32>(stringCount()));
+    for (qsizetype id = 0; id < stringCount(); ++id)
+        sst.addString(string(static_cast<quint32>(id)));
     sst.finish();
     record(out, kEof, QByteArray());
 
@@ -402,18 +454,24 @@ QByteArray XlsWriter::workbookStream() const
         add<quint16>(dimensions, static_cast<quint16>(columns));
         add<quint16>(dimensions, 0);
         record(out, kDimensions, dimensions);
-        const auto addCells = [&out, columns](quint16 row, const quint32* ids) {
+        // Every row with a cell: its record, then its cells, written in place (there are hundreds of
+        // thousands); room for the most they can take, given back after.
+        const qsizetype start = out.size();
+        out.resize(start + (rows + 1) * (20 + 14 * columns));
+        char* at = out.data() + start;
+        const auto putCells = [&at, columns](quint16 row, const quint32* ids) {
             if (std::all_of(ids, ids + columns, [](quint32 id) { return id == kEmpty; }))
                 return;
-            addRowRecord(out, row, static_cast<quint16>(columns));
+            at = putRowRecord(at, row, static_cast<quint16>(columns));
             for (qsizetype c = 0; c < columns; ++c) {
                 if (ids[c] != kEmpty)
-                    addCell(out, row, static_cast<quint16>(c), ids[c]);
+                    at = putCell(at, row, static_cast<quint16>(c), ids[c]);
             }
         };
-        addCells(0, m_titleIds.constData());
+        putCells(0, m_titleIds.constData());
         for (qsizetype r = 1; r <= rows; ++r)
-            addCells(static_cast<quint16>(r), m_cells.constData() + (first + r - 1) * columns);
+            putCells(static_cast<quint16>(r), m_cells.constData() + (first + r - 1) * columns);
+        out.resize(at - out.constData());
         record(out, kWindow2, window2(s == 0));
         record(out, kEof, QByteArray());
     }

@@ -2,6 +2,7 @@
 
 #include "ui_SaleDetailWindow.h"
 
+#include "core/records/SpreadsheetExport.h"
 #include "core/records/StoredLinesModel.h"
 #include "core/sales/DiscountRates.h"
 #include "core/sales/LineMath.h"
@@ -203,7 +204,11 @@ void SaleDetailWindow::deleteLine()
 
 void SaleDetailWindow::exportLines()
 {
-    exportList(this, m_recordsWindow, StoredLinesModel::columnTitles(), m_model->allRowTexts());
+    // The lines as shown, those added here and not stored included: copied for the worker.
+    const QList<QStringList> rows = m_model->allRowTexts();
+    exportList(this, m_recordsWindow, !rows.isEmpty(), [rows](const QString& target, QString* error) {
+        return exportToWorkbook(target, StoredLinesModel::columnTitles(), rows, error);
+    });
 }
 
 } // namespace quorrel

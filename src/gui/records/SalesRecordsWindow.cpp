@@ -3,7 +3,9 @@
 #include "ui_SalesRecordsWindow.h"
 
 #include "core/records/DataReset.h"
+#include "core/records/SaleRecords.h"
 #include "core/records/SalesRecordsModel.h"
+#include "core/records/SpreadsheetExport.h"
 #include "core/records/StoredReceipt.h"
 #include "core/shop/Session.h"
 #include "core/shop/ShopSettings.h"
@@ -96,17 +98,56 @@ void SalesRecordsWindow::showRecords(const RecordsQuery& query)
 
 void SalesRecordsWindow::updateTotals()
 {
-    RecordTotals totals;
-    if (m_model->rowCount() > 0) {
-        if (const std::optional<RecordTotals> found = recordTotals(m_session.db, m_model->query())) {
-            totals = *found;
-        } else {
-            qWarning().noquote() << "totals query failed:" << m_session.db.lastError();
-            MessageBox::show(nullptr, MessageBox::kQueryFailed);
-        }
+    if (m_totals)
+        m_totals->cancel(); // an earlier fill's totals are of no use any more
+    if (m_model->rowCount() == 0) {
+        m_totalsWanted = false;
+        showTotals(RecordTotals());
+        return;
     }
+    // Summing every sale found may take seconds in a large shop: the list is usable meanwhile. The
+    // summing starts once the rows found have been painted (their repaint is already queued), so
+    // that it takes no time from them.
+    m_ui->标签_销售数量->setText(kCountingTotals);
+    m_ui->标签_总金额->setText(kCountingTotals);
+    if (!m_totalsWanted)
+        QMetaObject::invokeMethod(this, &SalesRecordsWindow::startTotals, Qt::QueuedConnection);
+    m_totalsWanted = true;
+}
+
+void SalesRecordsWindow::startTotals()
+{
+    if (!m_totalsWanted || !m_session.db.isOpen())
+        return;
+    m_totalsWanted = false;
+    if (!m_totals) {
+        m_totals = std::make_unique<RecordTotalsReader>(
+            this, [this](const std::optional<RecordTotals>& totals, const QString& error) {
+                if (!totals) {
+                    qWarning().noquote() << "totals query failed:" << error;
+                    showTotals(RecordTotals());
+                    MessageBox::show(nullptr, MessageBox::kQueryFailed);
+                    return;
+                }
+                showTotals(*totals);
+            });
+    }
+    m_totals->request(m_session.db.path(), QByteArray(schema::kDatabaseKey), m_model->query());
+}
+
+void SalesRecordsWindow::showTotals(const RecordTotals& totals)
+{
     m_ui->标签_销售数量->setText(totals.quantity);
     m_ui->标签_总金额->setText(totals.amount);
+    emit totalsShown();
+}
+
+// Before the database file is closed or replaced: the reader's connection goes first.
+void SalesRecordsWindow::stopTotals()
+{
+    m_totalsWanted = false;
+    if (m_totals)
+        m_totals->stop();
 }
 
 int SalesRecordsWindow::selectedRow() const
@@ -164,8 +205,11 @@ void SalesRecordsWindow::deleteSale()
     }
     if (!MessageBox::question(this, QStringLiteral("确定要删除吗？"), QStringLiteral("注意")))
         return;
+    if (m_totals)
+        m_totals->cancel(); // its reading would hold the write up
     if (!quorrel::deleteSale(m_session.db, m_model->saleId(row))) {
         qWarning().noquote() << "sale not deleted:" << m_session.db.lastError();
+        updateTotals();
         MessageBox::show(this, QStringLiteral("数据删除失败"));
         return;
     }
@@ -205,7 +249,12 @@ void SalesRecordsWindow::openSearch()
 
 void SalesRecordsWindow::exportRecords()
 {
-    exportList(this, this, SalesRecordsModel::columnTitles(), m_model->allRowTexts());
+    // The list reads its rows as they are scrolled to, on this thread's connection: the worker
+    // reads the listed query again on a connection of its own, in the same order.
+    exportList(this, this, m_model->rowCount() > 0,
+               [databasePath = m_session.db.path(), query = m_model->query()](const QString& target, QString* error) {
+                   return exportRecordsToWorkbook(target, databasePath, QByteArray(schema::kDatabaseKey), query, error);
+               });
 }
 
 void SalesRecordsWindow::resetData()
@@ -224,9 +273,12 @@ void SalesRecordsWindow::resetData()
         return;
     }
     m_model->clear();
+    stopTotals();
     m_session.db.close();
     QString error;
-    const ResetResult result = resetDatabase(databasePath, target, &error);
+    ResetResult result = ResetResult::BackupFailed;
+    runInBackground(this, QStringLiteral("正在备份并初始化数据，请稍候……"),
+                    [&] { result = resetDatabase(databasePath, target, &error); });
     if (result == ResetResult::Done) {
         MessageBox::show(this, QStringLiteral("初始化完成，并已备份！"));
     } else {
@@ -243,7 +295,9 @@ void SalesRecordsWindow::restoreData()
         return;
     const QString databasePath = m_session.db.path();
     QString error;
-    const QString staged = stageRestore(databasePath, source, &error);
+    QString staged;
+    runInBackground(this, QStringLiteral("正在检查所选文件，请稍候……"),
+                    [&] { staged = stageRestore(databasePath, source, &error); });
     if (staged.isEmpty()) {
         qWarning().noquote() << "not restored:" << error;
         MessageBox::show(this, QStringLiteral("所选文件不是有效的数据库，未恢复！"));
@@ -254,10 +308,17 @@ void SalesRecordsWindow::restoreData()
         return;
     }
     m_model->clear();
+    stopTotals();
     m_session.db.close();
-    if (!finishRestore(databasePath, staged, Clock::now(), nullptr, &error)) {
+    bool restored = false;
+    const QDateTime now = Clock::now();
+    runInBackground(this, QStringLiteral("正在恢复数据，请稍候……"), [&] {
+        restored = finishRestore(databasePath, staged, now, nullptr, &error);
+        if (!restored)
+            QFile::remove(staged);
+    });
+    if (!restored) {
         qWarning().noquote() << "restore failed:" << error;
-        QFile::remove(staged);
         MessageBox::show(this, QStringLiteral("恢复失败，当前数据未改变！"));
         m_session.shop.forget();
         if (m_session.db.open(databasePath, QByteArray(schema::kDatabaseKey)))

@@ -1,13 +1,17 @@
-// The export of a list to a workbook through the temporary database, read back with xlrd.
+// The exports of the records windows to a workbook, read back with xlrd: a list held in memory,
+// and the sales a records query finds, read from a real shop file.
 
 #include "core/records/SpreadsheetExport.h"
+#include "core/records/SalesRecordsModel.h"
+#include "core/store/Database.h"
+#include "core/store/FactoryDatabase.h"
+#include "core/store/Schema.h"
 #include "core/workbook/XlsReadBack.h"
 #include "core/workbook/XlsWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -76,7 +80,7 @@ TEST_F(SpreadsheetExportTest, ThreeSalesWithQuotesAndALongRemark)
     EXPECT_EQ(book.sheets.first().name, QStringLiteral("Sheet1"));
     EXPECT_TRUE(book.sheets.first().allText);
     EXPECT_EQ(trimmed(book.sheets.first().rows), trimmed(QList<QStringList>{kTitles} + rows));
-    // The temporary database is gone, and nothing but the workbook was left beside it.
+    // Nothing is left in the user's temporary directory, nor beside the workbook.
     EXPECT_EQ(leftInUserTemp(), QStringList());
     EXPECT_EQ(filesBesideTarget(), QStringList{QStringLiteral("160824查询结果.xls")});
 }
@@ -115,7 +119,7 @@ TEST_F(SpreadsheetExportTest, ReplacesAnEarlierWorkbookOnlyOnSuccess)
     old.close();
 
     // A list without rows gives its titles; the largest cell Excel allows is kept whole, and
-    // duplicate or empty titles are no trouble for the temporary table.
+    // duplicate or empty titles are kept as they are.
     const QString longest(XlsWriter::kMaxCellLength, QChar(0x957F));
     ASSERT_TRUE(exportToWorkbook(target(), {QStringLiteral("名称"), QStringLiteral("名称"), QString()},
                                  {{longest, QStringLiteral("x")}}, &error))
@@ -140,22 +144,76 @@ TEST_F(SpreadsheetExportTest, UnwritableTargetFailsAndLeavesNothing)
     EXPECT_EQ(filesBesideTarget(), QStringList());
 }
 
-TEST_F(SpreadsheetExportTest, DamagedDatabaseImageIsRefused)
+TEST_F(SpreadsheetExportTest, ListedSalesAreReadOnAConnectionOfTheirOwnAsTheListShowsThem)
 {
-    const auto packed = [](quint32 magic, quint32 size, const QByteArray& stream) {
-        QByteArray out(8, '\0');
-        qToLittleEndian(magic, out.data());
-        qToLittleEndian(size, out.data() + 4);
-        return out + stream;
-    };
-    const QByteArray bytes(98304, 'd');
-    const QByteArray stream = qCompress(bytes).mid(4); // qCompress puts its own size before the zlib stream
-    EXPECT_EQ(unpackExportDatabase(packed(0x033E0F0D, 98304, stream)), bytes);
-    EXPECT_TRUE(unpackExportDatabase(packed(0x033E0F0E, 98304, stream)).isEmpty());
-    EXPECT_TRUE(unpackExportDatabase(packed(0x033E0F0D, 98303, stream)).isEmpty());
-    EXPECT_TRUE(unpackExportDatabase(packed(0x033E0F0D, 98305, stream)).isEmpty());
-    EXPECT_TRUE(unpackExportDatabase(packed(0x033E0F0D, 98304, stream.left(stream.size() / 2))).isEmpty());
-    EXPECT_TRUE(unpackExportDatabase(QByteArray("\x0d\x0f")).isEmpty());
+    const QString shopPath = m_out.filePath(QStringLiteral("ZoZ.mdb"));
+    QString error;
+    ASSERT_TRUE(writeFactoryDatabase(shopPath, &error)) << error.toStdString();
+    Database db;
+    ASSERT_TRUE(db.open(shopPath, schema::kDatabaseKey));
+    const QList<QVariantList> sales = {
+        {QStringLiteral("2403050000001"), QStringLiteral("2024-03-05 00:00:00"), QStringLiteral("1.5"),
+         QStringLiteral("1234567.89"), QStringLiteral("admin"), QStringLiteral("他说\"送货\"，it's ok ")},
+        {QStringLiteral("2403050000002"), QStringLiteral("2024-03-05 09:05:07"), QStringLiteral("2"),
+         QStringLiteral("10.00"), QStringLiteral("小王"), QString(300, QChar(0x5907))},
+        {QStringLiteral("2403050000003"), QStringLiteral("2024/3/5 9:00"), QStringLiteral("3"), QStringLiteral("0.10"),
+         QStringLiteral("admin"), QString()},
+        {QStringLiteral("2403050000004"), QStringLiteral("不是时间"), QStringLiteral("4"), QStringLiteral("4.00"),
+         QStringLiteral("admin"), QStringLiteral("会员 ")}};
+    for (const QVariantList& sale : sales) {
+        ASSERT_TRUE(db.execute(QStringLiteral("insert into 销售记录 (销售票号,销售时间,数量,金额,收银员,备注) "
+                                              "values (?,?,?,?,?,?)"),
+                               sale))
+            << db.lastError().toStdString();
+    }
+    const RecordsQuery every = searchRecords(SearchCriteria());
+    SalesRecordsModel list(db);
+    ASSERT_TRUE(list.setQuery(every));
+    const QList<QStringList> shown = list.allRowTexts();
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0][2], QStringLiteral("2024年3月5日"));
+    EXPECT_EQ(shown[1][2], QStringLiteral("2024年3月5日9时5分7秒"));
+    EXPECT_EQ(shown[2][2], QStringLiteral("2024年3月5日9时"));
+    EXPECT_EQ(shown[3][2], QStringLiteral("不是时间"));
+
+    // The list's own connection stays open, with its cursor, while the export reads.
+    ASSERT_TRUE(exportRecordsToWorkbook(target(), shopPath, schema::kDatabaseKey, every, &error))
+        << error.toStdString();
+    ReadBook book = readWithXlrd(target());
+    ASSERT_TRUE(book.ok) << book.error.toStdString();
+    ASSERT_EQ(book.sheets.size(), 1);
+    EXPECT_TRUE(book.sheets.first().allText);
+    EXPECT_EQ(trimmed(book.sheets.first().rows), trimmed(QList<QStringList>{kTitles} + shown));
+
+    // A quick find lists its own sales, numbered from 1.
+    ASSERT_TRUE(exportRecordsToWorkbook(target(), shopPath, schema::kDatabaseKey,
+                                        ticketFragmentRecords(QStringLiteral("0004")), &error))
+        << error.toStdString();
+    book = readWithXlrd(target());
+    ASSERT_TRUE(book.ok) << book.error.toStdString();
+    EXPECT_EQ(trimmed(book.sheets.first().rows),
+              trimmed(QList<QStringList>{kTitles,
+                                         {QStringLiteral("1"), QStringLiteral("2403050000004"),
+                                          QStringLiteral("不是时间"), QStringLiteral("4"), QStringLiteral("4.00"),
+                                          QStringLiteral("admin"), QStringLiteral("会员 ")}}));
+
+    // A file that does not open with the key, or a query that cannot run, writes nothing.
+    const QByteArray before = [&] {
+        QFile file(target());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    EXPECT_FALSE(exportRecordsToWorkbook(target(), shopPath, "another key", every, &error));
+    EXPECT_FALSE(exportRecordsToWorkbook(target(), m_out.filePath(QStringLiteral("missing.mdb")), schema::kDatabaseKey,
+                                         every, &error));
+    RecordsQuery broken = every;
+    broken.where = QStringLiteral("s.no_such_column = 1");
+    EXPECT_FALSE(exportRecordsToWorkbook(target(), shopPath, schema::kDatabaseKey, broken, &error));
+    EXPECT_FALSE(error.isEmpty());
+    QFile after(target());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_EQ(leftInUserTemp(), QStringList());
+    EXPECT_EQ(filesBesideTarget(), (QStringList{QStringLiteral("160824查询结果.xls"), QStringLiteral("ZoZ.mdb")}));
 }
 
 } // namespace

@@ -3,18 +3,26 @@
 
 #include "RecordsFixture.h"
 
+#include "core/records/DataReset.h"
 #include "core/records/SalesRecordsModel.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/widgets/FileDialog.h"
+#include "mock/FullDiskWriter.h"
+#include "support/SmallDisk.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
+
+#include <sys/stat.h>
 
 namespace quorrel::test {
 namespace {
@@ -25,6 +33,18 @@ QByteArray bytesOf(const QString& path)
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
 }
+
+// Counts the paint events of the object it filters.
+class PaintCounter : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
 
 class DataResetTest : public RecordsTest
 {
@@ -135,6 +155,89 @@ TEST_F(DataResetTest, RestoreRefusesOtherFilesAndBringsBackABackup)
                   .size(),
               0)
         << "no staged copy is left behind";
+}
+
+TEST_F(DataResetTest, FileWorkRunsWhileTheWindowPaintsAndTakesNoInput)
+{
+    // A named pipe as the file to restore from: reading it cannot end before it is opened for
+    // writing and closed, which happens below, while the work runs.
+    const QString pipe = shop.filePath(QStringLiteral("pipe.mdb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    PaintCounter paints;
+    window->installEventFilter(&paints);
+    bool ranMeanwhile = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        ranMeanwhile = true;
+        const QCursor* cursor = QApplication::overrideCursor();
+        EXPECT_TRUE(cursor && cursor->shape() == Qt::WaitCursor);
+        const int before = paints.count;
+        window->update();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return paints.count > before; })) << "the window repaints";
+        click(QStringLiteral("按钮_管理数据")); // dropped: nothing new starts
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        EXPECT_FALSE(window->close());
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(hooks().messages().isEmpty());
+        QFile end(pipe);
+        EXPECT_TRUE(end.open(QIODevice::WriteOnly)); // meets the worker's read, which then ends empty
+        end.close();
+    });
+    hooks().chooseNextFile(pipe);
+    click(QStringLiteral("按钮_数据恢复"));
+
+    EXPECT_TRUE(ranMeanwhile);
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("所选文件不是有效的数据库，未恢复！")});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+    // Input reaches the window again.
+    hooks().answerNext(MessageAnswer::No);
+    click(QStringLiteral("按钮_管理数据"));
+    EXPECT_EQ(hooks().messageTexts().last(), QStringLiteral("确定初始化吗,并备份数据吗 ？"));
+}
+
+TEST_F(DataResetTest, ExportWritesTheWorkbookAndAFailedWriteNeverPassesForOne)
+{
+    const QString target = shop.filePath(QStringLiteral("240305查询结果.xls"));
+    hooks().chooseNextFile(target);
+    click(QStringLiteral("按钮_导出表"));
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("保存成功！\r\n保存在：") + target});
+    EXPECT_EQ(hooks().messages().last().icon, MessageIcon::Information);
+    const QByteArray written = bytesOf(target);
+    EXPECT_TRUE(written.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1"))) << "a compound file";
+
+    // A disk that takes every write but cannot keep them.
+    {
+        FullDiskWriter failingSync(qint64(1) << 40, true);
+        hooks().clearMessages();
+        hooks().chooseNextFile(target);
+        hooks().answerNext(MessageAnswer::Yes); // replace it
+        click(QStringLiteral("按钮_导出表"));
+        EXPECT_EQ(hooks().messageTexts().last(), QStringLiteral("保存失败！错误代码：01"));
+        EXPECT_EQ(bytesOf(target), written);
+    }
+
+    // A full disk, with room for the earlier file only; a backup small enough to be held back in a
+    // buffer until the end fails as well.
+    SmallDisk disk(4096);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.refusal().toStdString();
+    const QString full = disk.filePath(QStringLiteral("查询结果.xls"));
+    QFile earlier(full);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("keep") == 4);
+    earlier.close();
+    hooks().clearMessages();
+    hooks().chooseNextFile(full);
+    hooks().answerNext(MessageAnswer::Yes);
+    click(QStringLiteral("按钮_导出表"));
+    EXPECT_EQ(hooks().messageTexts().last(), QStringLiteral("保存失败！错误代码：01"));
+    EXPECT_EQ(bytesOf(full), QByteArray("keep"));
+    QFile small(shop.filePath(QStringLiteral("small.mdb")));
+    ASSERT_TRUE(small.open(QIODevice::WriteOnly) && small.write(QByteArray(10000, 'd')) == 10000);
+    small.close();
+    QString error;
+    EXPECT_FALSE(backUpDatabase(small.fileName(), full, &error));
+    EXPECT_EQ(bytesOf(full), QByteArray("keep")) << error.toStdString();
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("查询结果.xls")});
 }
 
 TEST_F(DataResetTest, ExportOfAnEmptyListSaysSo)

@@ -52,6 +52,7 @@ SalesRecordsWindow* RecordsTest::openRecords(const QString& role)
     session.currentRole = role;
     window = std::make_unique<SalesRecordsWindow>(session);
     window->show();
+    totalsLabel(QStringLiteral("标签_总金额")); // today's totals have come
     return window.get();
 }
 
@@ -75,6 +76,14 @@ void RecordsTest::selectRow(int row) const
 QString RecordsTest::label(const QString& name) const
 {
     return Unit<QLabel>(window.get(), name)->text();
+}
+
+// Waits as QTRY_COMPARE does, but fails the GoogleTest test when the totals do not come.
+QString RecordsTest::totalsLabel(const QString& name) const
+{
+    EXPECT_TRUE(QTest::qWaitFor([&] { return label(name) != SalesRecordsWindow::kCountingTotals; }))
+        << name.toStdString() << " still reads " << SalesRecordsWindow::kCountingTotals.toStdString();
+    return label(name);
 }
 
 } // namespace quorrel::test

@@ -28,11 +28,14 @@ protected:
                      const QString& cashier = QStringLiteral("admin"), const QList<QStringList>& lines = {},
                      const QString& remark = QStringLiteral("备注 "));
 
+    // The records window on today's sales, once their totals have come.
     SalesRecordsWindow* openRecords(const QString& role = QStringLiteral("管理员"));
     // The list's column as shown, top to bottom.
     QStringList shownColumn(int column) const;
     void selectRow(int row) const;
     QString label(const QString& name) const;
+    // A totals label once the totals have come (it reads "计算中…" until then).
+    QString totalsLabel(const QString& name) const;
 
     TempShop shop;
     Session session;

@@ -150,10 +150,10 @@ TEST_F(SaleDetailTest, ChangeAndDeleteStoredLinesKeepHeaderInStep)
     EXPECT_EQ(header(QStringLiteral("金额")), QStringLiteral("0.00"));
 
     // Closing after a change fills the records list and its totals again.
-    EXPECT_EQ(label(QStringLiteral("标签_总金额")), QStringLiteral("17.00"));
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_总金额")), QStringLiteral("17.00"));
     click(QStringLiteral("按钮_关闭"));
     QApplication::processEvents();
-    EXPECT_EQ(label(QStringLiteral("标签_总金额")), QStringLiteral("0.00"));
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_总金额")), QStringLiteral("0.00"));
     EXPECT_EQ(window->model().record(0).quantity, QStringLiteral("0"));
 }
 

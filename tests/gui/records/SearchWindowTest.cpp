@@ -86,8 +86,8 @@ TEST_F(SearchTest, FuzzyUsesTickedPatternsOverWholeDays)
     unit<QLineEdit>(QStringLiteral("编辑框_销售金额1"))->setText(QStringLiteral("15"));
     EXPECT_EQ(found(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}))
         << "quantity containing 2 or amount containing 15.00";
-    EXPECT_EQ(label(QStringLiteral("标签_销售数量")), QStringLiteral("15"));
-    EXPECT_EQ(label(QStringLiteral("标签_总金额")), QStringLiteral("133.00"));
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_销售数量")), QStringLiteral("15"));
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_总金额")), QStringLiteral("133.00"));
 
     // A ticked empty pattern is skipped rather than matching everything.
     unit<QLineEdit>(QStringLiteral("编辑框_数量1"))->clear();
