@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/records/StoredSales.h"
 #include "core/shop/Customers.h"
 #include "core/shop/PaymentMethods.h"
 #include "core/shop/Products.h"
@@ -12,8 +13,8 @@ namespace quorrel {
 
 class Database;
 
-// The shop as this program sees it: the settings row, the products, users, payment methods and
-// customers. Every change is made through these objects and announced by them once it is stored;
+// The shop as this program sees it: the settings row, the products, users, payment methods,
+// customers and the stored sales. Every change is made through these objects and announced by them once it is stored;
 // the windows show what they read and subscribe to the signals, so a change made in one window
 // reaches every other without one calling another. A change made by another program on the same
 // shop (another till, through the database server's notifications) comes in through
@@ -31,6 +32,7 @@ public:
     Users& users() { return m_users; }
     PaymentMethods& paymentMethods() { return m_paymentMethods; }
     Customers& customers() { return m_customers; }
+    StoredSales& sales() { return m_sales; }
 
     enum class Table
     {
@@ -39,6 +41,7 @@ public:
         Users,
         PaymentMethods,
         Customers,
+        Sales,
     };
     // Something else changed the table: what is kept is read again, and the change announced.
     void changedElsewhere(Table table);
@@ -52,6 +55,7 @@ private:
     Users m_users;
     PaymentMethods m_paymentMethods;
     Customers m_customers;
+    StoredSales m_sales;
 };
 
 } // namespace quorrel

@@ -13,6 +13,7 @@
 #include "gui/receipt/PreviewWindow.h"
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
+#include "gui/app/RecordsWindows.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/sales/CustomerLookups.h"
@@ -177,16 +178,14 @@ void MainWindow::openPreview()
 
 void MainWindow::openSalesRecordsWindow()
 {
-    auto* records = new SalesRecordsWindow(m_session, this);
-    records->setAttribute(Qt::WA_DeleteOnClose);
-    records->setWindowModality(Qt::ApplicationModal);
+    SalesRecordsWindow* records = quorrel::openSalesRecordsWindow(m_session, this);
     // The database file was replaced: a new copy starts on it and this one ends.
     connect(records, &SalesRecordsWindow::restartRequested, this, [this] {
         if (!Launcher::startNewCopy())
             qWarning() << "could not start a new copy of the program";
         close();
     });
-    records->show();
+
 }
 
 void MainWindow::openSettingsWindow()

@@ -170,12 +170,10 @@ void SaleDetailWindow::changeLine()
     const SaleLine& line = *entered;
     // A line added on screen has no stored row to change.
     if (line.id != 0) {
-        if (!updateSaleLine(m_session.db, m_saleId, line)) {
-            qWarning().noquote() << "sale line not changed:" << m_session.db.lastError();
-            MessageBox::show(this, QStringLiteral("数据添加失败"));
+        if (const Done stored = m_session.shop.sales().updateLine(m_saleId, line); !stored) {
+            MessageBox::failed(this, QStringLiteral("数据添加失败"), stored.error());
             return;
         }
-        m_changed = true;
     }
     m_model->replaceLine(m_shownRow, line);
 }
@@ -190,12 +188,10 @@ void SaleDetailWindow::deleteLine()
         return;
     const qint64 id = m_model->line(m_shownRow).id;
     if (id != 0) {
-        if (!deleteSaleLine(m_session.db, m_saleId, id)) {
-            qWarning().noquote() << "sale line not deleted:" << m_session.db.lastError();
-            MessageBox::show(this, QStringLiteral("数据删除失败"));
+        if (const Done removed = m_session.shop.sales().removeLine(m_saleId, id); !removed) {
+            MessageBox::failed(this, QStringLiteral("数据删除失败"), removed.error());
             return;
         }
-        m_changed = true;
     }
     m_model->removeLine(m_shownRow);
     m_ui->超级列表框1->selectionModel()->clear();

@@ -24,8 +24,6 @@ public:
     SaleDetailWindow(Session& session, qint64 saleId, QWidget* recordsWindow, QWidget* parent = nullptr);
     ~SaleDetailWindow() override;
 
-    // True once a stored line was changed or deleted: the records list is then out of date.
-    bool changedStoredLines() const { return m_changed; }
     StoredLinesModel& model() const { return *m_model; }
 
 private:
@@ -45,7 +43,6 @@ private:
     QWidget* m_recordsWindow;
     StoredLinesModel* m_model;
     int m_shownRow = -1; // the row whose values the boxes show; 修改 and 删除 act on it
-    bool m_changed = false;
 };
 
 } // namespace quorrel

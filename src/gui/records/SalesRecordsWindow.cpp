@@ -13,8 +13,6 @@
 #include "core/store/Schema.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/ListExport.h"
-#include "gui/records/SaleDetailWindow.h"
-#include "gui/records/SearchWindow.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -30,14 +28,6 @@ namespace {
 const int kColumnWidths[] = {50, 90, 126, 50, 80, 60, 115};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
-
-// Shows a window modally without a nested event loop; it deletes itself when closed.
-void openModal(QDialog* window)
-{
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowModality(Qt::ApplicationModal);
-    window->show();
-}
 
 } // namespace
 
@@ -77,7 +67,11 @@ SalesRecordsWindow::SalesRecordsWindow(Session& session, QWidget* parent)
     connect(print, &QAction::triggered, this, &SalesRecordsWindow::printSale);
     connect(m_ui->按钮_查看详情, &QPushButton::clicked, this, &SalesRecordsWindow::openDetails);
     connect(m_ui->按钮_搜索, &QPushButton::clicked, this, &SalesRecordsWindow::quickFind);
-    connect(m_ui->按钮_查询, &QPushButton::clicked, this, &SalesRecordsWindow::openSearch);
+    connect(m_ui->按钮_查询, &QPushButton::clicked, this, &SalesRecordsWindow::searchRequested);
+    StoredSales& sales = m_session.shop.sales();
+    connect(&sales, &StoredSales::saleChanged, this, &SalesRecordsWindow::saleChanged);
+    connect(&sales, &StoredSales::saleStored, this, &SalesRecordsWindow::saleChanged);
+    connect(&sales, &StoredSales::saleDeleted, this, &SalesRecordsWindow::saleDeleted);
     connect(m_ui->按钮_导出表, &QPushButton::clicked, this, &SalesRecordsWindow::exportRecords);
     connect(m_ui->按钮_管理数据, &QPushButton::clicked, this, &SalesRecordsWindow::resetData);
     connect(m_ui->按钮_数据恢复, &QPushButton::clicked, this, &SalesRecordsWindow::restoreData);
@@ -167,14 +161,25 @@ void SalesRecordsWindow::openDetails()
     const int row = selectedRow();
     if (row < 0)
         return;
-    auto* window = new SaleDetailWindow(m_session, m_model->saleId(row), this, this);
-    connect(window, &QDialog::finished, this, [this, window] {
-        if (window->changedStoredLines()) {
-            m_model->refresh();
-            updateTotals();
+    emit detailsRequested(m_model->saleId(row));
+}
+
+void SalesRecordsWindow::saleChanged()
+{
+    // What the list shows of a sale, and the totals, are read again.
+    m_model->refresh();
+    updateTotals();
+}
+
+void SalesRecordsWindow::saleDeleted(qint64 saleId)
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->saleId(row) == saleId) {
+            m_model->removeSale(row);
+            break;
         }
-    });
-    openModal(window);
+    }
+    updateTotals();
 }
 
 void SalesRecordsWindow::showPopup(const QPoint& position)
@@ -207,14 +212,11 @@ void SalesRecordsWindow::deleteSale()
         return;
     if (m_totals)
         m_totals->cancel(); // its reading would hold the write up
-    if (!quorrel::deleteSale(m_session.db, m_model->saleId(row))) {
-        qWarning().noquote() << "sale not deleted:" << m_session.db.lastError();
+    // The list loses the row through the sales' own announcement.
+    if (const Done removed = m_session.shop.sales().remove(m_model->saleId(row)); !removed) {
         updateTotals();
-        MessageBox::show(this, QStringLiteral("数据删除失败"));
-        return;
+        MessageBox::failed(this, QStringLiteral("数据删除失败"), removed.error());
     }
-    m_model->removeSale(row);
-    updateTotals();
 }
 
 void SalesRecordsWindow::printSale()
@@ -238,13 +240,6 @@ void SalesRecordsWindow::printSale()
     if (!m_receipts)
         m_receipts = new ReceiptPrinting(m_session.shop.settings(), this); // keeps its printer for the next reprint
     m_receipts->printReceipt(receiptOf(stored, header));
-}
-
-void SalesRecordsWindow::openSearch()
-{
-    auto* window = new SearchWindow(m_session, this);
-    connect(window, &SearchWindow::searchRequested, this, &SalesRecordsWindow::showRecords);
-    openModal(window);
 }
 
 void SalesRecordsWindow::exportRecords()

@@ -24,7 +24,8 @@ struct Session;
 
 // The stored sales: today's at first, then what a quick find or a search finds, with their totals;
 // from here a sale's lines are opened, a sale deleted or printed again, the list exported, and the
-// data reset or restored.
+// data reset or restored. The list follows every change of the stored sales. The sale-detail and
+// search windows it offers are opened by whoever opened it, on its requests.
 class SalesRecordsWindow : public QDialog
 {
     Q_OBJECT
@@ -46,6 +47,10 @@ signals:
     void restartRequested();
     // Both totals labels show the totals of the listed sales.
     void totalsShown();
+    // The lines of the sale with that ID are to be shown ("查看详情").
+    void detailsRequested(qint64 saleId);
+    // The conditional search is to be opened ("查询"); its query comes back through showRecords().
+    void searchRequested();
 
 private:
     void updateTotals();
@@ -55,11 +60,12 @@ private:
     int selectedRow() const;
     void selectionChanged();
     void openDetails();
+    void saleChanged();
+    void saleDeleted(qint64 saleId);
     void showPopup(const QPoint& position);
     void quickFind();
     void deleteSale();
     void printSale();
-    void openSearch();
     void exportRecords();
     void resetData();
     void restoreData();

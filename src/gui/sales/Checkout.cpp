@@ -2,7 +2,6 @@
 
 #include "core/sales/CurrentSale.h"
 #include "core/sales/LineMath.h"
-#include "core/sales/SaleStore.h"
 #include "core/shop/Session.h"
 #include "core/store/Clock.h"
 #include "core/store/Conversions.h"
@@ -132,7 +131,7 @@ ReceiptContent Checkout::nextReceipt()
 std::optional<ReceiptContent> Checkout::storeSale()
 {
     finishPendingChange();
-    const Result<StoredSale> stored = storeNextSale(m_session.db, ticketFormat(), m_sale.header(), m_sale.sale());
+    const Result<StoredSale> stored = m_session.shop.sales().storeNext(ticketFormat(), m_sale.header(), m_sale.sale());
     if (!stored) {
         // Nothing is stored and no number used up: the lines stay for another try.
         MessageBox::failed(m_owner, QStringLiteral("添加失败！"), stored.error());

@@ -5,6 +5,7 @@
 #include "core/records/SalesRecordsModel.h"
 #include "core/store/Clock.h"
 #include "core/store/Schema.h"
+#include "gui/app/RecordsWindows.h"
 #include "gui/records/SalesRecordsWindow.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ SalesRecordsWindow* RecordsTest::openRecords(const QString& role)
 {
     session.currentRole = role;
     window = std::make_unique<SalesRecordsWindow>(session);
+    connectRecordsSubWindows(window.get(), session);
     window->show();
     totalsLabel(QStringLiteral("标签_总金额")); // today's totals have come
     return window.get();
