@@ -1,6 +1,7 @@
 // Entering a sale in the real main window: product completion, lines, totals and discount.
 
 #include "support/AppDriver.h"
+#include "support/Eventually.h"
 
 #include "gui/app/MainWindow.h"
 #include "gui/sales/ProductLookup.h"
@@ -126,7 +127,7 @@ TEST_F(SaleEntryTest, ChineseNamesCompleteByWholeCharacters)
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("可口"));
     QApplication::sendEvent(nameBox(), &commit);
-    QTRY_COMPARE(nameBox()->text(), QStringLiteral("可口可乐"));
+    EXPECT_TRUE(eventuallyEqual([&] { return nameBox()->text(); }, QStringLiteral("可口可乐"), 5000));
     EXPECT_EQ(nameBox()->selectedText(), QStringLiteral("可乐"));
     EXPECT_EQ(products()->typedLength(), 4);
     EXPECT_EQ(U(u"编辑框_单价")->text(), QStringLiteral("3.50"));
