@@ -47,7 +47,7 @@ using quorrel::bench::fail;
 
 constexpr int kTodaysSales = 500;
 constexpr int kYears = 10;
-constexpr int kFirstScreen = 64; // what the list reads before it is first painted
+constexpr int kFirstScreen = quorrel::SalesRecordsModel::kFetchRows; // read before the list is first painted
 const QDateTime kNow(QDate(2026, 6, 30), QTime(20, 0, 0));
 
 qint64 salesWanted()

@@ -79,7 +79,6 @@ void OpenCustomerList(benchmark::State& state)
 }
 BENCHMARK(OpenCustomerList)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
-
 const char* const kParts[] = {"4242", "424", "42", "13942424242"};
 
 void FindCustomerByPhonePart(benchmark::State& state)

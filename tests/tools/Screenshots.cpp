@@ -6,8 +6,8 @@
 
 #include "mock/MockClock.h"
 #include "support/AppDriver.h"
-#include "support/Eventually.h"
 #include "support/CupsServer.h"
+#include "support/Eventually.h"
 
 #include "core/store/Clock.h"
 #include "gui/app/MainWindow.h"
@@ -53,7 +53,8 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     paid->clear();
     typeText(paid, QStringLiteral("50"));
     auto* change = Unit<QLineEdit>(main, QStringLiteral("编辑框_找零"));
-    EXPECT_TRUE(eventuallyEqual([&] { return change->text(); }, QStringLiteral("11.30"), 3000)); // once typing has settled
+    EXPECT_TRUE(
+        eventuallyEqual([&] { return change->text(); }, QStringLiteral("11.30"), 3000)); // once typing has settled
     auto* name = Unit<QLineEdit>(main, QStringLiteral("编辑框_名称"));
     name->setFocus();
     QTest::qWait(300); // let the window system draw it all

@@ -7,13 +7,7 @@
 
 namespace quorrel {
 
-namespace {
-
-// Rows read per fetch, about two screens: a find that scans for its matches shows the first ones
-// early, and scrolling reads ahead without a pause.
-constexpr int kFetchRows = 64;
-
-} // namespace
+namespace {} // namespace
 
 SalesRecordsModel::SalesRecordsModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
 

@@ -21,6 +21,10 @@ class SalesRecordsModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // Rows read per fetch, a screenful and a little more: a find that scans far for its matches
+    // shows the first ones early, and scrolling reads on as it goes.
+    static constexpr int kFetchRows = 32;
+
     explicit SalesRecordsModel(Database& db, QObject* parent = nullptr);
     ~SalesRecordsModel() override;
 

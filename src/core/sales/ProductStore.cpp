@@ -122,18 +122,15 @@ bool bringPrefixTableUpToDate(Database& db)
 // that could not be upgraded has none, and the lookup reads the name index instead.
 bool prefixTableReady(Database& db)
 {
-    if (!prefixTableExists(db))
+    // Reading is the usual case: one statement, and no transaction unless something is to be
+    // written. It fails where there is no such table.
+    auto state = db.query(
+        QStringLiteral("select (select 最大ID from 商品前缀 where 前缀 = ''), (select max(ID) from 商品名称)"));
+    if (!state || state->readField(1).isNull())
         return false;
-    // Reading is the usual case: no transaction unless something is to be written.
-    const std::optional<qint64> mark = listedHighest(db, kMarkKey);
-    if (!mark)
-        return false;
-    auto newest = db.query(QStringLiteral("select max(ID) from 商品名称"));
-    if (!newest)
-        return false;
-    if (newest->readField(1).toLongLong() <= *mark)
+    if (state->readField(2).toLongLong() <= state->readField(1).toLongLong())
         return true;
-    newest.reset();
+    state.reset();
     Transaction transaction(db);
     return transaction.began() && bringPrefixTableUpToDate(db) && transaction.commit();
 }
@@ -167,15 +164,16 @@ std::optional<ProductMatch> lastProductWithPrefix(Database& db, const QString& p
     // few index seeks and at most kListedAbove index entries, however many products there are.
     const QString key = folded(prefix);
     if (!key.isEmpty() && prefixTableReady(db)) {
-        const std::optional<qint64> listed = listedHighest(db, key);
+        auto listed = db.query(QStringLiteral("select p.名称, p.单价 from 商品前缀 f left join 商品名称 p "
+                                              "on p.ID = f.最大ID where f.前缀 = ?"),
+                               {key});
         if (!listed)
             return std::nullopt;
-        if (*listed > 0) {
-            const std::optional<ProductMatch> match = productWithId(db, *listed);
-            if (!match)
-                return std::nullopt;
-            if (!match->name.isNull() && startsWithFolded(match->name, key))
+        if (!listed->atEnd()) {
+            const ProductMatch match{listed->text(1), listed->text(2)};
+            if (!listed->readField(1).isNull() && startsWithFolded(match.name, key))
                 return match;
+            listed.reset();
             // That product was deleted or renamed since: look again and list the answer.
             const std::optional<qint64> id = highestInRange(db, prefix);
             if (!id)

@@ -3,8 +3,8 @@
 #include "core/store/Clock.h"
 #include "core/store/Database.h"
 #include "core/store/DateTexts.h"
-#include "core/tickets/TicketNumbers.h"
 #include "core/store/Transaction.h"
+#include "core/tickets/TicketNumbers.h"
 
 namespace quorrel {
 
@@ -23,10 +23,10 @@ std::optional<qint64> insertSale(Database& db, const SaleHeader& header, const S
 {
     const bool stored =
         time.isEmpty()
-            ? db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
-                                        "(?,now(),?,?,?,?)"),
-                         {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier,
-                          header.remark + u' '})
+            ? db.execute(
+                  QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
+                                 "(?,now(),?,?,?,?)"),
+                  {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier, header.remark + u' '})
             : db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
                                         "(?,?,?,?,?,?)"),
                          {header.ticketNumber, time, sale.totalQuantity(), sale.totalAmount(), header.cashier,

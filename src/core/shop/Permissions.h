@@ -18,15 +18,15 @@ inline bool isAdministratorRole(const QString& role)
 // that nothing else can be reached by any key.
 enum class Permission
 {
-    ChangeCashier,        // the cashier box and list of the main window
-    SaveWithoutPrinting,  // 仅保存小票
-    EditShopInformation,  // the settings window's print page: name, remark, print options
-    EditProducts,         // adding, changing and deleting the common products
-    ManageUsers,          // adding, changing and deleting users
-    DeleteSales,          // deleting a stored sale
-    EditStoredLines,      // changing or exporting a stored sale's lines
-    ExportRecords,        // the records list to a workbook
-    ManageData,           // backup with reset, and restore
+    ChangeCashier,       // the cashier box and list of the main window
+    SaveWithoutPrinting, // 仅保存小票
+    EditShopInformation, // the settings window's print page: name, remark, print options
+    EditProducts,        // adding, changing and deleting the common products
+    ManageUsers,         // adding, changing and deleting users
+    DeleteSales,         // deleting a stored sale
+    EditStoredLines,     // changing or exporting a stored sale's lines
+    ExportRecords,       // the records list to a workbook
+    ManageData,          // backup with reset, and restore
 };
 
 inline bool roleMay(const QString& role, Permission)

@@ -5,7 +5,8 @@
 namespace quorrel {
 
 Shop::Shop(Database& db, QObject* parent)
-    : QObject(parent), m_db(db), m_settings(db), m_products(db), m_users(db), m_paymentMethods(db), m_customers(db), m_sales(db)
+    : QObject(parent), m_db(db), m_settings(db), m_products(db), m_users(db), m_paymentMethods(db), m_customers(db),
+      m_sales(db)
 {
     // Renaming or deleting a user also changes the name remembered for direct login.
     connect(&m_users, &Users::changed, this, [this] { changedElsewhere(Table::Settings); });

@@ -18,11 +18,15 @@ namespace {
 const QStringList& keptColumns()
 {
     static const QStringList columns{
-        QStringLiteral("ID"), setting::kShopName,         setting::kTicketFormat,      setting::kRemark,         setting::kCustomer,
-        setting::kPhone,            setting::kDiscount,          setting::kPaymentMethod,  setting::kSaveSalesRecords,
-        setting::kShowPrintFinished, setting::kAskPrintAgain,    setting::kPrintUnitPrice, setting::kPaperMargin,
-        setting::kPrintOffset,      setting::kRememberedUser,    setting::kDirectLogin,    setting::kLogoOffset,
-        setting::kPrintLogo,
+        QStringLiteral("ID"),       setting::kShopName,
+        setting::kTicketFormat,     setting::kRemark,
+        setting::kCustomer,         setting::kPhone,
+        setting::kDiscount,         setting::kPaymentMethod,
+        setting::kSaveSalesRecords, setting::kShowPrintFinished,
+        setting::kAskPrintAgain,    setting::kPrintUnitPrice,
+        setting::kPaperMargin,      setting::kPrintOffset,
+        setting::kRememberedUser,   setting::kDirectLogin,
+        setting::kLogoOffset,       setting::kPrintLogo,
     };
     return columns;
 }
@@ -32,7 +36,8 @@ QString rowStatement()
     QStringList names;
     for (const QString& column : keptColumns())
         names << u'[' + column + u']';
-    return QStringLiteral("select ") + names.join(QStringLiteral(", ")) + QStringLiteral(" from [配置文件] where [ID]=1");
+    return QStringLiteral("select ") + names.join(QStringLiteral(", ")) +
+           QStringLiteral(" from [配置文件] where [ID]=1");
 }
 
 // The whole-number offset a text stands for, as the column would take it: the whole text must be

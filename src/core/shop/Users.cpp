@@ -50,7 +50,8 @@ Result<QList<User>> Users::all()
 
 Result<std::optional<User>> Users::byId(qint64 id)
 {
-    const Result<QList<User>> rows = query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [ID]=?"), {id}, nullptr);
+    const Result<QList<User>> rows =
+        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [ID]=?"), {id}, nullptr);
     if (!rows)
         return Error{rows.error()};
     if (rows->isEmpty())
@@ -61,7 +62,8 @@ Result<std::optional<User>> Users::byId(qint64 id)
 Result<std::optional<User>> Users::byName(const QString& name)
 {
     const Result<QList<User>> rows =
-        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"), {name}, nullptr);
+        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"),
+              {name}, nullptr);
     if (!rows)
         return Error{rows.error()};
     const QList<qsizetype> found = candidates(*rows, name);
@@ -74,7 +76,8 @@ Users::Login Users::logIn(const QString& name, const QString& password)
 {
     QList<QString> digests;
     const Result<QList<User>> rows =
-        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"), {name}, &digests);
+        query(QStringLiteral("select [ID], [用户名], [权限], [密码] from [用户登录] where [用户名]=? order by [ID]"),
+              {name}, &digests);
     if (!rows)
         return {LoginOutcome::QueryFailed, {}, rows.error()};
     const QString digest = passwordDigest(password);
@@ -103,8 +106,8 @@ Result<UserRule> Users::formRule(const UserForm& form, qint64 exceptId)
     if (!passwordEncodable(form.password))
         return UserRule::PasswordUnusable;
     // The column compares without letter case.
-    auto taken =
-        m_db.query(QStringLiteral("select count(*) from [用户登录] where [用户名]=? and [ID]<>?"), {form.name, exceptId});
+    auto taken = m_db.query(QStringLiteral("select count(*) from [用户登录] where [用户名]=? and [ID]<>?"),
+                            {form.name, exceptId});
     if (!taken)
         return m_db.failure();
     if (taken->readField(1).toLongLong() > 0)

@@ -105,9 +105,14 @@ bool Database::open(const QString& path, const QByteArray& key, const std::funct
     m_path = path;
     // A file that cannot take the upgrade (read-only, say) still opens: the lookups fall back to
     // reading the tables themselves, and the statements that need more report their own failures.
-    if (const Done upgraded = upgradeSchema(*this, upgradeTick); !upgraded)
+    const Result<bool> upgraded = upgradeSchema(*this, upgradeTick);
+    if (!upgraded)
         qWarning().noquote() << "database tables not brought up to date:" << upgraded.error();
     m_lastError.clear();
+    // After an upgrade the shop is used as after any start: on a fresh connection, without what
+    // the upgrade's work left in this one's caches.
+    if (upgraded.value_or(false))
+        return open(path, key);
     return true;
 }
 

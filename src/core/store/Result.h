@@ -67,8 +67,8 @@ template <typename T> struct IsResult<Result<T>> : std::true_type
 // Compared as std::optional compares: equal to a value when it holds that value, equal to
 // std::nullopt when it failed.
 template <typename T, typename U>
-    requires(!IsResult<U>::value && !std::is_same_v<U, std::nullopt_t>)
-bool operator==(const Result<T>& result, const U& value)
+requires(!IsResult<U>::value && !std::is_same_v<U, std::nullopt_t>) bool operator==(const Result<T>& result,
+                                                                                    const U& value)
 {
     return result.ok() && *result == value;
 }

@@ -36,7 +36,8 @@ CREATE INDEX 客户资料_姓名 ON 客户资料 (姓名);
 )SQL";
 
 // Two texts as one, made when the program is built.
-template <std::size_t A, std::size_t B> constexpr std::array<char, A + B - 1> joined(const char (&a)[A], const char (&b)[B])
+template <std::size_t A, std::size_t B>
+constexpr std::array<char, A + B - 1> joined(const char (&a)[A], const char (&b)[B])
 {
     std::array<char, A + B - 1> out{};
     for (std::size_t i = 0; i + 1 < A; ++i)

@@ -16,18 +16,18 @@ std::optional<int> schemaVersion(Database& db)
     return static_cast<int>(version->readField(1).toLongLong());
 }
 
-Done upgradeSchema(Database& db, const std::function<void()>& tick)
+Result<bool> upgradeSchema(Database& db, const std::function<void()>& tick)
 {
     const std::optional<int> version = schemaVersion(db);
     if (!version)
         return db.failure();
     if (*version >= schema::kSchemaVersion)
-        return {};
+        return false;
     const std::optional<bool> shopFile = db.hasTable(QStringLiteral("销售记录"));
     if (!shopFile)
         return db.failure();
     if (!*shopFile)
-        return {};
+        return false;
 
     Transaction transaction(db);
     if (!transaction.began())
@@ -40,7 +40,7 @@ Done upgradeSchema(Database& db, const std::function<void()>& tick)
         if (!db.executeScript(schema::kDropLookupTables) || !db.executeScript(schema::kCreateLookupTables))
             return db.failure();
         if (const Done built = prefixes::build(db, tick); !built)
-            return built;
+            return Error{built.error()};
         db.setProgressTick(tick);
         const bool filled = db.executeScript(schema::kFillPhoneIndex);
         db.setProgressTick({});
@@ -49,7 +49,7 @@ Done upgradeSchema(Database& db, const std::function<void()>& tick)
     }
     if (!db.execute(QStringLiteral("PRAGMA user_version = %1").arg(schema::kSchemaVersion)) || !transaction.commit())
         return db.failure();
-    return {};
+    return true;
 }
 
 } // namespace quorrel

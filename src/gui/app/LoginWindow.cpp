@@ -116,7 +116,8 @@ LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
     // A shop file of an earlier release is brought up to date as it opens; a big shop shows that
     // this takes a moment.
     BusyProgress upgrade(QStringLiteral("正在升级数据库，请稍候…"));
-    const bool opened = m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey), [&upgrade] { upgrade.tick(); });
+    const bool opened =
+        m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey), [&upgrade] { upgrade.tick(); });
     if (!opened) {
         qWarning().noquote() << "database not opened:" << m_session.db.lastError();
         MessageBox::critical(nullptr, QStringLiteral("连接数据库失败！！"));

@@ -48,7 +48,6 @@ private:
     bool directOrPrefilledLogin();
     void prefill();
 
-
     void refillUserList();
     void directLoginClicked();
     void loginClicked();

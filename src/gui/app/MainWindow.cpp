@@ -9,11 +9,11 @@
 #include "core/store/DateTexts.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/app/Launcher.h"
+#include "gui/app/RecordsWindows.h"
 #include "gui/receipt/LogoWindow.h"
 #include "gui/receipt/PreviewWindow.h"
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
-#include "gui/app/RecordsWindows.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/sales/CustomerLookups.h"
@@ -74,8 +74,8 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &MainWindow::tickClock);
 
-    m_products = new ProductLookup(m_ui->编辑框_名称, m_ui->编辑框_单价, m_ui->组合框_名称, m_session.shop.products(),
-                                   this);
+    m_products =
+        new ProductLookup(m_ui->编辑框_名称, m_ui->编辑框_单价, m_ui->组合框_名称, m_session.shop.products(), this);
     m_products->setObjectName(QStringLiteral("ProductLookup"));
     const LineEntryBoxes entry{m_ui->编辑框_名称, m_ui->编辑框_数量, m_ui->编辑框_单价, m_ui->选择框_折扣,
                                m_ui->组合框_折扣, m_ui->超级列表框1, m_ui->按钮_修改,   m_ui->按钮_删除,
@@ -185,7 +185,6 @@ void MainWindow::openSalesRecordsWindow()
             qWarning() << "could not start a new copy of the program";
         close();
     });
-
 }
 
 void MainWindow::openSettingsWindow()

@@ -4,8 +4,8 @@
 #include "core/sales/NameCompletion.h"
 #include "core/sales/ProductListModel.h"
 #include "core/shop/Products.h"
-#include "core/store/Database.h"
 #include "core/store/Conversions.h"
+#include "core/store/Database.h"
 #include "core/store/Gbk.h"
 #include "gui/widgets/DropComboBox.h"
 #include "gui/widgets/MessageBox.h"
@@ -47,8 +47,7 @@ bool runsLookup(int key)
 }
 } // namespace
 
-ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Products& products,
-                             QWidget* owner)
+ProductLookup::ProductLookup(QLineEdit* name, QLineEdit* price, DropComboBox* list, Products& products, QWidget* owner)
     : QObject(owner), m_name(name), m_price(price), m_list(list), m_products(products), m_owner(owner),
       m_listModel(new ProductListModel(products, this))
 {

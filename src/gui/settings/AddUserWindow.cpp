@@ -6,7 +6,6 @@
 #include "gui/settings/UserChecks.h"
 #include "gui/widgets/MessageBox.h"
 
-
 namespace quorrel {
 
 AddUserWindow::AddUserWindow(Users& users, QWidget* parent)

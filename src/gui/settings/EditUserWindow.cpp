@@ -5,7 +5,6 @@
 #include "gui/settings/UserChecks.h"
 #include "gui/widgets/MessageBox.h"
 
-
 namespace quorrel {
 
 EditUserWindow::EditUserWindow(Users& users, User user, QWidget* parent)

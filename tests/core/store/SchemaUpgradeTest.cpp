@@ -36,14 +36,15 @@ protected:
             INSERT INTO 商品名称 (名称, 单价) SELECT 'Cola' || (i % 2) || i, '1.00' FROM n;
             INSERT INTO 商品名称 (名称, 单价) VALUES ('可乐', '3.00'), ('coLA-x', '4.00');
             INSERT INTO 客户资料 (姓名, 电话) VALUES ('张三', '13800001234'), ('李四', 'AB-1234'), ('王五', '12');
-        )SQL")) << db.lastError().toStdString();
+        )SQL"))
+            << db.lastError().toStdString();
     }
 
     QStringList phonesWith(Database& db, const QString& part)
     {
         QStringList names;
-        const auto found = Customers(db).page({Customers::Search::Field::Phone, part, true},
-                                              std::numeric_limits<qint64>::min(), 100);
+        const auto found =
+            Customers(db).page({Customers::Search::Field::Phone, part, true}, std::numeric_limits<qint64>::min(), 100);
         EXPECT_TRUE(found) << found.error().toStdString();
         for (const Customer& customer : found.value_or({}))
             names << customer.name;
@@ -68,8 +69,8 @@ TEST_F(SchemaUpgradeTest, AnOlderShopGetsItsLookupTablesOnceAndTheyAnswerAsTheTa
     for (const QString& prefix : {u"c"_s, u"COLA1"_s, u"cola0"_s, u"可"_s, u"x"_s}) {
         const std::optional<ProductMatch> match = lastProductWithPrefix(db, prefix);
         ASSERT_TRUE(match) << db.lastError().toStdString();
-        const QString expected = shop.scalar(u"select 名称 from 商品名称 where 名称 like ? order by ID desc limit 1"_s,
-                                             {prefix + u'%'});
+        const QString expected =
+            shop.scalar(u"select 名称 from 商品名称 where 名称 like ? order by ID desc limit 1"_s, {prefix + u'%'});
         EXPECT_EQ(match->name, expected) << prefix.toStdString();
     }
     EXPECT_EQ(phonesWith(db, u"1234"_s), (QStringList{u"张三"_s, u"李四"_s}));
@@ -89,7 +90,8 @@ TEST_F(SchemaUpgradeTest, AnOlderShopGetsItsLookupTablesOnceAndTheyAnswerAsTheTa
 TEST_F(SchemaUpgradeTest, AnUpgradeThatFailsLeavesTheFileAsItWas)
 {
     // A first-release file, with something in the way of the last step: nothing of the upgrade stays.
-    const char* firstRelease = "DROP TABLE 末单票号; CREATE VIEW 商品前缀 AS SELECT 1 AS 前缀; PRAGMA user_version = 1;";
+    const char* firstRelease =
+        "DROP TABLE 末单票号; CREATE VIEW 商品前缀 AS SELECT 1 AS 前缀; PRAGMA user_version = 1;";
     {
         Database writer;
         ASSERT_TRUE(writer.open(shop.databasePath(), schema::kDatabaseKey));

@@ -102,21 +102,21 @@ TEST_F(RoleRulesTest, MainWindowLetsOnlyAnAdministratorChangeTheCashierOrSaveWit
 TEST_F(RoleRulesTest, SettingsWindowShowsThePrintPageAndTheListButtonsToAnAdministratorOnly)
 {
     asEachUser([&](const RoleCase& user) {
-        inModal([&] { mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger(); },
-                [&](QWidget* window) {
-                    ASSERT_NE(qobject_cast<SettingsWindow*>(window), nullptr);
-                    auto* tabs = Unit<QTabWidget>(window, QStringLiteral("高级选择夹1"));
-                    // An ordinary user's window has no print page at all.
-                    EXPECT_EQ(tabs->count(), user.administrator ? 3 : 2);
-                    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("页面_打印设置")) != nullptr,
+        inModal(
+            [&] { mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger(); },
+            [&](QWidget* window) {
+                ASSERT_NE(qobject_cast<SettingsWindow*>(window), nullptr);
+                auto* tabs = Unit<QTabWidget>(window, QStringLiteral("高级选择夹1"));
+                // An ordinary user's window has no print page at all.
+                EXPECT_EQ(tabs->count(), user.administrator ? 3 : 2);
+                EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("页面_打印设置")) != nullptr, user.administrator);
+                EXPECT_EQ(tabs->currentWidget()->objectName(),
+                          user.administrator ? QStringLiteral("页面_打印设置") : QStringLiteral("页面_常用商品"));
+                expectEnabled(window,
+                              {u"按钮_添加", u"按钮_修改", u"按钮_删除", u"按钮_添加1", u"按钮_修改1", u"按钮_删除1"},
                               user.administrator);
-                    EXPECT_EQ(tabs->currentWidget()->objectName(),
-                              user.administrator ? QStringLiteral("页面_打印设置") : QStringLiteral("页面_常用商品"));
-                    expectEnabled(
-                        window, {u"按钮_添加", u"按钮_修改", u"按钮_删除", u"按钮_添加1", u"按钮_修改1", u"按钮_删除1"},
-                        user.administrator);
-                    expectEnabled(window, {u"按钮_取消直接登录"}, true);
-                });
+                expectEnabled(window, {u"按钮_取消直接登录"}, true);
+            });
     });
 }
 

@@ -30,16 +30,15 @@ protected:
     }
     void inSettings(const std::function<void(QWidget*)>& body)
     {
-        inModal([this] { mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger(); },
-                body);
+        inModal([this] { mainWindowWidget()->findChild<QAction*>(QStringLiteral("菜单_软件设置"))->trigger(); }, body);
     }
     // One notch of the wheel over the name box, away from the cashier.
     void wheelOverName(int notches)
     {
         QWidget* name = Unit<QLineEdit>(mainWindowWidget(), QStringLiteral("编辑框_名称"));
         const QPointF at(5, 5);
-        QWheelEvent event(at, name->mapToGlobal(at), QPoint(), QPoint(0, -notches * 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, name->mapToGlobal(at), QPoint(), QPoint(0, -notches * 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(name, &event);
     }
     QString mainText(const QString& box) { return Unit<QLineEdit>(mainWindowWidget(), box)->text(); }

@@ -9,11 +9,11 @@
 #include "gui/records/SalesRecordsWindow.h"
 
 #include <QApplication>
-#include <QSignalSpy>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeView>
 
 namespace quorrel::test {

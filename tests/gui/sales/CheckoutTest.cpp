@@ -5,9 +5,9 @@
 
 #include "core/store/RecordSet.h"
 #include "gui/app/MainWindow.h"
+#include "gui/receipt/ReceiptPrinting.h"
 #include "gui/sales/Checkout.h"
 #include "gui/tickets/TicketFormatWindow.h"
-#include "gui/receipt/ReceiptPrinting.h"
 #include "mock/MockClock.h"
 #include "support/SmallDisk.h"
 
