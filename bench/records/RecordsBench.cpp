@@ -7,6 +7,7 @@
 // The shop (QUORREL_RECORDS_SALES sales, 1,000,000 unless set; about 500 of them today) is generated
 // once into a file in the build directory and reused by later runs.
 
+#include "core/records/DaySummary.h"
 #include "core/records/RecordsQuery.h"
 #include "core/records/SaleRecords.h"
 #include "core/records/SalesRecordsModel.h"
@@ -14,6 +15,7 @@
 #include "core/store/Clock.h"
 #include "core/store/DateTexts.h"
 #include "core/store/FactoryDatabase.h"
+#include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 #include "core/store/Transaction.h"
 #include "gui/records/SalesRecordsWindow.h"
@@ -393,6 +395,69 @@ void ListedRowsMemory(benchmark::State& state)
 }
 BENCHMARK(ListedRowsMemory)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// --- the day's closing -----------------------------------------------------------------------------
+
+// A busy day in the shop's past: 5,000 sales, added once to the generated shop (its own days hold
+// about 2,700), paid in the four methods by three cashiers.
+const QDate kBusyDay(2020, 6, 15);
+constexpr int kBusyDaySales = 5000;
+
+void makeBusyDay()
+{
+    quorrel::Database& db = shop().session.db;
+    const QString from = kBusyDay.toString(QStringLiteral("yyyy-MM-dd 00:00:00"));
+    const QString to = kBusyDay.toString(QStringLiteral("yyyy-MM-dd 23:59:59"));
+    auto count = db.query(QStringLiteral("select count(*) from 销售记录 where 销售时间 between ? and ?"), {from, to});
+    if (!count)
+        fail("busy day not counted:", db.lastError());
+    const qint64 missing = kBusyDaySales - count->readField(1).toLongLong();
+    count.reset();
+    if (missing > 0 &&
+        !db.execute(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) "
+                                   "insert into 销售记录 (销售票号, 销售时间, 数量, 金额, 收银员, 备注, 付款方式) "
+                                   "select '2006150' || substr('000000' || i, -6), "
+                                   "'2020-06-15 ' || substr('0' || (8 + i % 14), -2) || ':' || "
+                                   "substr('0' || (i % 60), -2) || ':' || substr('0' || (i * 7 % 60), -2), "
+                                   "'1', (i % 97) || '.50', "
+                                   "case i % 3 when 0 then 'admin' when 1 then '小王' else '小李' end, ' ', "
+                                   "case i % 4 when 0 then '现金' when 1 then '微信支付' when 2 then '支付宝' "
+                                   "else '银行卡' end from n"),
+                    {missing}))
+        fail("busy day not stored:", db.lastError());
+}
+
+// The 日结 window's figures for the busy day, every cashier.
+void DaySummaryOfABusyDay(benchmark::State& state)
+{
+    makeBusyDay();
+    const QStringList methods{QStringLiteral("现金"), QStringLiteral("微信支付"), QStringLiteral("支付宝"),
+                              QStringLiteral("银行卡")};
+    qint64 sales = 0;
+    for (auto _ : state) {
+        const auto figures = quorrel::daySummary(shop().session.db, kBusyDay, QString(), methods);
+        if (!figures)
+            state.SkipWithError("day not summed");
+        sales = figures ? figures->total.count : 0;
+    }
+    state.counters["sales"] = double(sales);
+}
+BENCHMARK(DaySummaryOfABusyDay)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The same statements in plain SQLCipher: the day's sales read whole, and the day's change log.
+void PlainDayStatements(benchmark::State& state)
+{
+    makeBusyDay();
+    const std::vector<std::string> day{"2020-06-15 00:00:00", "2020-06-15 23:59:59"};
+    for (auto _ : state) {
+        plainRows("select 付款方式, 收银员, 金额 from 销售记录 where 销售时间 between ? and ? order by 销售时间, ID",
+                  day, -1, state);
+        plainRows("select 时间, 用户, 收银台, 动作, 销售票号, 之前, 之后 from 销售变更 where 时间 between ? and ? "
+                  "order by ID",
+                  day, -1, state);
+    }
+}
+BENCHMARK(PlainDayStatements)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -411,5 +476,6 @@ int main(int argc, char** argv)
          {"find 0001: rows shown / rows and totals on the GUI thread (before)", "QuickFindRowsShown/0001",
           "QuickFindRowsWithTotalsOnGuiThread"},
          {"find 0001: totals shown / rows and totals on the GUI thread (before)", "QuickFindTotalsShown",
-          "QuickFindRowsWithTotalsOnGuiThread"}});
+          "QuickFindRowsWithTotalsOnGuiThread"},
+         {"day's closing of 5,000 sales / plain statements", "DaySummaryOfABusyDay", "PlainDayStatements", 0, true}});
 }

@@ -35,6 +35,25 @@ QString roundedText(const Decimal& sum)
     return decimalToText(roundDecimal(sum, 2));
 }
 
+// The stored lines the condition (on one bound ID) selects; a line stored before rates were kept
+// has an empty rate.
+std::optional<QList<SaleLine>> readSaleLines(Database& db, const QString& condition, qint64 id)
+{
+    auto records = db.query(
+        QStringLiteral("select ID, 名称, 数量, 单价, 金额, 折后, 备注, 折扣 from 销售详情 where ") + condition, {id});
+    if (!records)
+        return std::nullopt;
+    QList<SaleLine> lines;
+    for (; !records->atEnd(); records->moveNext()) {
+        LineCells cells{records->text(2), records->text(3), records->text(4), records->text(5), records->text(6)};
+        cells.discountRate = records->text(8);
+        lines.append(SaleLine{textToWhole(records->text(1)), cells, records->text(7)});
+    }
+    if (records->failed())
+        return std::nullopt;
+    return lines;
+}
+
 bool refreshHeader(Database& db, qint64 saleId)
 {
     auto lines = db.query(QStringLiteral("select 数量, 金额 from 销售详情 where 关联=?"), {saleId});
@@ -233,34 +252,35 @@ std::optional<SaleRecord> loadSale(Database& db, qint64 saleId)
     RecordsQuery query;
     query.where = QStringLiteral("s.ID=?");
     query.params = {saleId};
-    auto records = db.query(recordsSql(query, kRecordColumns), query.params);
+    auto records = db.query(
+        recordsSql(query, kRecordColumns + QStringLiteral(", s.付款方式, s.实收, s.找零, s.收银台")), query.params);
     if (!records || records->atEnd())
         return std::nullopt;
-    return SaleRecord{textToWhole(records->text(1)),
-                      records->text(2),
-                      records->text(3),
-                      records->text(4),
-                      records->text(5),
-                      records->text(6),
-                      records->text(7)};
+    SaleRecord sale{textToWhole(records->text(1)),
+                    records->text(2),
+                    records->text(3),
+                    records->text(4),
+                    records->text(5),
+                    records->text(6),
+                    records->text(7)};
+    sale.paymentMethod = records->text(8);
+    sale.received = records->text(9);
+    sale.change = records->text(10);
+    sale.till = records->text(11);
+    return sale;
 }
 
 std::optional<QList<SaleLine>> loadSaleLines(Database& db, qint64 saleId)
 {
-    auto records =
-        db.query(QStringLiteral("select ID, 名称, 数量, 单价, 金额, 折后, 备注 from 销售详情 where 关联=?"), {saleId});
-    if (!records)
+    return readSaleLines(db, QStringLiteral("关联=?"), saleId);
+}
+
+std::optional<SaleLine> loadSaleLine(Database& db, qint64 lineId)
+{
+    const std::optional<QList<SaleLine>> lines = readSaleLines(db, QStringLiteral("ID=?"), lineId);
+    if (!lines || lines->isEmpty())
         return std::nullopt;
-    QList<SaleLine> lines;
-    for (; !records->atEnd(); records->moveNext()) {
-        lines.append(SaleLine{
-            textToWhole(records->text(1)),
-            LineCells{records->text(2), records->text(3), records->text(4), records->text(5), records->text(6)},
-            records->text(7)});
-    }
-    if (records->failed())
-        return std::nullopt;
-    return lines;
+    return lines->first();
 }
 
 bool updateSaleLine(Database& db, qint64 saleId, const SaleLine& line)
@@ -270,8 +290,9 @@ bool updateSaleLine(Database& db, qint64 saleId, const SaleLine& line)
         return false;
     const LineCells& c = line.cells;
     if (!db.execute(
-            QStringLiteral("update 销售详情  set   名称=?,数量=?,单价=?,金额=?,折后=?,备注=? where ID=? and 关联=?"),
-            {c.name, c.quantity, c.unitPrice, c.amount, c.discounted, line.remark, line.id, saleId}))
+            QStringLiteral("update 销售详情  set   名称=?,数量=?,单价=?,金额=?,折后=?,备注=?,折扣=? where ID=? "
+                           "and 关联=?"),
+            {c.name, c.quantity, c.unitPrice, c.amount, c.discounted, line.remark, c.discountRate, line.id, saleId}))
         return false;
     return refreshHeader(db, saleId) && transaction.commit();
 }

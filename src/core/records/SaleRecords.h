@@ -28,6 +28,12 @@ struct SaleRecord
     QString amount;       // 金额
     QString cashier;      // 收银员
     QString remark;       // 备注 as stored (the remark and one blank)
+    // How it was paid and where, as the receipt printed them; empty for sales stored before they
+    // were kept. Read by loadSale only, not by the records list.
+    QString paymentMethod; // 付款方式
+    QString received;      // 实收
+    QString change;        // 找零
+    QString till;          // 收银台
 };
 
 // One stored line of a sale.
@@ -96,6 +102,8 @@ bool deleteSale(Database& db, qint64 saleId);
 
 std::optional<SaleRecord> loadSale(Database& db, qint64 saleId);
 std::optional<QList<SaleLine>> loadSaleLines(Database& db, qint64 saleId);
+// One stored line; nullopt when there is none or it could not be read.
+std::optional<SaleLine> loadSaleLine(Database& db, qint64 lineId);
 
 // A stored line changed or deleted; the header's 数量 and 金额 then become the sums of its stored
 // lines in the same transaction, so the list of sales and the lines never disagree.

@@ -17,6 +17,10 @@ std::pair<Sale, SaleHeader> storedSale(const QString& shopName, const SaleRecord
     header.cashier = sale.cashier;
     // A sale's remark is stored with one blank after it.
     header.remark = sale.remark.endsWith(u' ') ? sale.remark.chopped(1) : sale.remark;
+    header.paymentMethod = sale.paymentMethod;
+    header.received = sale.received;
+    header.change = sale.change;
+    header.till = sale.till;
     return {stored, header};
 }
 

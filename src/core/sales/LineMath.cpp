@@ -74,6 +74,7 @@ std::optional<LineCells> addedLine(const LineEntry& entry)
     cells.unitPrice = formatMoney(decimalToText(exact->price));
     cells.amount = formatMoney(rounded(exact->amount));
     cells.discounted = entry.discountOn ? formatMoney(rounded(exact->discounted)) : cells.amount;
+    cells.discountRate = entry.discountOn ? toHalfWidth(entry.discountRate) : LineCells::kNoDiscount;
     return cells;
 }
 
@@ -88,6 +89,7 @@ std::optional<LineCells> changedLine(const LineEntry& entry)
     cells.unitPrice = formatMoney(decimalToText(exact->price));
     cells.amount = formatMoney(decimalToText(exact->amount));
     cells.discounted = entry.discountOn ? rounded(exact->discounted) : decimalToText(exact->amount);
+    cells.discountRate = entry.discountOn ? toHalfWidth(entry.discountRate) : LineCells::kNoDiscount;
     return cells;
 }
 

@@ -15,6 +15,11 @@ struct LineCells
     QString unitPrice;  // column 3, two decimals
     QString amount;     // column 4
     QString discounted; // column 5
+    // The rate the line was sold at, in tenths of the full price ("9.5"); "10" for none. Stored
+    // with the line, never shown in the sale's list.
+    QString discountRate = kNoDiscount;
+
+    static inline const QString kNoDiscount = QStringLiteral("10");
 };
 
 // What the entry boxes hold when a line is added or changed.

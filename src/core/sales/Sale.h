@@ -19,6 +19,7 @@ struct SaleHeader
     QString received;      // 实收
     QString change;        // 找零
     QString paymentMethod; // 付款方式
+    QString till;          // 收银台: the till the sale was made at
 };
 
 // The sale being entered (or one read back): its lines as the list shows them, with their totals.

@@ -1,5 +1,6 @@
 #include "core/sales/SaleStore.h"
 
+#include "core/receipt/ReceiptLayout.h"
 #include "core/store/Clock.h"
 #include "core/store/Database.h"
 #include "core/store/DateTexts.h"
@@ -10,27 +11,25 @@ namespace quorrel {
 
 namespace {
 
-// Lines stored by one statement: seven values each, under SQLite's 999 bound parameters.
+// Lines stored by one statement: eight values each, under SQLite's 999 bound parameters.
 constexpr qsizetype kLinesPerStatement = 100;
 
-} // namespace
-
-namespace {
-
 // The rows of one sale, inside the caller's transaction; the header's time is `time` in the stored
-// form, or the database's now() when it is empty.
+// form, or the database's now() when it is empty. The payment method is stored as the receipt
+// prints it.
 std::optional<qint64> insertSale(Database& db, const SaleHeader& header, const Sale& sale, const QString& time)
 {
+    const QVariantList row = {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(),
+                              header.cashier,      header.remark + u' ', trimLeadingBlanks(header.paymentMethod),
+                              header.received,     header.change,        header.till};
     const bool stored =
         time.isEmpty()
-            ? db.execute(
-                  QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
-                                 "(?,now(),?,?,?,?)"),
-                  {header.ticketNumber, sale.totalQuantity(), sale.totalAmount(), header.cashier, header.remark + u' '})
-            : db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注 ) values "
-                                        "(?,?,?,?,?,?)"),
-                         {header.ticketNumber, time, sale.totalQuantity(), sale.totalAmount(), header.cashier,
-                          header.remark + u' '});
+            ? db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注,付款方式,"
+                                        "实收,找零,收银台 ) values (?,now(),?,?,?,?,?,?,?,?)"),
+                         row)
+            : db.execute(QStringLiteral("insert into [销售记录] (销售票号,销售时间,数量,金额,收银员,备注,付款方式,"
+                                        "实收,找零,收银台 ) values (?,?,?,?,?,?,?,?,?,?)"),
+                         QVariantList{row.first(), time} + row.mid(1));
     if (!stored)
         return std::nullopt;
     const qint64 id = db.lastInsertId();
@@ -39,14 +38,14 @@ std::optional<qint64> insertSale(Database& db, const SaleHeader& header, const S
     const QList<LineCells>& lines = sale.lines();
     for (qsizetype first = 0; first < lines.size(); first += kLinesPerStatement) {
         const qsizetype count = std::min(kLinesPerStatement, lines.size() - first);
-        QString sql = QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注 ) values ");
+        QString sql = QStringLiteral("insert into [销售详情] (关联,名称,数量,单价,金额,折后,备注,折扣 ) values ");
         QVariantList values;
-        values.reserve(count * 7);
+        values.reserve(count * 8);
         for (qsizetype k = first; k < first + count; ++k) {
             const LineCells& line = lines[k];
-            sql += k == first ? QStringLiteral("(?,?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?,?)");
-            values << id << line.name << line.quantity << line.unitPrice << line.amount << line.discounted
-                   << lineRemark;
+            sql += k == first ? QStringLiteral("(?,?,?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?,?,?)");
+            values << id << line.name << line.quantity << line.unitPrice << line.amount << line.discounted << lineRemark
+                   << line.discountRate;
         }
         if (!db.execute(sql, values))
             return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "core/shop/Permissions.h"
 #include "core/shop/Shop.h"
+#include "core/shop/Till.h"
 #include "core/store/Database.h"
 
 #include <QString>
@@ -17,6 +18,7 @@ struct Session
     qint64 currentUserId = 0; // the 用户登录 row logged in; 0 until it is known
     QString currentUser;
     QString currentRole;
+    QString till = tillName(); // this till's name, kept with its sales and changes
 
     bool isAdministrator() const { return isAdministratorRole(currentRole); }
     // Whether the logged-in role may do it; the windows build only what it may.

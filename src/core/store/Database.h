@@ -67,6 +67,8 @@ public:
     qint64 lastInsertId() const;
     // The failure of the last statement or open; empty after one that succeeded.
     QString lastError() const { return m_lastError; }
+    // Puts back the failure that led to a clean-up whose own statements succeeded.
+    void keepError(const QString& error) { m_lastError = error; }
     // The same as the error a Result carries.
     Error failure() const { return Error{m_lastError}; }
 

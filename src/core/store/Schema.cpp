@@ -35,15 +35,17 @@ CREATE INDEX 客户资料_电话 ON 客户资料 (电话);
 CREATE INDEX 客户资料_姓名 ON 客户资料 (姓名);
 )SQL";
 
-// Two texts as one, made when the program is built.
-template <std::size_t A, std::size_t B>
-constexpr std::array<char, A + B - 1> joined(const char (&a)[A], const char (&b)[B])
+// Texts as one, made when the program is built.
+template <std::size_t... N> constexpr std::array<char, (N + ...) - sizeof...(N) + 1> joined(const char (&... parts)[N])
 {
-    std::array<char, A + B - 1> out{};
-    for (std::size_t i = 0; i + 1 < A; ++i)
-        out[i] = a[i];
-    for (std::size_t i = 0; i < B; ++i)
-        out[A - 1 + i] = b[i];
+    std::array<char, (N + ...) - sizeof...(N) + 1> out{};
+    std::size_t at = 0;
+    auto append = [&](const char* part, std::size_t size) {
+        for (std::size_t i = 0; i + 1 < size; ++i)
+            out[at++] = part[i];
+    };
+    (append(parts, N), ...);
+    out[at] = '\0';
     return out;
 }
 
@@ -98,7 +100,11 @@ CREATE TABLE 销售记录 (
     数量 TEXT COLLATE NOCASE,
     金额 TEXT COLLATE NOCASE,
     收银员 TEXT COLLATE NOCASE,
-    备注 TEXT COLLATE NOCASE
+    备注 TEXT COLLATE NOCASE,
+    付款方式 TEXT COLLATE NOCASE,
+    实收 TEXT COLLATE NOCASE,
+    找零 TEXT COLLATE NOCASE,
+    收银台 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售记录_销售时间 ON 销售记录 (销售时间);
 CREATE INDEX 销售记录_销售票号 ON 销售记录 (销售票号);
@@ -110,7 +116,8 @@ CREATE TABLE 销售详情 (
     单价 TEXT COLLATE NOCASE,
     金额 TEXT COLLATE NOCASE,
     折后 TEXT COLLATE NOCASE,
-    备注 TEXT COLLATE NOCASE
+    备注 TEXT COLLATE NOCASE,
+    折扣 TEXT COLLATE NOCASE
 );
 CREATE INDEX 销售详情_关联 ON 销售详情 (关联);
 CREATE TABLE 末单票号 (
@@ -120,7 +127,29 @@ CREATE TABLE 末单票号 (
 );
 )SQL";
 
-constexpr auto kAllTables = joined(kShopTables, kLookupTables);
+// Every delete of a stored sale and every change or delete of a stored line leaves a row here, in
+// the same transaction as the change; the rows themselves can be neither changed nor deleted.
+constexpr char kChangeLog[] = R"SQL(
+CREATE TABLE IF NOT EXISTS 销售变更 (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    时间 TEXT,
+    用户 TEXT,
+    收银台 TEXT,
+    动作 TEXT,
+    销售票号 TEXT,
+    之前 TEXT,
+    之后 TEXT
+);
+CREATE INDEX IF NOT EXISTS 销售变更_时间 ON 销售变更 (时间);
+CREATE TRIGGER IF NOT EXISTS 销售变更_不可修改 BEFORE UPDATE ON 销售变更 BEGIN
+    SELECT RAISE(ABORT, '销售变更的记录不能修改');
+END;
+CREATE TRIGGER IF NOT EXISTS 销售变更_不可删除 BEFORE DELETE ON 销售变更 BEGIN
+    SELECT RAISE(ABORT, '销售变更的记录不能删除');
+END;
+)SQL";
+
+constexpr auto kAllTables = joined(kShopTables, kChangeLog, kLookupTables);
 const char* const kCreateTables = kAllTables.data();
 
 const char* const kUpgradeToVersion2 = R"SQL(
@@ -132,6 +161,16 @@ CREATE TABLE IF NOT EXISTS 末单票号 (
     销售票号 TEXT
 );
 )SQL";
+
+const std::array<AddedColumn, 5> kColumnsOfVersion4{{
+    {"销售记录", "付款方式"},
+    {"销售记录", "实收"},
+    {"销售记录", "找零"},
+    {"销售记录", "收银台"},
+    {"销售详情", "折扣"},
+}};
+
+const char* const kCreateChangeLog = kChangeLog;
 
 const char* const kDropLookupTables = R"SQL(
 DROP TRIGGER IF EXISTS 商品前缀_改名;

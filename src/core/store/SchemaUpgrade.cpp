@@ -16,6 +16,31 @@ std::optional<int> schemaVersion(Database& db)
     return static_cast<int>(version->readField(1).toLongLong());
 }
 
+namespace {
+
+// Adds the columns a table lacks, so that a step also serves a file that already has some of them.
+template <std::size_t N> bool addMissingColumns(Database& db, const std::array<schema::AddedColumn, N>& columns)
+{
+    for (const schema::AddedColumn& added : columns) {
+        const QString table = QString::fromUtf8(added.table);
+        const QString column = QString::fromUtf8(added.column);
+        auto info = db.query(QStringLiteral("PRAGMA table_info([%1])").arg(table));
+        if (!info)
+            return false;
+        bool present = false;
+        for (; !info->atEnd() && !present; info->moveNext())
+            present = info->text(QStringLiteral("name")) == column;
+        if (info->failed())
+            return false;
+        if (!present &&
+            !db.execute(QStringLiteral("ALTER TABLE [%1] ADD COLUMN [%2] TEXT COLLATE NOCASE").arg(table, column)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Result<bool> upgradeSchema(Database& db, const std::function<void()>& tick)
 {
     const std::optional<int> version = schemaVersion(db);
@@ -47,6 +72,9 @@ Result<bool> upgradeSchema(Database& db, const std::function<void()>& tick)
         if (!filled)
             return db.failure();
     }
+    if (*version < 4 &&
+        (!addMissingColumns(db, schema::kColumnsOfVersion4) || !db.executeScript(schema::kCreateChangeLog)))
+        return db.failure();
     if (!db.execute(QStringLiteral("PRAGMA user_version = %1").arg(schema::kSchemaVersion)) || !transaction.commit())
         return db.failure();
     return true;

@@ -5,7 +5,8 @@ namespace quorrel {
 class Database;
 
 // Scoped transaction: rolls back in its destructor unless commit() succeeded. After a failure the
-// database's lastError() is the statement that failed, not the rollback that followed.
+// database's lastError() is the statement that failed, not the rollback that followed. Made inside
+// another one, it is a savepoint of it: committed or undone with the outer one.
 class Transaction
 {
 public:
@@ -19,6 +20,7 @@ public:
 
 private:
     Database& m_db;
+    bool m_nested = false;
     bool m_began = false;
     bool m_done = false;
 };

@@ -14,6 +14,7 @@
 #include "gui/receipt/PreviewWindow.h"
 #include "gui/receipt/PrinterSelectWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
+#include "gui/records/DaySummaryWindow.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "gui/sales/Checkout.h"
 #include "gui/sales/CustomerLookups.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
     connect(m_ui->菜单_统计销售, &QAction::triggered, this, &MainWindow::openSalesRecordsWindow);
+    connect(m_ui->菜单_日结, &QAction::triggered, this, &MainWindow::openDaySummaryWindow);
     connect(m_ui->菜单_软件设置, &QAction::triggered, this, &MainWindow::openSettingsWindow);
     connectPaymentMethodUnits();
     m_customers = new CustomerLookups({m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, m_ui->选择框_客户,
@@ -146,6 +148,7 @@ void MainWindow::settingChanged(const QString& column)
 void MainWindow::runStartupRoutine()
 {
     lookUpRole();
+    m_session.shop.sales().setOperator(m_session.currentUser, m_session.till);
     if (!m_hotKeys)
         m_hotKeys = new HotKeys(
             this, [this] { emit addLineRequested(); }, [this] { emit printRequested(); });
@@ -185,6 +188,12 @@ void MainWindow::openSalesRecordsWindow()
             qWarning() << "could not start a new copy of the program";
         close();
     });
+}
+
+void MainWindow::openDaySummaryWindow()
+{
+    DaySummaryWindow window(m_session, this);
+    window.exec();
 }
 
 void MainWindow::openSettingsWindow()

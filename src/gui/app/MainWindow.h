@@ -67,6 +67,7 @@ private:
     void fillCashiers();
 
     void openSalesRecordsWindow();
+    void openDaySummaryWindow();
     void openPaymentMethodWindow();
     void openCustomerWindow();
     void openPreview();

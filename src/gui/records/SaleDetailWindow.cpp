@@ -86,13 +86,19 @@ void SaleDetailWindow::rowChosen()
     m_ui->编辑框_数量->setText(line.cells.quantity);
     m_ui->编辑框_单价->setText(line.cells.unitPrice);
     m_ui->编辑框_备注->setPlainText(line.remark);
-    // A line sold at a discount shows its rate, so that 修改 keeps it.
-    const double amount = textToNumber(line.cells.amount);
-    const double discounted = textToNumber(line.cells.discounted);
-    const bool reduced =
-        amount != 0.0 && formatMoney(roundToText(discounted, 2)) != formatMoney(roundToText(amount, 2));
+    // A line sold at a discount shows its rate, so that 修改 keeps it: the rate stored with it, or
+    // for a line stored before rates were kept, the one its amounts imply.
+    QString rate = line.cells.discountRate;
+    if (rate.isEmpty()) {
+        const double amount = textToNumber(line.cells.amount);
+        const double discounted = textToNumber(line.cells.discounted);
+        const bool reduced =
+            amount != 0.0 && formatMoney(roundToText(discounted, 2)) != formatMoney(roundToText(amount, 2));
+        rate = reduced ? QString::number(10.0 * discounted / amount, 'f', 1) : LineCells::kNoDiscount;
+    }
+    const bool reduced = textToNumber(rate) != 10.0;
     m_ui->选择框_折扣->setChecked(reduced);
-    m_ui->编辑框_折扣->setText(reduced ? QString::number(10.0 * discounted / amount, 'f', 1) : QStringLiteral("10"));
+    m_ui->编辑框_折扣->setText(reduced ? rate : LineCells::kNoDiscount);
 }
 
 void SaleDetailWindow::discountToggled(bool on)

@@ -292,7 +292,11 @@ QList<TableSpec> designSchema()
           {u"数量"_s, text},
           {u"金额"_s, text},
           {u"收银员"_s, text},
-          {u"备注"_s, text}}},
+          {u"备注"_s, text},
+          {u"付款方式"_s, text},
+          {u"实收"_s, text},
+          {u"找零"_s, text},
+          {u"收银台"_s, text}}},
         {u"销售详情"_s,
          {{u"ID"_s, key},
           {u"关联"_s, whole},
@@ -301,7 +305,8 @@ QList<TableSpec> designSchema()
           {u"单价"_s, text},
           {u"金额"_s, text},
           {u"折后"_s, text},
-          {u"备注"_s, text}}},
+          {u"备注"_s, text},
+          {u"折扣"_s, text}}},
     };
 }
 
@@ -311,8 +316,9 @@ TEST_F(DatabaseTest, HoldsExactlyTheSevenTables)
     for (const TableSpec& table : designSchema())
         expected << table.name;
     // Besides the shop's seven: the number of the newest sale once it is deleted, never given again,
-    // and the lookup tables of the name box's completion and of the customer search.
-    expected << u"末单票号"_s << u"商品前缀"_s << u"客户电话片段"_s << u"客户电话待办"_s;
+    // the lookup tables of the name box's completion and of the customer search, and the log of
+    // changes to stored sales.
+    expected << u"销售变更"_s << u"末单票号"_s << u"商品前缀"_s << u"客户电话片段"_s << u"客户电话待办"_s;
     QStringList tables =
         Column(db, u"select name from sqlite_master where type='table' and name not like 'sqlite%'"_s, u"name"_s);
     tables.sort();
@@ -543,7 +549,7 @@ TEST_F(DatabaseTest, EmptyResultIsAtEndAtOnce)
     EXPECT_FALSE(records->failed());
     records->moveFirst();
     EXPECT_TRUE(records->atEnd());
-    EXPECT_EQ(records->columnCount(), 7);
+    EXPECT_EQ(records->columnCount(), 11);
     EXPECT_EQ(records->readField(u"销售票号"_s), QVariant(QString()));
     EXPECT_EQ(records->readField(1), QVariant(QString()));
     records->moveNext();
@@ -759,18 +765,37 @@ TEST_F(DatabaseTest, FailedStatementInsideATransactionLeavesNothingBehind)
     EXPECT_EQ(shop.scalar(u"select count(*) from 付款方式 where 方式='赊账'"_s), u"1"_s);
 }
 
-TEST_F(DatabaseTest, ASecondTransactionInsideTheFirstDoesNotUndoIt)
+TEST_F(DatabaseTest, ATransactionInsideAnotherIsKeptOrUndoneWithItAndFailsAlone)
 {
-    Transaction outer(db);
-    ASSERT_TRUE(outer.began());
-    ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('外层')"_s));
     {
-        Transaction inner(db);
-        EXPECT_FALSE(inner.began());
-        EXPECT_FALSE(inner.commit());
+        Transaction outer(db);
+        ASSERT_TRUE(outer.began());
+        ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('外层')"_s));
+        {
+            Transaction kept(db);
+            ASSERT_TRUE(kept.began());
+            ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('内层')"_s));
+            ASSERT_TRUE(kept.commit());
+        }
+        {
+            Transaction failed(db);
+            ASSERT_TRUE(failed.began());
+            ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('失败')"_s));
+            ASSERT_FALSE(db.execute(u"insert into 没有的表 values (1)"_s));
+        }
+        EXPECT_TRUE(db.lastError().contains(u"没有的表"_s)) << "the cause, not the undo after it";
+        ASSERT_TRUE(outer.commit());
     }
-    ASSERT_TRUE(outer.commit());
-    EXPECT_EQ(shop.scalar(u"select count(*) from 付款方式 where 方式='外层'"_s), u"1"_s);
+    EXPECT_EQ(shop.scalar(u"select group_concat(方式) from 付款方式 where 方式 in ('外层','内层','失败')"_s),
+              u"外层,内层"_s);
+    {
+        // Undone with the outer one, although it was committed itself.
+        Transaction outer(db);
+        Transaction inner(db);
+        ASSERT_TRUE(db.execute(u"insert into 付款方式 (方式) values ('撤销')"_s));
+        ASSERT_TRUE(inner.commit());
+    }
+    EXPECT_EQ(shop.scalar(u"select count(*) from 付款方式 where 方式='撤销'"_s), u"0"_s);
 }
 
 TEST_F(DatabaseTest, AFailedTransactionReportsWhatFailedNotTheRollbackAfterIt)

@@ -10,6 +10,7 @@
 #include "gui/receipt/SystemPrinter.h"
 #include "mock/MockClock.h"
 #include "support/CupsServer.h"
+#include "support/PdfText.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -28,21 +29,6 @@ namespace quorrel::test {
 namespace {
 
 using Kind = RecordingPrinter::Kind;
-
-// The text of a PDF as pdftotext reads it, normalised so that compatibility forms compare equal.
-QString pdfText(const QString& path)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty()) {
-        ADD_FAILURE() << "pdftotext is missing (poppler-utils)";
-        return QString();
-    }
-    QProcess process;
-    process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
-}
 
 int pdfPages(const QString& path)
 {

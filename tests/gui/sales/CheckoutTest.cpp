@@ -3,6 +3,7 @@
 #include "support/AppDriver.h"
 #include "support/Eventually.h"
 
+#include "core/shop/Till.h"
 #include "core/store/RecordSet.h"
 #include "gui/app/MainWindow.h"
 #include "gui/receipt/ReceiptPrinting.h"
@@ -158,12 +159,14 @@ TEST_F(CheckoutTest, PrintingSavesTheSaleWithItsLinesUnderTheNextTicketNumber)
     const QStringList header = columns(QStringLiteral("select * from 销售记录"));
     EXPECT_EQ(header, (QStringList{QStringLiteral("1"), QStringLiteral("1608240000001"),
                                    QStringLiteral("2016-08-24 09:05:07"), QStringLiteral("5"), QStringLiteral("8.30"),
-                                   QStringLiteral("admin"), QStringLiteral("欢迎再来 ")}));
+                                   QStringLiteral("admin"), QStringLiteral("欢迎再来 "), QStringLiteral("现金"),
+                                   QStringLiteral("8.30"), QStringLiteral("0.00"), tillName()}))
+        << "with how it was paid and where";
     ASSERT_EQ(count(QStringLiteral("销售详情")), 2);
     EXPECT_EQ(columns(QStringLiteral("select * from 销售详情 where ID=1")),
               (QStringList{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("糖"), QStringLiteral("3"),
                            QStringLiteral("1.10"), QStringLiteral("3.30"), QStringLiteral("3.30"),
-                           QStringLiteral(" 欢迎再来")}));
+                           QStringLiteral(" 欢迎再来"), QStringLiteral("10")}));
     EXPECT_EQ(columns(QStringLiteral("select 关联, 名称, 折后 from 销售详情 where ID=2")),
               (QStringList{QStringLiteral("1"), QStringLiteral("可乐"), QStringLiteral("5.00")}));
     // Totals and the amount received stay until the next line.
