@@ -256,18 +256,17 @@ std::optional<SaleRecord> loadSale(Database& db, qint64 saleId)
         recordsSql(query, kRecordColumns + QStringLiteral(", s.付款方式, s.实收, s.找零, s.收银台")), query.params);
     if (!records || records->atEnd())
         return std::nullopt;
-    SaleRecord sale{textToWhole(records->text(1)),
-                    records->text(2),
-                    records->text(3),
-                    records->text(4),
-                    records->text(5),
-                    records->text(6),
-                    records->text(7)};
-    sale.paymentMethod = records->text(8);
-    sale.received = records->text(9);
-    sale.change = records->text(10);
-    sale.till = records->text(11);
-    return sale;
+    return SaleRecord{textToWhole(records->text(1)),
+                      records->text(2),
+                      records->text(3),
+                      records->text(4),
+                      records->text(5),
+                      records->text(6),
+                      records->text(7),
+                      records->text(8),
+                      records->text(9),
+                      records->text(10),
+                      records->text(11)};
 }
 
 std::optional<QList<SaleLine>> loadSaleLines(Database& db, qint64 saleId)
