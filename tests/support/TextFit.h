@@ -23,7 +23,8 @@ QStringList textFaults(QWidget* window, const QList<QPair<QString, QString>>& on
 // tab widget read as one block where it begins. Only units the user can see and use count.
 QList<QWidget*> readingOrder(QWidget* window);
 
-// The units focused in turn by pressing Tab `count` times, starting from the focus on `first`.
+// The first `count` units focused in turn by pressing Tab, starting from the focus on `first` (a
+// date box's own moves between its fields are not counted).
 QList<QWidget*> tabbedUnits(QWidget* first, int count);
 
 // The names of the units, to compare and print.

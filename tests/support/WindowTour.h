@@ -27,10 +27,14 @@ protected:
     // Calls `visit` with each window as shown: the login window, the main window with its customer
     // area, the records, sale detail and search windows, the settings window on each of its pages,
     // the logo, printer, ticket format, add user and edit user windows, the payment methods, the
-    // customers and the preview. 15 visits in all.
+    // customers and the preview. 16 visits in all.
     void visitEveryWindow(const Visit& visit);
 
     void trigger(QWidget* window, const char16_t* action);
+
+    // Runs `body` on the window that `open` brings up, then closes it: a window run in its own
+    // event loop (exec) as well as one only shown modally.
+    void inWindow(const std::function<void()>& open, const std::function<void(QWidget*)>& body);
 };
 
 } // namespace quorrel::test
