@@ -32,13 +32,27 @@ struct QtOption
     const char* name;
     bool takesValue;
 };
-constexpr QtOption kQtOptions[] = {
-    {"platform", true},  {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"geometry", true},     {"qwindowtitle", true},  {"title", true},
-    {"qwindowicon", true}, {"icon", true},             {"style", true},         {"stylesheet", true},
-    {"session", true},   {"display", true},            {"name", true},          {"qmljsdebugger", false},
-    {"reverse", false},  {"widgetcount", false},       {"nograb", false},       {"dograb", false},
-    {"sync", false}};
+constexpr QtOption kQtOptions[] = {{"platform", true},
+                                   {"platformpluginpath", true},
+                                   {"platformtheme", true},
+                                   {"plugin", true},
+                                   {"qwindowgeometry", true},
+                                   {"geometry", true},
+                                   {"qwindowtitle", true},
+                                   {"title", true},
+                                   {"qwindowicon", true},
+                                   {"icon", true},
+                                   {"style", true},
+                                   {"stylesheet", true},
+                                   {"session", true},
+                                   {"display", true},
+                                   {"name", true},
+                                   {"qmljsdebugger", false},
+                                   {"reverse", false},
+                                   {"widgetcount", false},
+                                   {"nograb", false},
+                                   {"dograb", false},
+                                   {"sync", false}};
 
 // How many arguments Qt takes at argv[i] (the option and its value), 0 when it is none of Qt's.
 int qtOptionLength(int argc, char** argv, int i)

@@ -383,7 +383,7 @@ void MainWindow::showCustomerArea(bool show)
 {
     m_ui->按钮_客户栏->setText(show ? QStringLiteral("客户 «") : QStringLiteral("客户 »"));
     // Folded away they are hidden, not only beyond the window's edge, so that Tab does not reach them.
-    const QList<QWidget*> customerUnits = {m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话, m_ui->选择框_客户,
+    const QList<QWidget*> customerUnits = {m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话,  m_ui->选择框_客户,
                                            m_ui->组合框_客户, m_ui->编辑框_客户, m_ui->按钮_设置客户};
     for (QWidget* unit : customerUnits)
         unit->setVisible(show);

@@ -50,8 +50,8 @@ void ColumnWidths::widen()
     for (int column = 0; column < header->count() && column < m_designed.size(); ++column) {
         if (m_leftToUser[column] || header->isSectionHidden(column))
             continue;
-        const int wanted = std::max({m_designed[column], header->sectionSizeHint(column),
-                                     view->sizeHintForColumn(column)});
+        const int wanted =
+            std::max({m_designed[column], header->sectionSizeHint(column), view->sizeHintForColumn(column)});
         if (wanted > header->sectionSize(column))
             m_list->setColumnWidth(column, wanted);
     }
