@@ -25,9 +25,61 @@ const char kUsage[] = "用法: quorrel [选项]\n"
                       "The database ZoZ.mdb lives beside the program; when that directory is not\n"
                       "writable (an installed program), in ~/.local/share/quorrel/.\n";
 
-// The options answered without a display: they are looked at before QApplication needs one.
+// Qt's own options (QGuiApplication's, QApplication's and the X platform's), given as "-name",
+// "--name" or "-name=value"; `takesValue` when the value may also follow as the next argument.
+struct QtOption
+{
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {{"platform", true},
+                                   {"platformpluginpath", true},
+                                   {"platformtheme", true},
+                                   {"plugin", true},
+                                   {"qwindowgeometry", true},
+                                   {"geometry", true},
+                                   {"qwindowtitle", true},
+                                   {"title", true},
+                                   {"qwindowicon", true},
+                                   {"icon", true},
+                                   {"style", true},
+                                   {"stylesheet", true},
+                                   {"session", true},
+                                   {"display", true},
+                                   {"name", true},
+                                   {"qmljsdebugger", false},
+                                   {"reverse", false},
+                                   {"widgetcount", false},
+                                   {"nograb", false},
+                                   {"dograb", false},
+                                   {"sync", false}};
+
+// How many arguments Qt takes at argv[i] (the option and its value), 0 when it is none of Qt's.
+int qtOptionLength(int argc, char** argv, int i)
+{
+    const char* name = argv[i] + 1;
+    if (*name == '-')
+        ++name;
+    const char* equals = std::strchr(name, '=');
+    const std::size_t length = equals ? std::size_t(equals - name) : std::strlen(name);
+    for (const QtOption& option : kQtOptions) {
+        if (std::strlen(option.name) != length || std::strncmp(option.name, name, length) != 0)
+            continue;
+        return !equals && option.takesValue && i + 1 < argc ? 2 : 1;
+    }
+    return 0;
+}
+
+int written(std::FILE* stream)
+{
+    return std::fflush(stream) == 0 && !std::ferror(stream) ? 0 : 1;
+}
+
+// The options are read before QApplication, which needs a display: --help and --version are
+// answered without one, and an option that is neither the program's nor Qt's is refused with the
+// usage (status 2) instead of reaching a QApplication that could not start.
 // Returns -1 when the program is to start as usual, else its exit status.
-int answerInformationOptions(int argc, char** argv)
+int answerOptions(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -35,12 +87,22 @@ int answerInformationOptions(int argc, char** argv)
             break;
         if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-v") == 0) {
             std::printf("Quorrel %s\n", QUORREL_VERSION);
-            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+            return written(stdout);
         }
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             std::fputs(kUsage, stdout);
-            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+            return written(stdout);
         }
+        if (arg[0] != '-' || arg[1] == '\0')
+            continue;
+        if (const int length = qtOptionLength(argc, argv, i)) {
+            i += length - 1;
+            continue;
+        }
+        std::fprintf(stderr, "quorrel: 未知的选项 / unknown option: %s\n", arg);
+        std::fputs(kUsage, stderr);
+        written(stderr);
+        return 2;
     }
     return -1;
 }
@@ -49,9 +111,10 @@ int answerInformationOptions(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const int status = answerInformationOptions(argc, argv); status >= 0)
+    if (const int status = answerOptions(argc, argv); status >= 0)
         return status;
 
+    quorrel::preferChineseSystemLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorrel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));

@@ -21,6 +21,7 @@ void Hooks::reset()
     m_startsSucceed = true;
     m_printer = nullptr;
     useSystemPrinter(false);
+    useRealFileDialogs(false);
 }
 
 void Hooks::useSystemPrinter(bool use)
@@ -33,6 +34,21 @@ void Hooks::useSystemPrinter(bool use)
         auto printer = std::make_unique<RecordingPrinter>();
         m_printer = printer.get();
         return printer;
+    });
+}
+
+void Hooks::useRealFileDialogs(bool use)
+{
+    if (use) {
+        FileDialog::setTestHook(nullptr);
+        return;
+    }
+    FileDialog::setTestHook([this](FileDialog::Mode, const QString& caption, const QString&) {
+        if (m_files.isEmpty()) {
+            ADD_FAILURE() << "unexpected file dialog: " << caption.toStdString();
+            return QString();
+        }
+        return m_files.takeFirst();
     });
 }
 
@@ -56,13 +72,7 @@ void Hooks::install()
         }
         return m_answers.takeFirst();
     });
-    FileDialog::setTestHook([this](FileDialog::Mode, const QString& caption, const QString&) {
-        if (m_files.isEmpty()) {
-            ADD_FAILURE() << "unexpected file dialog: " << caption.toStdString();
-            return QString();
-        }
-        return m_files.takeFirst();
-    });
+    useRealFileDialogs(false);
     useSystemPrinter(false);
     Launcher::setTestHook([this](const QString& program, const QStringList& arguments) {
         m_started.append(QStringList{program} + arguments);

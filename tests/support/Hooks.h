@@ -28,6 +28,8 @@ public:
     void clearMessages() { m_messages.clear(); }
 
     void chooseNextFile(const QString& path) { m_files.append(path); }
+    // The real file dialogs for the rest of the test (a test that looks at them answers them itself).
+    void useRealFileDialogs(bool use);
 
     // Programs the code asked to start (program path followed by its arguments).
     const QList<QStringList>& started() const { return m_started; }

@@ -13,6 +13,7 @@ int main(int argc, char** argv)
 {
     // gtest_discover_tests and CTest run this binary without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    quorrel::preferChineseSystemLocale();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     quorrel::installLookAndLanguage(app);

@@ -1,13 +1,16 @@
-// Makes the README's pictures from the real windows: the main window with a sale rung up, and the
-// receipt that F5 prints, as the PDF a private CUPS queue received. Not a test; scripts/screenshots
-// runs it on a virtual X display and renders the PDF:
+// Makes the README's pictures from the real windows: the main window with a sale rung up, the
+// receipt that F5 prints, as the PDF a private CUPS queue received, and every window of the program
+// as a user opens it. Not a test; scripts/screenshots runs it on a virtual X display and renders
+// the PDF:
 //
-//   QUORREL_SHOTS_DIR=DIR quorrel_screenshots     writes DIR/main-window.png and DIR/receipt.pdf
+//   QUORREL_SHOTS_DIR=DIR quorrel_screenshots     writes DIR/main-window.png, DIR/receipt.pdf and
+//                                                 DIR/windows/<window>.png
 
 #include "mock/MockClock.h"
 #include "support/AppDriver.h"
 #include "support/CupsServer.h"
 #include "support/Eventually.h"
+#include "support/WindowTour.h"
 
 #include "core/store/Clock.h"
 #include "gui/app/MainWindow.h"
@@ -24,6 +27,17 @@ namespace {
 
 class Screenshots : public AppTest
 {};
+
+// From the display's own pixels where there is one (a screenshot), else the widget's drawing.
+QPixmap picture(QWidget* window)
+{
+    QPixmap shot;
+    if (QGuiApplication::platformName() == QStringLiteral("xcb") && window->screen())
+        shot = window->screen()->grabWindow(window->winId());
+    if (shot.isNull())
+        shot = window->grab();
+    return shot;
+}
 
 TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
 {
@@ -59,13 +73,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     name->setFocus();
     QTest::qWait(300); // let the window system draw it all
 
-    // From the display's own pixels where there is one (a screenshot), else the widget's drawing.
-    QPixmap shot;
-    if (QGuiApplication::platformName() == QStringLiteral("xcb") && main->screen())
-        shot = main->screen()->grabWindow(main->winId());
-    if (shot.isNull())
-        shot = main->grab();
-    ASSERT_TRUE(shot.save(QDir(outDir).filePath(QStringLiteral("main-window.png"))));
+    ASSERT_TRUE(picture(main).save(QDir(outDir).filePath(QStringLiteral("main-window.png"))));
 
     QTest::keyClick(name, Qt::Key_F5);
     const QList<CapturedJob> jobs = cups.waitForJobs(QStringLiteral("Receipt"), 1, 30000);
@@ -77,6 +85,25 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     MockClock::reset();
 }
 
+class WindowPictures : public WindowTour
+{};
+
+TEST_F(WindowPictures, EveryWindow)
+{
+    const QString outDir = qEnvironmentVariable("QUORREL_SHOTS_DIR");
+    ASSERT_FALSE(outDir.isEmpty()) << "set QUORREL_SHOTS_DIR";
+    const QDir windows(QDir(outDir).filePath(QStringLiteral("windows")));
+    ASSERT_TRUE(QDir().mkpath(windows.path()));
+    int taken = 0;
+    visitEveryWindow([&](const QString& name, QWidget* window, const Overlays&) {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window)) << name.toStdString();
+        QTest::qWait(300); // let the window system draw it all
+        EXPECT_TRUE(picture(window).save(windows.filePath(name + QStringLiteral(".png")))) << name.toStdString();
+        ++taken;
+    });
+    EXPECT_EQ(taken, 16);
+}
+
 } // namespace
 } // namespace quorrel::test
 
@@ -84,6 +111,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
 // display the windows are real X windows.
 int main(int argc, char** argv)
 {
+    quorrel::preferChineseSystemLocale();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     quorrel::installLookAndLanguage(app);

@@ -27,6 +27,7 @@
 #include "gui/settings/PaymentMethodWindow.h"
 #include "gui/settings/SettingsWindow.h"
 #include "gui/tickets/TicketFormatWindow.h"
+#include "gui/widgets/ColumnWidths.h"
 #include "gui/widgets/HotKeys.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -47,7 +48,8 @@ using Field = CurrentSale::Field;
 // shown by widening the window.
 constexpr int kWideWidth = 1150;
 
-const int kListWidths[] = {50, 210, 80, 80, 100, 95};
+// The designed widths; a column widens to show its values whole.
+const QList<int> kListWidths = {50, 210, 80, 80, 100, 95};
 
 } // namespace
 
@@ -62,9 +64,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_sale = new CurrentSale(this);
     QTreeView* list = m_ui->超级列表框1;
     list->setModel(&m_sale->lines());
-    list->header()->setStretchLastSection(false);
-    for (int column = 0; column < SaleLinesModel::ColumnCount; ++column)
-        list->setColumnWidth(column, kListWidths[column]);
+    ColumnWidths::keep(list, kListWidths);
     m_ui->组合框_折扣->addItems(discountRates());
     m_ui->组合框_实收->setCurrentIndex(-1);
     m_ui->组合框_实收->setEditText(QString());
@@ -100,6 +100,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_ui->按钮_仅保存小票, &QPushButton::clicked, this, &MainWindow::saveOnlyRequested);
     connect(m_ui->按钮_打印预览, &QPushButton::clicked, this, &MainWindow::previewRequested);
     connect(m_ui->按钮_客户栏, &QPushButton::toggled, this, &MainWindow::showCustomerArea);
+    showCustomerArea(m_ui->按钮_客户栏->isChecked());
     connect(m_ui->菜单_计算器, &QAction::triggered, this, &MainWindow::openCalculator);
     connect(m_ui->菜单_记事本, &QAction::triggered, this, &MainWindow::openTextEditor);
     connect(m_ui->菜单_统计销售, &QAction::triggered, this, &MainWindow::openSalesRecordsWindow);
@@ -390,6 +391,11 @@ void MainWindow::fillCashiers()
 void MainWindow::showCustomerArea(bool show)
 {
     m_ui->按钮_客户栏->setText(show ? QStringLiteral("客户 «") : QStringLiteral("客户 »"));
+    // Folded away they are hidden, not only beyond the window's edge, so that Tab does not reach them.
+    const QList<QWidget*> customerUnits = {m_ui->选择框_电话, m_ui->组合框_电话, m_ui->编辑框_电话,  m_ui->选择框_客户,
+                                           m_ui->组合框_客户, m_ui->编辑框_客户, m_ui->按钮_设置客户};
+    for (QWidget* unit : customerUnits)
+        unit->setVisible(show);
     setFixedSize(show ? kWideWidth : m_narrowWidth, height());
 }
 

@@ -9,6 +9,7 @@
 #include "core/shop/Session.h"
 #include "core/store/Conversions.h"
 #include "gui/records/ListExport.h"
+#include "gui/widgets/ColumnWidths.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
@@ -18,7 +19,8 @@ namespace quorrel {
 
 namespace {
 
-const int kColumnWidths[] = {50, 120, 100, 100, 100, 100};
+// The designed widths; a column widens to show its values whole.
+const QList<int> kColumnWidths = {50, 120, 100, 100, 100, 100};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
 const QString kOutOfRange = QStringLiteral("数量或单价超出范围！");
@@ -36,9 +38,7 @@ SaleDetailWindow::SaleDetailWindow(Session& session, qint64 saleId, QWidget* rec
     list->setModel(m_model);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->header()->setStretchLastSection(false);
-    for (int column = 0; column < 6; ++column)
-        list->setColumnWidth(column, kColumnWidths[column]);
+    ColumnWidths::keep(list, kColumnWidths);
     m_ui->组合框_折扣->addItems(discountRates());
     m_ui->组合框_折扣->addItem(QString());
     m_ui->组合框_折扣->setCurrentIndex(-1);

@@ -13,6 +13,7 @@
 #include "core/store/Schema.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/ListExport.h"
+#include "gui/widgets/ColumnWidths.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
 
@@ -25,7 +26,8 @@ namespace quorrel {
 
 namespace {
 
-const int kColumnWidths[] = {50, 90, 126, 50, 80, 60, 115};
+// The designed widths; a column widens to show its values whole.
+const QList<int> kColumnWidths = {50, 90, 126, 50, 80, 60, 115};
 const QString kHint = QStringLiteral("提示");
 const QString kHintColon = QStringLiteral("提示：");
 
@@ -43,9 +45,7 @@ SalesRecordsWindow::SalesRecordsWindow(Session& session, QWidget* parent)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->header()->setStretchLastSection(false);
-    for (int column = 0; column < 7; ++column)
-        list->setColumnWidth(column, kColumnWidths[column]);
+    ColumnWidths::keep(list, kColumnWidths);
 
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("菜单"));

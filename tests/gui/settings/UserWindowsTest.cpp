@@ -152,6 +152,37 @@ TEST_F(UserWindowsTest, EditingKeepsAnUntouchedPasswordAndTheNewPasswordAloneLog
     EXPECT_EQ(app->currentSession().currentRole, QStringLiteral("管理员"));
 }
 
+// With the keyboard alone: type in the name, Tab, the password, Tab, its confirmation, Tab over the
+// role, Tab to the window's first button and press it.
+TEST_F(UserWindowsTest, TabLeadsFromTheNameThroughBothPasswordsToTheButtons)
+{
+    addUser(QStringLiteral("小王"), QStringLiteral("普通用户"), QStringLiteral("old"));
+    ASSERT_NE(openMainWindow(), nullptr);
+    const auto typeInByKeyboard = [](QWidget* window, const QString& name, const QString& password) {
+        auto* nameBox = Unit<QLineEdit>(window, QStringLiteral("编辑框_yhm"));
+        nameBox->setFocus(Qt::TabFocusReason);
+        nameBox->clear();
+        typeText(nameBox, name);
+        for (const QString& text : {password, password, QString(), QString()}) {
+            QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+            typeText(window->focusWidget(), text);
+        }
+        EXPECT_EQ(window->focusWidget()->objectName(), QStringLiteral("按钮1"));
+        QTest::keyClick(window->focusWidget(), Qt::Key_Space);
+    };
+    inUserPage([&](QWidget* settings) {
+        inModal([&] { click(settings, u"按钮_添加1"); },
+                [&](QWidget* add) { typeInByKeyboard(add, QStringLiteral("老王"), QStringLiteral("8888")); });
+        selectUser(settings, QStringLiteral("小王"));
+        hooks().clearMessages();
+        inModal([&] { click(settings, u"按钮_修改1"); },
+                [&](QWidget* edit) { typeInByKeyboard(edit, QStringLiteral("小王"), QStringLiteral("new")); });
+        EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("修改成功！下次登录生效！")});
+    });
+    EXPECT_EQ(userColumn(QStringLiteral("老王"), QStringLiteral("密码")), passwordDigest(QStringLiteral("8888")));
+    EXPECT_EQ(userColumn(QStringLiteral("小王"), QStringLiteral("密码")), passwordDigest(QStringLiteral("new")));
+}
+
 TEST_F(UserWindowsTest, TheLoggedInUserAndTheLastAdministratorAreKeptOthersGoOnlyOnYes)
 {
     addUser(QStringLiteral("小王"), QStringLiteral("普通用户"), QString());
