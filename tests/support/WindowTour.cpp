@@ -110,6 +110,8 @@ void WindowTour::visitEveryWindow(const Visit& visit)
                               visit(QStringLiteral("SearchWindow"), search, {});
                           });
              });
+    inWindow([&] { trigger(main, u"菜单_日结"); },
+             [&](QWidget* closing) { visit(QStringLiteral("DaySummaryWindow"), closing, {}); });
     inWindow([&] { trigger(main, u"菜单_软件设置"); },
              [&](QWidget* settings) {
                  auto* pages = Unit<QTabWidget>(settings, QStringLiteral("高级选择夹1"));

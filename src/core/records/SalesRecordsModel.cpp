@@ -187,8 +187,18 @@ void SalesRecordsModel::fetchMore(const QModelIndex& parent)
     QList<SaleRecord> batch;
     batch.reserve(kFetchRows);
     for (; batch.size() < kFetchRows && !m_cursor->atEnd(); m_cursor->moveNext()) {
-        batch.append(SaleRecord{textToWhole(m_cursor->text(1)), m_cursor->text(2), m_cursor->text(3), m_cursor->text(4),
-                                m_cursor->text(5), m_cursor->text(6), m_cursor->text(7)});
+        batch.append(SaleRecord{textToWhole(m_cursor->text(1)),
+                                m_cursor->text(2),
+                                m_cursor->text(3),
+                                m_cursor->text(4),
+                                m_cursor->text(5),
+                                m_cursor->text(6),
+                                m_cursor->text(7),
+                                // how it was paid shows only with the whole sale
+                                {},
+                                {},
+                                {},
+                                {}});
     }
     if (m_cursor->atEnd())
         m_cursor.reset(); // the statement's read lock goes with it
