@@ -11,9 +11,11 @@
 #include "mock/MockClock.h"
 #include "support/CupsServer.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -101,6 +103,7 @@ TEST_F(PrintingTest, F5PrintsTheReceiptUnderTheNumberTheSaleIsStoredWith)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     EXPECT_EQ(printer->documents(), 1);
@@ -121,6 +124,7 @@ TEST_F(PrintingTest, FinishedNoticeThenTheQuestionAndYesTwicePrintsThreeReceipts
     hooks().answerNext(MessageAnswer::Yes);
     hooks().answerNext(MessageAnswer::No);
     QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_打印小票")), Qt::LeftButton);
+    waitForReceipts();
     ASSERT_NE(hooks().Printer(), nullptr);
     EXPECT_EQ(hooks().Printer()->documents(), 3);
     const QStringList expected{QStringLiteral("打印完毕"), QStringLiteral("打印完毕,是否再次打印！"),
@@ -166,6 +170,7 @@ TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSale
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     hooks().answerNext(MessageAnswer::No);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 2);
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
@@ -176,12 +181,19 @@ TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSale
 
 TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
 {
+    QImage wide(100, 50, QImage::Format_RGB32);
+    wide.fill(Qt::black);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(wide.save(&buffer, "PNG"));
     shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 是否打印logo='真', 纸张边距='30', 打印偏差='30', "
                              "logo偏差=15, logo=? where ID=1"),
-              {QByteArray("\x89PNG\r\n\x1a\n-not-really", 20)});
+              {png});
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     const auto margins = printer->ofKind(Kind::SetLeftMargin);
@@ -190,8 +202,9 @@ TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
     const auto pictures = printer->ofKind(Kind::DrawPicture);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_EQ(pictures[0].x2, 445);
-    EXPECT_EQ(pictures[0].bytes.size(), 20);
-    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->y1, 300);
+    EXPECT_EQ(pictures[0].y2, 222) << "the logo keeps its proportions";
+    EXPECT_EQ(pictures[0].bytes, png);
+    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->y1, 5 + 222 + 80) << "below the logo";
     EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->x1, 30);
 }
 
@@ -206,6 +219,7 @@ TEST_F(PrintingTest, ReceiptRenderedToPdfReadsAsTheSale)
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     enterLine(QStringLiteral("大包装的薯片原味"), QStringLiteral("1"), QStringLiteral("7.8"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_TRUE(QFile::exists(pdf));
     const QString text = pdfText(pdf);
     for (const QString& expected :
@@ -230,6 +244,7 @@ TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
     Unit<QPlainTextEdit>(main, QStringLiteral("编辑框_备注"))->setPlainText(lines.join(u'\n'));
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_GE(pdfPages(pdf), 2);
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("备注第1行")));
@@ -251,6 +266,7 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     const QList<CapturedJob> jobs = cups.waitForJobs(QStringLiteral("P"), 1, 30000);
     ASSERT_EQ(jobs.size(), 1) << cups.lastError().toStdString();
     EXPECT_EQ(jobs[0].title, SystemPrinter::kJobName);
@@ -279,6 +295,7 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     enterLine(QStringLiteral("雪碧"), QStringLiteral("1"), QStringLiteral("3"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(cups.waitForJobs(QStringLiteral("P2"), 1, 30000).size(), 1);
     EXPECT_EQ(cups.capturedJobs(QStringLiteral("P")).size(), 1);
 }
@@ -300,6 +317,7 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
 
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
@@ -309,6 +327,7 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
     ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Q")));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 2) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_TRUE(hooks().messages()[1].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
@@ -346,6 +365,7 @@ TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
     });
     timer.start(0);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     timer.stop();
 
     EXPECT_TRUE(started) << "the GUI thread ran while the job waited in CUPS";
