@@ -167,9 +167,11 @@ DecodedEscPos decodeEscPos(const QByteArray& stream, int widthDots)
     DecodedEscPos decoded;
     const auto byte = [&stream](qsizetype i) { return i < stream.size() ? uchar(stream[i]) : 0; };
     qsizetype i = 0;
-    if (stream.startsWith("\x1b\x40")) {
+    while (byte(i) == 0x10 && byte(i + 1) == 0x04) // status requests before the receipt
+        i += 3;
+    if (byte(i) == 0x1b && byte(i + 1) == 0x40) {
         decoded.initialised = true;
-        i = 2;
+        i += 2;
     }
     QList<QImage> blocks;
     QList<int> gaps; // rows fed before each block

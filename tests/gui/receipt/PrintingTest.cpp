@@ -322,7 +322,7 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after a refused job";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone after a refused job";
 
     ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Q")));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
@@ -332,14 +332,15 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
     EXPECT_TRUE(hooks().messages()[1].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
     EXPECT_TRUE(cups.capturedJobs(QStringLiteral("P")).isEmpty());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after an aborted job";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone after an aborted job";
 }
 
-// While CUPS has the job, the GUI thread goes on, under the wait cursor. The queue is stopped when
+// While CUPS has the job, the GUI thread goes on, under the busy cursor (the arrow with the busy sign:
+// the windows can be used). The queue is stopped when
 // F5 is pressed, so the job waits there; a timer of the GUI thread starts the queue again once it
 // sees the job waiting. Were the job followed on the GUI thread, the timer could not run until the
 // follow gave up, and the job on a stopped queue would be cancelled and reported as not printed.
-TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
+TEST_F(PrintingTest, TheWindowRunsOnUnderTheBusyCursorWhileCupsHasTheJob)
 {
     CupsServer cups;
     QUORREL_START_CUPS_SERVER(cups);
@@ -369,7 +370,7 @@ TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
     timer.stop();
 
     EXPECT_TRUE(started) << "the GUI thread ran while the job waited in CUPS";
-    EXPECT_EQ(cursorMeanwhile, Qt::WaitCursor);
+    EXPECT_EQ(cursorMeanwhile, Qt::BusyCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_EQ(cups.waitForJobs(QStringLiteral("P"), 1, 30000).size(), 1) << cups.lastError().toStdString();

@@ -124,6 +124,7 @@ TEST_F(PaymentMethodWindowTest, EveryPickIsTakenTheEntryAlreadyCurrentIncluded)
     auto* choice = mainUnit<QCheckBox>(u"选择框_付款方式");
     auto* shown = mainUnit<QLineEdit>(u"编辑框_付款方式");
     EXPECT_EQ(choice->text(), QStringLiteral("付款方式："));
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2"));
     pick(2);
     EXPECT_EQ(shown->text(), QStringLiteral("支付宝"));
 
@@ -148,10 +149,9 @@ TEST_F(PaymentMethodWindowTest, EveryPickIsTakenTheEntryAlreadyCurrentIncluded)
     ASSERT_NE(first, QStringLiteral("支付宝"));
     pick(0);
     EXPECT_EQ(shown->text(), first);
-    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
     waitForReceipts();
-    ASSERT_NE(hooks().Printer(), nullptr);
+    ASSERT_NE(hooks().Printer(), nullptr) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_NE(hooks().Printer()->written(QStringLiteral("付款方式:") + first), nullptr);
 }
 
