@@ -103,6 +103,25 @@ TEST_F(ThermalPrintingTest, SetUpInThePrinterWindowTestPrintedAndKeptForTheUser)
     EXPECT_EQ(hooks().messageTexts().last(), PrinterSelectWindow::kBadAddress);
     EXPECT_EQ(ThermalSettings::load().connection.describe(), address);
 
+    // A serial port: its speed is chosen (only there), and a printer that cannot answer is not asked.
+    auto* kind = Unit<QComboBox>(&window, QStringLiteral("组合框_连接方式"));
+    auto* baud = Unit<QComboBox>(&window, QStringLiteral("组合框_波特率"));
+    kind->setCurrentIndex(0);
+    Unit<QLineEdit>(&window, QStringLiteral("编辑框_地址"))->setText(QStringLiteral("/dev/usb/lp0"));
+    EXPECT_FALSE(baud->isEnabled());
+    Unit<QLineEdit>(&window, QStringLiteral("编辑框_地址"))->setText(QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_TRUE(baud->isEnabled());
+    baud->setCurrentText(QStringLiteral("115200"));
+    Unit<QCheckBox>(&window, QStringLiteral("复选框_不查询状态"))->setChecked(true);
+    QTest::mouseClick(Unit<QPushButton>(&window, QStringLiteral("按钮_保存")), Qt::LeftButton);
+    const ThermalSettings serial = ThermalSettings::load();
+    EXPECT_EQ(serial.connection.target, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(serial.connection.baudRate, 115200);
+    EXPECT_FALSE(serial.askStatus);
+    PrinterSelectWindow again;
+    EXPECT_EQ(Unit<QComboBox>(&again, QStringLiteral("组合框_波特率"))->currentText(), QStringLiteral("115200"));
+    EXPECT_TRUE(Unit<QCheckBox>(&again, QStringLiteral("复选框_不查询状态"))->isChecked());
+
     // Switched off, receipts go to the system's printer again.
     Unit<QGroupBox>(&window, QStringLiteral("分组框_热敏打印机"))->setChecked(false);
     auto* queues = Unit<QComboBox>(&window, QStringLiteral("组合框_打印机名称"));
