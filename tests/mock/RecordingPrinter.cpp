@@ -1,5 +1,7 @@
 #include "mock/RecordingPrinter.h"
 
+#include "core/store/Gbk.h"
+
 namespace quorrel {
 
 bool RecordingPrinter::startDocument()
@@ -22,6 +24,12 @@ void RecordingPrinter::setFont(const QString& face, int points, bool bold)
     op.points = points;
     op.bold = bold;
     m_operations.append(op);
+    m_points = points;
+}
+
+int RecordingPrinter::textWidth(const QString& text)
+{
+    return int(gbkLength(text)) * fontHeight(m_points) / 2;
 }
 
 void RecordingPrinter::drawLine(int x1, int y1, int x2, int y2)

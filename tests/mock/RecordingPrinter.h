@@ -38,6 +38,8 @@ public:
     bool startDocument() override;
     void setLeftMargin(int margin) override;
     void setFont(const QString& face, int points, bool bold) override;
+    // Half the font height for every GBK byte: a Chinese character is as wide as it is high.
+    int textWidth(const QString& text) override;
     void drawLine(int x1, int y1, int x2, int y2) override;
     void drawPicture(const QByteArray& image, int x, int y, int width, int height) override;
     void writeAt(int x, int y, const QString& text) override;
@@ -54,6 +56,7 @@ public:
 
 private:
     QList<Operation> m_operations;
+    int m_points = 0;
 };
 
 } // namespace quorrel

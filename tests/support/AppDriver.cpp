@@ -3,6 +3,8 @@
 #include "core/store/Gbk.h"
 #include "gui/app/LoginWindow.h"
 #include "gui/app/MainWindow.h"
+#include "gui/receipt/ReceiptPrinting.h"
+#include "support/Eventually.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +73,11 @@ MainWindow* AppTest::openMainWindow(const QString& name, const QString& password
         EXPECT_TRUE(QTest::qWaitForWindowActive(main));
     }
     return main;
+}
+
+void AppTest::waitForReceipts(int timeoutMs)
+{
+    EXPECT_TRUE(eventuallyEqual([] { return ReceiptPrinting::receiptsUnderWay(); }, 0, timeoutMs));
 }
 
 void AppTest::enterLine(const QString& name, const QString& quantity, const QString& price)

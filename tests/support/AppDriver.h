@@ -61,6 +61,10 @@ protected:
     // Fills the entry boxes of the main window and presses Enter.
     void enterLine(const QString& name, const QString& quantity, const QString& price);
 
+    // Waits until every receipt handed to a printer is printed and reported (they are sent on a
+    // thread of their own); fails the test when they are not within `timeoutMs`.
+    void waitForReceipts(int timeoutMs = 15000);
+
     // Adds a user with the given role and password.
     void addUser(const QString& name, const QString& role, const QString& password);
 

@@ -35,9 +35,13 @@ int listenOnLoopback(int receiveBuffer, int* port)
 
 } // namespace
 
-FakeReceiptPrinter::FakeReceiptPrinter(Behaviour behaviour) : m_behaviour(behaviour)
+FakeReceiptPrinter::FakeReceiptPrinter(Behaviour behaviour, int bytesPerSecond)
+    : m_behaviour(behaviour), m_bytesPerSecond(bytesPerSecond)
 {
-    m_listener = listenOnLoopback(behaviour == Behaviour::Stalls ? 1024 : 0, &m_port);
+    // The slow and the stalled printer can hold almost nothing: what they do not read stays with
+    // the sender.
+    const bool small = behaviour == Behaviour::Stalls || behaviour == Behaviour::Slow;
+    m_listener = listenOnLoopback(small ? 1024 : 0, &m_port);
     if (m_listener >= 0 && ::listen(m_listener, 1) != 0) {
         ::close(m_listener);
         m_listener = -1;
@@ -57,36 +61,87 @@ FakeReceiptPrinter::~FakeReceiptPrinter()
 
 void FakeReceiptPrinter::serve()
 {
-    pollfd waiting{m_listener, POLLIN, 0};
-    while (!m_stop && ::poll(&waiting, 1, 50) == 0) {
-    }
-    const int connection = m_stop ? -1 : ::accept(m_listener, nullptr, nullptr);
-    if (connection < 0) {
+    // One connection after the other, as a printer takes one job after the other.
+    while (!m_stop) {
+        pollfd waiting{m_listener, POLLIN, 0};
+        if (::poll(&waiting, 1, 50) <= 0)
+            continue;
+        const int connection = ::accept(m_listener, nullptr, nullptr);
+        if (connection < 0)
+            continue;
+        serveConnection(connection);
+        ::close(connection);
         m_done = true;
-        return;
     }
+    m_done = true;
+}
+
+void FakeReceiptPrinter::serveConnection(int connection)
+{
     if (m_behaviour == Behaviour::Stalls) {
         while (!m_stop)
             QThread::msleep(20);
-        ::close(connection);
-        m_done = true;
         return;
     }
+    // Slow: a slice every 100 ms; the others read what there is.
+    const bool slow = m_behaviour == Behaviour::Slow;
+    const qsizetype slice = slow ? qMax(1, m_bytesPerSecond / 10) : 4096;
     char buffer[4096];
+    qsizetype scanned = m_bytes.size(); // where the search for the next status request goes on
+    qsizetype taken = 0;
     for (;;) {
         pollfd reading{connection, POLLIN, 0};
         if (m_stop)
             break;
         if (::poll(&reading, 1, 50) <= 0)
             continue;
-        const ssize_t n = ::read(connection, buffer, sizeof buffer);
+        qsizetype wanted = qMin<qsizetype>(slice, sizeof buffer);
+        if (m_behaviour == Behaviour::ClosesEarly)
+            wanted = qMin<qsizetype>(wanted, 2000 - taken);
+        const ssize_t n = ::read(connection, buffer, size_t(wanted));
         if (n <= 0)
             break;
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_bytes.append(buffer, n);
+        QByteArray answers;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_bytes.append(buffer, n);
+            taken += n;
+            // Real-time requests are answered wherever they stand, as the printer reads them.
+            while (scanned + 2 < m_bytes.size()) {
+                const char n3 = m_bytes[scanned + 2];
+                if (m_bytes[scanned] == '\x10' && m_bytes[scanned + 1] == '\x04' && n3 >= 1 && n3 <= 4) {
+                    answers.append(answer(n3));
+                    scanned += 3;
+                } else {
+                    ++scanned;
+                }
+            }
+            if (m_behaviour == Behaviour::ClosesEarly && taken >= 2000)
+                break;
+        }
+        if (m_behaviour != Behaviour::Mute && !answers.isEmpty() &&
+            ::write(connection, answers.constData(), size_t(answers.size())) != answers.size())
+            break;
+        if (slow)
+            QThread::msleep(100);
     }
-    ::close(connection);
-    m_done = true;
+}
+
+char FakeReceiptPrinter::answer(int n) const
+{
+    // Bits 1 and 4 are always set; paper end stops the printer, and so takes it off-line.
+    if (m_behaviour != Behaviour::PaperEnd)
+        return '\x12';
+    switch (n) {
+    case 1:
+        return '\x1a'; // off-line
+    case 2:
+        return '\x32'; // printing stopped at paper end
+    case 4:
+        return '\x72'; // paper roll end
+    default:
+        return '\x12';
+    }
 }
 
 QByteArray FakeReceiptPrinter::received(int timeoutMs)
@@ -112,9 +167,11 @@ DecodedEscPos decodeEscPos(const QByteArray& stream, int widthDots)
     DecodedEscPos decoded;
     const auto byte = [&stream](qsizetype i) { return i < stream.size() ? uchar(stream[i]) : 0; };
     qsizetype i = 0;
-    if (stream.startsWith("\x1b\x40")) {
+    while (byte(i) == 0x10 && byte(i + 1) == 0x04) // status requests before the receipt
+        i += 3;
+    if (byte(i) == 0x1b && byte(i + 1) == 0x40) {
         decoded.initialised = true;
-        i = 2;
+        i += 2;
     }
     QList<QImage> blocks;
     QList<int> gaps; // rows fed before each block
@@ -150,6 +207,8 @@ DecodedEscPos decodeEscPos(const QByteArray& stream, int widthDots)
             i += 3;
         } else if (a == 0x1d && b == 0x56) {
             decoded.cut = true;
+            i += 3;
+        } else if (a == 0x10 && b == 0x04) { // a status request: nothing on paper
             i += 3;
         } else if (a == 0x1b && b == 0x70) {
             decoded.drawer = true;

@@ -11,24 +11,30 @@
 namespace quorrel::test {
 
 // A network receipt printer on a local TCP port: it takes one connection and keeps every byte until
-// the sender closes it. A stalled one accepts the connection and then reads nothing.
+// the sender closes it, answering every real-time status request (DLE EOT n) in what it reads as an
+// ESC/POS printer does.
 class FakeReceiptPrinter
 {
 public:
     enum class Behaviour
     {
-        Prints,
-        Stalls
+        Prints,      // reads at once, answers "ready"
+        Stalls,      // accepts the connection and then reads nothing
+        ClosesEarly, // reads the first 2,000 bytes and closes the connection
+        Slow,        // reads `bytesPerSecond`, answers "ready"
+        PaperEnd,    // reads at once, answers "paper end" (and so off-line)
+        Mute,        // reads at once and never answers a status request
     };
 
-    explicit FakeReceiptPrinter(Behaviour behaviour = Behaviour::Prints);
+    explicit FakeReceiptPrinter(Behaviour behaviour = Behaviour::Prints, int bytesPerSecond = 2048);
     ~FakeReceiptPrinter();
     FakeReceiptPrinter(const FakeReceiptPrinter&) = delete;
     FakeReceiptPrinter& operator=(const FakeReceiptPrinter&) = delete;
 
     bool listening() const { return m_listener >= 0; }
     int port() const { return m_port; }
-    // The bytes of the connection once the sender closed it; empty when none came in `timeoutMs`.
+    // The bytes of the connections once the sender closed the first; empty when none came in
+    // `timeoutMs`.
     QByteArray received(int timeoutMs = 10000);
 
     // A port on this machine where nothing listens: connections are refused.
@@ -36,8 +42,13 @@ public:
 
 private:
     void serve();
+    void serveConnection(int connection);
+
+    // The answer to DLE EOT n.
+    char answer(int n) const;
 
     Behaviour m_behaviour;
+    int m_bytesPerSecond;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};

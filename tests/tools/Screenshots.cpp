@@ -76,6 +76,7 @@ TEST_F(Screenshots, MainWindowWithASaleAndItsReceipt)
     ASSERT_TRUE(picture(main).save(QDir(outDir).filePath(QStringLiteral("main-window.png"))));
 
     QTest::keyClick(name, Qt::Key_F5);
+    waitForReceipts(60000);
     const QList<CapturedJob> jobs = cups.waitForJobs(QStringLiteral("Receipt"), 1, 30000);
     ASSERT_EQ(jobs.size(), 1) << cups.lastError().toStdString();
     ASSERT_TRUE(jobs[0].data.startsWith("%PDF"));

@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <mutex>
 #include <utility>
 
@@ -50,6 +51,19 @@ public:
         return box;
     }
 
+    // How far `text` advances with `font`; measured once, as the layout asks for the same texts
+    // again and again while it wraps them.
+    double advance(const QFont& font, const QString& text)
+    {
+        const std::lock_guard lock(m_mutex);
+        const std::pair<QFont, QString> key(font, text);
+        if (const double* known = m_advances.object(key))
+            return *known;
+        const double width = QFontMetricsF(font).horizontalAdvance(text);
+        m_advances.insert(key, new double(width));
+        return width;
+    }
+
     // The ink box of the reference text: what the baseline of every text of `font` is put by.
     QRectF referenceBox(const QFont& font)
     {
@@ -69,6 +83,7 @@ private:
     std::mutex m_mutex;
     QHash<QFont, QRectF> m_references; // one per font: a receipt uses a handful
     QCache<std::pair<QFont, QString>, QRectF> m_boxes{kMaxBoxes};
+    QCache<std::pair<QFont, QString>, double> m_advances{kMaxBoxes};
 };
 
 } // namespace
@@ -135,12 +150,23 @@ bool PainterPrinter::startDocument()
     return true;
 }
 
+QFont PainterPrinter::receiptFont(const QString& face, int points, bool bold, bool bilevel)
+{
+    QFont font(face);
+    font.setPixelSize(fontHeight(points));
+    font.setBold(bold);
+    font.setStyleStrategy(bilevel ? QFont::NoAntialias : QFont::PreferAntialias);
+    return font;
+}
+
+int PainterPrinter::advance(const QFont& font, const QString& text)
+{
+    return static_cast<int>(std::ceil(InkMeasures::instance().advance(font, text)));
+}
+
 void PainterPrinter::setFont(const QString& face, int points, bool bold)
 {
-    m_font = QFont(face);
-    m_font.setPixelSize(fontHeight(points));
-    m_font.setBold(bold);
-    m_font.setStyleStrategy(m_bilevel ? QFont::NoAntialias : QFont::PreferAntialias);
+    m_font = receiptFont(face, points, bold, m_bilevel);
     m_baseline = baselineFor(m_font);
     if (m_painter.isActive())
         m_painter.setFont(m_font);

@@ -23,6 +23,7 @@ public:
     bool startDocument() override;
     void setLeftMargin(int margin) override { m_leftMargin = margin; }
     void setFont(const QString& face, int points, bool bold) override;
+    int textWidth(const QString& text) override { return advance(m_font, text); }
     void drawLine(int x1, int y1, int x2, int y2) override;
     void drawPicture(const QByteArray& image, int x, int y, int width, int height) override;
     void writeAt(int x, int y, const QString& text) override;
@@ -35,6 +36,12 @@ public:
     // pictures dithered at the device's resolution. Takes effect with the next document and font.
     void setBilevel(bool bilevel) { m_bilevel = bilevel; }
     bool active() const { return m_painter.isActive(); }
+
+    // The font a receipt's text is drawn with: `points` as the receipt measures them, in tenths of a
+    // millimetre, not smoothed on a device of black and white dots.
+    static QFont receiptFont(const QString& face, int points, bool bold, bool bilevel);
+    // How far `text` advances in `font`, in tenths of a millimetre, rounded up.
+    static int advance(const QFont& font, const QString& text);
 
 protected:
     // The device to draw on, ready for a new document; nullptr when none can be had.

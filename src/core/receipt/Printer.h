@@ -15,15 +15,21 @@ class Printer
 public:
     virtual ~Printer() = default;
 
+    // Runs on the thread of the windows before a document is laid out, maybe on another thread:
+    // whatever needs the user (choosing a printer where the system has none) happens here. False
+    // when no document can be printed (the user cancelled).
+    virtual bool prepareDocument() { return true; }
     // Begins a job (one copy, first page begun); false when no job could be started, after which
     // the drawing operations do nothing until the next StartDocument.
     virtual bool startDocument() = 0;
     // Added to the x of every later drawing operation; kept from one document to the next.
     virtual void setLeftMargin(int margin) = 0;
     virtual void setFont(const QString& face, int points, bool bold) = 0;
+    // How far the text advances in the current font, in tenths of a millimetre.
+    virtual int textWidth(const QString& text) = 0;
     virtual void drawLine(int x1, int y1, int x2, int y2) = 0;
-    // Decodes the stored image bytes and draws them stretched into the rectangle; bytes that are
-    // no image draw nothing.
+    // Decodes the stored image bytes and draws them stretched into the rectangle (the receipt gives
+    // a rectangle of the picture's own proportions); bytes that are no image draw nothing.
     virtual void drawPicture(const QByteArray& image, int x, int y, int width, int height) = 0;
     virtual void writeAt(int x, int y, const QString& text) = 0;
     virtual void setWritePosition(int x, int y) = 0;
@@ -32,6 +38,14 @@ public:
     virtual void writeLines(const QString& text) = 0;
     // Ends the page and the job; false when the job could not be finished.
     virtual bool endDocument() = 0;
+
+    // After a document that was not printed because the printer said it cannot print now (paper
+    // out, cover open, off-line): what it said, in the cashier's words; nothing of it was sent.
+    // Empty otherwise.
+    virtual QString notReady() const { return QString(); }
+    // May be called from another thread while a document is under way: it stops as soon as it can,
+    // and is not printed.
+    virtual void cancel() {}
 };
 
 // Font height in tenths of a millimetre for a size in points, as the receipt measures it

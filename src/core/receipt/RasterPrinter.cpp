@@ -62,7 +62,13 @@ bool RasterPrinter::startDocument()
 void RasterPrinter::setFont(const QString& face, int points, bool bold)
 {
     m_points = points;
+    m_font = PainterPrinter::receiptFont(face, points, bold, true);
     add(0, [face, points, bold](Printer& board) { board.setFont(face, points, bold); });
+}
+
+int RasterPrinter::textWidth(const QString& text)
+{
+    return PainterPrinter::advance(m_font, text);
 }
 
 void RasterPrinter::drawLine(int x1, int y1, int x2, int y2)

@@ -2,6 +2,7 @@
 
 #include "core/receipt/Printer.h"
 
+#include <QFont>
 #include <QImage>
 
 #include <functional>
@@ -25,6 +26,7 @@ public:
     bool startDocument() override;
     void setLeftMargin(int margin) override { m_leftMargin = margin; }
     void setFont(const QString& face, int points, bool bold) override;
+    int textWidth(const QString& text) override;
     void drawLine(int x1, int y1, int x2, int y2) override;
     void drawPicture(const QByteArray& image, int x, int y, int width, int height) override;
     void writeAt(int x, int y, const QString& text) override;
@@ -48,6 +50,7 @@ private:
     int m_leftMargin = 0;
     bool m_open = false;
     int m_points = 0; // of the font set last, for the height of the text
+    QFont m_font;     // the font set last, as the strip draws it
     int m_writeY = 0; // the write position, for the height of WriteLines
     int m_bottom = 0; // the lowest point, in tenths of a millimetre, any operation can reach
     std::vector<Operation> m_operations;

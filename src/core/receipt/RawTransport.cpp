@@ -1,6 +1,7 @@
 #include "core/receipt/RawTransport.h"
 
 #include "core/receipt/CupsDestinations.h"
+#include "core/receipt/PrinterStatus.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -54,78 +56,194 @@ private:
     int m_fd;
 };
 
-// Waits until the descriptor can take `events`; false when the time ran out or polling failed.
-bool waitFor(int fd, short events, const QDeadlineTimer& deadline, QString* error, const QString& what)
+// What a link to a printer has been handed but the printer has not yet taken: a socket's bytes the
+// printer has not acknowledged, a serial port's bytes still in its output queue; 0 where a write is
+// the taking (a USB printer, a FIFO).
+int unsentBytes(int fd, bool socket)
 {
-    for (;;) {
-        pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, int(qMax<qint64>(0, deadline.remainingTime())));
-        if (ready > 0) {
-            if (entry.revents & (POLLERR | POLLNVAL) && !(entry.revents & events)) {
-                setError(error, what + QStringLiteral(": the device reports an error"));
+    int pending = 0;
+    if (socket)
+        return ::ioctl(fd, SIOCOUTQ, &pending) == 0 ? pending : 0;
+    if (::isatty(fd) && ::ioctl(fd, TIOCOUTQ, &pending) == 0)
+        return pending;
+    return 0;
+}
+
+// One open link to a printer: writes the stream and reads what the printer says, with the time
+// limit on progress.
+class Link
+{
+public:
+    Link(int fd, bool socket, QString what, const RawSendOptions& options)
+        : m_fd(fd), m_socket(socket), m_what(std::move(what)), m_options(options)
+    {}
+
+    // Writes `bytes` and waits until the printer has taken them all and, when `answers` is above 0,
+    // has answered that many times; the answers are kept in `answered`. False, with the reason in
+    // `error`, when the printer fails, closes, or neither takes a byte nor answers for the idle time.
+    bool transfer(const QByteArray& bytes, int answers, QByteArray* answered, QString* error)
+    {
+        QDeadlineTimer idle(m_options.idleMs);
+        qsizetype written = 0;
+        int unsent = -1;
+        for (;;) {
+            if (m_options.cancelled && m_options.cancelled->load()) {
+                setError(error, m_what + QStringLiteral(": cancelled"));
                 return false;
             }
-            return true;
+            const int nowUnsent = unsentBytes(m_fd, m_socket);
+            if (unsent >= 0 && nowUnsent < unsent)
+                idle.setRemainingTime(m_options.idleMs); // the printer took some: it is printing
+            unsent = nowUnsent;
+            const bool allWritten = written == bytes.size();
+            if (allWritten && (answers > 0 ? answered->size() >= answers : unsent == 0))
+                return true;
+            if (idle.hasExpired()) {
+                setError(error, m_what + (answers > 0 && allWritten && unsent == 0
+                                              ? QStringLiteral(": the printer did not answer in time")
+                                              : QStringLiteral(": the printer did not take the data in time")));
+                return false;
+            }
+            pollfd entry{m_fd, short((allWritten ? 0 : POLLOUT) | (answers > 0 ? POLLIN : 0)), 0};
+            // Short slices: the bytes the printer takes are seen as they go.
+            const int ready = ::poll(&entry, 1, int(qBound(qint64(0), idle.remainingTime(), qint64(50))));
+            if (ready < 0 && errno != EINTR) {
+                setError(error, m_what + QStringLiteral(": ") + systemError(errno));
+                return false;
+            }
+            if (ready <= 0)
+                continue;
+            if (entry.revents & POLLIN) {
+                char buffer[256];
+                const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+                if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+                    setError(error, m_what + (n == 0 ? QStringLiteral(": the printer closed the connection")
+                                                     : QStringLiteral(": ") + systemError(errno)));
+                    return false;
+                }
+                if (n > 0) {
+                    answered->append(buffer, n);
+                    idle.setRemainingTime(m_options.idleMs);
+                }
+            }
+            if (entry.revents & POLLOUT) {
+                const ssize_t m = ::write(m_fd, bytes.constData() + written, size_t(bytes.size() - written));
+                if (m > 0) {
+                    written += m;
+                    idle.setRemainingTime(m_options.idleMs);
+                } else if (m < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+                    setError(error, m_what + QStringLiteral(": ") + systemError(errno));
+                    return false;
+                }
+            }
+            if ((entry.revents & (POLLERR | POLLNVAL)) && !(entry.revents & (POLLIN | POLLOUT))) {
+                setError(error, m_what + QStringLiteral(": the device reports an error"));
+                return false;
+            }
         }
-        if (ready == 0) {
-            setError(error, what + QStringLiteral(": the printer did not take the data in time"));
-            return false;
+    }
+
+    // The stream, with the printer asked before and after it when it can answer.
+    RawSendResult send(const QByteArray& bytes, bool answers)
+    {
+        RawSendResult result;
+        if (!answers) {
+            if (transfer(bytes, 0, nullptr, &result.error))
+                result.outcome = RawSendResult::Outcome::Sent;
+            return result;
         }
-        if (errno != EINTR) {
-            setError(error, what + QStringLiteral(": ") + systemError(errno));
-            return false;
+        // Asked first: a printer that cannot print now gets nothing, and the sale's receipt is not
+        // half printed.
+        QByteArray before;
+        if (!transfer(statusQueries(), kStatusAnswers, &before, &result.error))
+            return result;
+        bool valid = false;
+        const PrinterStatus status = PrinterStatus::fromAnswers(before.right(kStatusAnswers), &valid);
+        if (!valid) {
+            result.error = m_what + QStringLiteral(": the printer's answer is no status: ") +
+                           QString::fromLatin1(before.toHex(' '));
+            return result;
         }
+        if (status.stopsPrinting()) {
+            result.outcome = RawSendResult::Outcome::NotReady;
+            result.problem = status.problem();
+            result.error = m_what + QStringLiteral(": the printer cannot print: ") + result.problem;
+            return result;
+        }
+        // Asked again after the last byte: the printer reads in order, so its answer to that question
+        // means it has read the whole receipt. Every 10 04 n in the picture is a question too, and is
+        // answered as well.
+        const QByteArray stream = bytes + statusQueries();
+        QByteArray after;
+        if (!transfer(stream, statusRequestsIn(stream), &after, &result.error))
+            return result;
+        const PrinterStatus end = PrinterStatus::fromAnswers(after.right(kStatusAnswers), &valid);
+        if (!valid || end.stopsPrinting()) {
+            result.error = m_what + QStringLiteral(": after the receipt the printer reports ") +
+                           (valid ? end.problem() : QString::fromLatin1(after.right(kStatusAnswers).toHex(' ')));
+            return result;
+        }
+        result.outcome = RawSendResult::Outcome::Sent;
+        return result;
+    }
+
+private:
+    int m_fd;
+    bool m_socket;
+    QString m_what;
+    RawSendOptions m_options;
+};
+
+speed_t speedFor(int baudRate)
+{
+    switch (baudRate) {
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 115200:
+        return B115200;
+    default:
+        return B9600;
     }
 }
 
-// Writes everything, waiting for the descriptor whenever it is full. A printer that takes bytes
-// is printing, however long the receipt: every write gives it `idleMs` again.
-bool writeAll(int fd, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs, QString* error,
-              const QString& what)
+RawSendResult sendToDevice(const RawConnection& connection, const QByteArray& bytes, const RawSendOptions& options)
 {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t m = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (m > 0) {
-            written += m;
-            deadline.setRemainingTime(idleMs);
-            continue;
-        }
-        if (m < 0 && errno == EINTR)
-            continue;
-        if (m < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            setError(error, what + QStringLiteral(": ") + systemError(errno));
-            return false;
-        }
-        if (!waitFor(fd, POLLOUT, deadline, error, what))
-            return false;
-    }
-    return true;
-}
-
-bool sendToDevice(const QString& path, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs, QString* error)
-{
+    RawSendResult result;
+    const QString& path = connection.target;
+    const QByteArray name = QFile::encodeName(path);
+    // A printer's device file can answer; a FIFO (another program reading the stream) cannot.
+    struct stat info
+    {};
+    const bool answers = options.askStatus && ::stat(name.constData(), &info) == 0 && S_ISCHR(info.st_mode);
     // Non-blocking: a printer that is switched off, or a FIFO nobody reads, must not hang the sender.
-    const Descriptor device(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Descriptor device(
+        ::open(name.constData(), (answers ? O_RDWR : O_WRONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (device.get() < 0) {
-        setError(error, path + QStringLiteral(": ") + systemError(errno));
-        return false;
+        result.error = path + QStringLiteral(": ") + systemError(errno);
+        return result;
     }
-    // A serial or Bluetooth port must pass the bytes as they are, not as lines of text.
+    // A serial or Bluetooth port must pass the bytes as they are, not as lines of text, at the
+    // printer's speed.
     termios settings{};
     if (::isatty(device.get()) && ::tcgetattr(device.get(), &settings) == 0) {
         ::cfmakeraw(&settings);
-        if (::tcsetattr(device.get(), TCSANOW, &settings) != 0) {
-            setError(error, path + QStringLiteral(": ") + systemError(errno));
-            return false;
+        settings.c_cflag &= ~CSTOPB;
+        settings.c_cflag |= CLOCAL | CREAD;
+        if (::cfsetispeed(&settings, speedFor(connection.baudRate)) != 0 ||
+            ::cfsetospeed(&settings, speedFor(connection.baudRate)) != 0 ||
+            ::tcsetattr(device.get(), TCSANOW, &settings) != 0) {
+            result.error = path + QStringLiteral(": ") + systemError(errno);
+            return result;
         }
     }
-    return writeAll(device.get(), bytes, deadline, idleMs, error, path);
+    return Link(device.get(), false, path, options).send(bytes, answers);
 }
-
-// Connects to the first address of the host that answers before the deadline.
-int connectTo(const QString& host, int port, const QDeadlineTimer& deadline, QString* error, const QString& what)
+// Connects to the first address of the host that answers within the idle time.
+int connectTo(const QString& host, int port, int idleMs, QString* error, const QString& what)
 {
+    const QDeadlineTimer deadline(idleMs);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -145,13 +263,20 @@ int connectTo(const QString& host, int port, const QDeadlineTimer& deadline, QSt
         const int buffer = 8192;
         ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
         int result = ::connect(fd, address->ai_addr, address->ai_addrlen);
-        if (result < 0 && errno == EINPROGRESS && waitFor(fd, POLLOUT, deadline, error, what)) {
-            int failure = 0;
+        if (result < 0 && errno == EINPROGRESS) {
+            pollfd entry{fd, POLLOUT, 0};
+            int ready = -1;
+            do {
+                ready = ::poll(&entry, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+            } while (ready < 0 && errno == EINTR);
+            int failure = ready == 0 ? ETIMEDOUT : ready < 0 ? errno : 0;
             socklen_t length = sizeof failure;
-            result = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) == 0 && failure == 0 ? 0 : -1;
+            if (ready > 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) != 0)
+                failure = errno;
+            result = failure == 0 ? 0 : -1;
             if (result < 0)
                 setError(error, what + QStringLiteral(": ") + systemError(failure));
-        } else if (result < 0 && errno != EINPROGRESS) {
+        } else if (result < 0) {
             setError(error, what + QStringLiteral(": ") + systemError(errno));
         }
         if (result == 0)
@@ -163,44 +288,33 @@ int connectTo(const QString& host, int port, const QDeadlineTimer& deadline, QSt
     return connected;
 }
 
-bool sendToHost(const RawConnection& connection, const QByteArray& bytes, QDeadlineTimer& deadline, int idleMs,
-                QString* error)
+RawSendResult sendToHost(const RawConnection& connection, const QByteArray& bytes, const RawSendOptions& options)
 {
+    RawSendResult result;
     const QString what = connection.describe();
-    const Descriptor socket(connectTo(connection.target, connection.port, deadline, error, what));
+    const Descriptor socket(connectTo(connection.target, connection.port, options.idleMs, &result.error, what));
     if (socket.get() < 0)
-        return false;
-    if (!writeAll(socket.get(), bytes, deadline, idleMs, error, what))
-        return false;
-    // Written is not yet received: wait until the printer has acknowledged the last byte.
-    int waiting = -1;
-    for (;;) {
-        int unacknowledged = 0;
-        if (::ioctl(socket.get(), SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0)
-            break;
-        if (unacknowledged != waiting) {
-            waiting = unacknowledged;
-            deadline.setRemainingTime(idleMs);
-        } else if (deadline.hasExpired()) {
-            setError(error, what + QStringLiteral(": the printer did not take the data in time"));
-            return false;
-        }
-        ::usleep(5000);
-    }
-    ::shutdown(socket.get(), SHUT_WR);
-    return true;
+        return result;
+    result = Link(socket.get(), true, what, options).send(bytes, options.askStatus);
+    if (result.sent())
+        ::shutdown(socket.get(), SHUT_WR);
+    return result;
 }
 
-bool sendToQueue(const QString& queue, const QByteArray& bytes, const QDeadlineTimer& deadline, QString* error)
+RawSendResult sendToQueue(const QString& queue, const QByteArray& bytes, int idleMs)
 {
+    RawSendResult result;
+    refuseCupsPasswordPrompts(); // nobody can answer a password prompt on a printing thread
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/quorrel-raw-XXXXXX"));
     if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
-        setError(error, QStringLiteral("cannot keep the job in a file: ") + file.errorString());
-        return false;
+        result.error = QStringLiteral("cannot keep the job in a file: ") + file.errorString();
+        return result;
     }
     const int job = submitCupsJob(queue, file.fileName(), QStringLiteral("Quorrel receipt"),
-                                  {{QByteArrayLiteral("raw"), QByteArrayLiteral("true")}}, error);
-    return job != 0 && cupsJobGoesThrough(queue, job, int(qMax<qint64>(0, deadline.remainingTime())), error);
+                                  {{QByteArrayLiteral("raw"), QByteArrayLiteral("true")}}, &result.error);
+    if (job != 0 && cupsJobGoesThrough(queue, job, idleMs, &result.error))
+        result.outcome = RawSendResult::Outcome::Sent;
+    return result;
 }
 
 // A printer that goes away while it is written to must give EPIPE, not the SIGPIPE that would end
@@ -275,23 +389,34 @@ QString RawConnection::describe() const
     return target;
 }
 
-bool sendRaw(const RawConnection& connection, const QByteArray& bytes, int timeoutMs, QString* error)
+bool isSerialPortPath(const QString& path)
+{
+    static const QString prefixes[] = {QStringLiteral("/dev/tty"), QStringLiteral("/dev/rfcomm"),
+                                       QStringLiteral("/dev/serial/"), QStringLiteral("/dev/pts/")};
+    for (const QString& prefix : prefixes) {
+        if (path.startsWith(prefix) && path.size() > prefix.size())
+            return true;
+    }
+    return false;
+}
+
+RawSendResult sendRaw(const RawConnection& connection, const QByteArray& bytes, const RawSendOptions& options)
 {
     if (connection.target.isEmpty()) {
-        setError(error, QStringLiteral("no printer connection set"));
-        return false;
+        RawSendResult result;
+        result.error = QStringLiteral("no printer connection set");
+        return result;
     }
-    QDeadlineTimer deadline(timeoutMs);
     const NoBrokenPipeSignal noSignal;
     switch (connection.kind) {
     case RawConnection::Kind::Network:
-        return sendToHost(connection, bytes, deadline, timeoutMs, error);
+        return sendToHost(connection, bytes, options);
     case RawConnection::Kind::CupsQueue:
-        return sendToQueue(connection.target, bytes, deadline, error);
+        return sendToQueue(connection.target, bytes, options.idleMs);
     case RawConnection::Kind::Device:
         break;
     }
-    return sendToDevice(connection.target, bytes, deadline, timeoutMs, error);
+    return sendToDevice(connection, bytes, options);
 }
 
 } // namespace quorrel

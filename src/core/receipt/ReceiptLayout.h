@@ -55,19 +55,14 @@ enum class ReceiptStyle
     Preview, // drawn on the preview board: its own fonts, full-width colons, no job and no margin
 };
 
-// Byte limits of a name on its first line in the two layouts.
-inline constexpr int kNameBytesWithPrice = 10;
-inline constexpr int kNameBytesWithoutPrice = 18;
-
 // Lays out one receipt on `printer`. In the printed style this is one whole job: StartDocument to
 // EndDocument, with the margin set first; false when the job could not be started or finished.
-// The positions are in tenths of a millimetre.
+// The positions are in tenths of a millimetre. No two texts or pictures share ink: the logo keeps its
+// proportions and the header begins below it; a name wraps inside its column with its numbers on its
+// last line; numbers are right-aligned, a wide one taking room from the name column; totals that do
+// not fit beside each other go one under the other; the remark wraps. The rules end 48 mm right.
 bool layOutReceipt(Printer& printer, const ReceiptContent& content, const ReceiptSettings& settings,
                    ReceiptStyle style = ReceiptStyle::Printed);
-
-// A name's two printed lines: the first at most `limit` GBK bytes, never cutting a character in
-// two; the rest, however long, on the second. The second is empty when the name fits.
-QStringList splitName(const QString& name, int limit);
 
 // The payment method without its leading ASCII and full-width blanks.
 QString trimLeadingBlanks(const QString& text);

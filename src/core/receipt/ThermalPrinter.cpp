@@ -1,9 +1,9 @@
 #include "core/receipt/ThermalPrinter.h"
 
-#include "core/receipt/OffThread.h"
-
 #include <QDebug>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace quorrel {
 
@@ -55,6 +55,11 @@ ThermalSettings ThermalSettings::load(QSettings& settings)
     loaded.paperMillimetres = settings.value(QStringLiteral("paper"), 58).toInt() == 80 ? 80 : 58;
     loaded.cut = settings.value(QStringLiteral("cut"), false).toBool();
     loaded.openDrawer = settings.value(QStringLiteral("drawer"), false).toBool();
+    loaded.askStatus = !settings.value(QStringLiteral("noStatus"), false).toBool();
+    const int baud = settings.value(QStringLiteral("baud"), RawConnection::kDefaultBaudRate).toInt();
+    loaded.connection.baudRate = std::find(std::begin(kBaudRates), std::end(kBaudRates), baud) != std::end(kBaudRates)
+                                     ? baud
+                                     : RawConnection::kDefaultBaudRate;
     settings.endGroup();
     return loaded;
 }
@@ -69,6 +74,8 @@ void ThermalSettings::save(QSettings& settings) const
     settings.setValue(QStringLiteral("paper"), paperMillimetres);
     settings.setValue(QStringLiteral("cut"), cut);
     settings.setValue(QStringLiteral("drawer"), openDrawer);
+    settings.setValue(QStringLiteral("noStatus"), !askStatus);
+    settings.setValue(QStringLiteral("baud"), connection.baudRate);
     settings.endGroup();
 }
 
@@ -93,13 +100,17 @@ ThermalPrinter::ThermalPrinter(ThermalSettings settings, int timeoutMs)
 bool ThermalPrinter::endDocument()
 {
     m_lastError.clear();
+    m_notReady.clear();
     if (!m_raster.endDocument())
         return false;
     const QByteArray bytes = encodeEscPos(m_raster.strip(), {m_settings.cut, m_settings.openDrawer});
-    const RawConnection connection = m_settings.connection;
-    const int timeoutMs = m_timeoutMs;
-    if (runOffThread([&](QString* error) { return sendRaw(connection, bytes, timeoutMs, error); }, &m_lastError))
+    const RawSendResult sent = sendRaw(m_settings.connection, bytes, {m_timeoutMs, m_settings.askStatus, &m_cancelled});
+    m_cancelled = false;
+    if (sent.sent())
         return true;
+    m_lastError = sent.error;
+    if (sent.outcome == RawSendResult::Outcome::NotReady)
+        m_notReady = sent.problem;
     qWarning().noquote() << "the receipt printer" << m_settings.connection.describe()
                          << "did not print:" << m_lastError;
     return false;

@@ -3,6 +3,7 @@
 #include "core/store/Conversions.h"
 #include "core/store/DateTexts.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTime>
 
@@ -89,6 +90,14 @@ RecordsQuery searchRecords(const SearchCriteria& criteria)
     }
     query.where = conditions.join(QStringLiteral(" and "));
     return query;
+}
+
+bool amountSearchable(const SearchCriteria& criteria)
+{
+    if (!criteria.byAmount || !criteria.exact)
+        return true;
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    return number.match(toHalfWidth(criteria.amount).trimmed()).hasMatch();
 }
 
 QString recordsSql(const RecordsQuery& query, const QString& columns)

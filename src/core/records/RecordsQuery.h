@@ -41,6 +41,11 @@ struct SearchCriteria
 
 RecordsQuery searchRecords(const SearchCriteria& criteria);
 
+// Whether the amount can take part as the criteria ask: ticked in 精确查找 it must be a plain decimal
+// number (full-width digits taken), or the search would find the sales of 0.00. 模糊查找 looks for
+// the text as typed.
+bool amountSearchable(const SearchCriteria& criteria);
+
 // The pattern of a `like … escape '\'` that finds `text` anywhere, its wildcards taken literally.
 QString containsPattern(const QString& text);
 

@@ -17,24 +17,6 @@ namespace quorrel {
 
 namespace {
 
-// Cells are summed in batches so that a result of millions of rows never sits in memory at once.
-constexpr qsizetype kSumBatch = 4096;
-
-std::optional<Decimal> addBatch(const Decimal& sum, QStringList& cells)
-{
-    const std::optional<QString> part = exactSum(cells);
-    cells.clear();
-    if (!part)
-        return std::nullopt;
-    const std::optional<Decimal> value = decimalFromText(*part);
-    return value ? addDecimals(sum, *value) : std::nullopt;
-}
-
-QString roundedText(const Decimal& sum)
-{
-    return decimalToText(roundDecimal(sum, 2));
-}
-
 // The stored lines the condition (on one bound ID) selects; a line stored before rates were kept
 // has an empty rate.
 std::optional<QList<SaleLine>> readSaleLines(Database& db, const QString& condition, qint64 id)
@@ -78,9 +60,12 @@ bool refreshHeader(Database& db, qint64 saleId)
 
 std::optional<QString> quantityTotalText(const QStringList& cells)
 {
-    const std::optional<QString> sum = exactSum(cells);
-    const std::optional<Decimal> value = sum ? decimalFromText(*sum) : std::nullopt;
-    return value ? std::optional<QString>(roundedText(*value)) : std::nullopt;
+    DecimalTotal total;
+    for (const QString& cell : cells) {
+        if (!total.add(cell))
+            return std::nullopt;
+    }
+    return total.roundedText(2);
 }
 
 std::optional<QString> amountTotalText(const QStringList& cells)
@@ -92,36 +77,32 @@ std::optional<QString> amountTotalText(const QStringList& cells)
 std::optional<RecordTotals> recordTotals(Database& db, const RecordsQuery& query,
                                          const std::function<bool()>& cancelled)
 {
-    auto records = db.query(recordsSql(query, QStringLiteral("s.数量, s.金额")), query.params);
+    auto records = db.query(recordsSql(query, QStringLiteral("s.数量, s.金额, s.销售票号")), query.params);
     if (!records)
         return std::nullopt;
-    Decimal quantity;
-    Decimal amount;
-    QStringList quantities;
-    QStringList amounts;
-    quantities.reserve(kSumBatch);
-    amounts.reserve(kSumBatch);
+    DecimalTotal quantity;
+    DecimalTotal amount;
     for (; !records->atEnd(); records->moveNext()) {
         if (cancelled && cancelled())
             return std::nullopt;
-        quantities << records->text(1);
-        amounts << records->text(2);
-        if (quantities.size() == kSumBatch) {
-            const std::optional<Decimal> q = addBatch(quantity, quantities);
-            const std::optional<Decimal> a = addBatch(amount, amounts);
-            if (!q || !a)
-                return std::nullopt;
-            quantity = *q;
-            amount = *a;
+        const QString q = records->text(1);
+        const QString a = records->text(2);
+        const bool quantityAdded = quantity.add(q);
+        if (!quantityAdded || !amount.add(a)) {
+            // Beyond what can be added exactly: the sale is named rather than a wrong total shown.
+            RecordTotals unreadable;
+            unreadable.known = false;
+            unreadable.unreadableTicket = records->text(3);
+            unreadable.unreadableValue = quantityAdded ? a : q;
+            return unreadable;
         }
     }
     if (records->failed())
         return std::nullopt;
-    const std::optional<Decimal> q = addBatch(quantity, quantities);
-    const std::optional<Decimal> a = addBatch(amount, amounts);
-    if (!q || !a)
-        return std::nullopt;
-    return RecordTotals{roundedText(*q), formatMoney(roundedText(*a))};
+    RecordTotals totals;
+    totals.quantity = quantity.roundedText(2);
+    totals.amount = formatMoney(amount.roundedText(2));
+    return totals;
 }
 
 struct RecordTotalsReader::Shared

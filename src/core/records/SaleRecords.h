@@ -53,6 +53,11 @@ struct RecordTotals
 {
     QString quantity = QStringLiteral("0");
     QString amount = QStringLiteral("0.00");
+    // False when a stored 数量 or 金额 holds a number too long to be added exactly (more than 38
+    // digits): the ticket number of the first such sale and what it holds are kept instead.
+    bool known = true;
+    QString unreadableTicket;
+    QString unreadableValue;
 };
 // nullopt when the sales cannot be read, or once `cancelled` answers true (it is asked at every
 // sale found).

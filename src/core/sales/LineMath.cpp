@@ -3,16 +3,15 @@
 #include "core/store/Conversions.h"
 #include "core/store/Decimal.h"
 
-#include <limits>
-
 namespace quorrel {
 
 namespace {
 
-// Whole cents of the amount fit in 64 bits: the range amounts are held in.
+// At most 16 digits before the point: written with its two decimals, an amount or price has at most
+// the 18 significant digits every reader of a stored number takes exactly.
 bool fitsCents(const Decimal& value)
 {
-    constexpr qint64 kLimit = std::numeric_limits<qint64>::max() / 100;
+    constexpr qint64 kLimit = 9'999'999'999'999'999;
     const Decimal cents = roundDecimal(value, 2);
     qint64 whole = cents.units;
     for (int scale = cents.scale; scale > 0; --scale)

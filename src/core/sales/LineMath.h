@@ -32,8 +32,8 @@ struct LineEntry
     QString discountRate; // tenths of the full price, as typed ("9.5")
 };
 
-// Amounts are worked out exactly and written in plain digits; a quantity, price or amount whose
-// whole cents do not fit in 64 bits (or that has more than 18 significant digits) gives nullopt.
+// Amounts are worked out exactly and written in plain digits; a price or amount of more than 16
+// digits before the point, or a quantity or price of more than 18 significant digits, gives nullopt.
 // Full-width digits in the quantity and price are written as ordinary ones.
 
 // A line added with "添加": the name shown after the first "-", amounts rounded to two decimals.

@@ -99,6 +99,8 @@ Result<int> Users::otherAdministrators(qint64 exceptId)
 
 Result<UserRule> Users::formRule(const UserForm& form, qint64 exceptId)
 {
+    if (form.name.trimmed().isEmpty())
+        return UserRule::NameEmpty;
     if (form.password != form.confirmation)
         return UserRule::PasswordsDiffer;
     if (form.password.contains(u'\'') || form.password.contains(u'"'))
@@ -107,7 +109,7 @@ Result<UserRule> Users::formRule(const UserForm& form, qint64 exceptId)
         return UserRule::PasswordUnusable;
     // The column compares without letter case.
     auto taken = m_db.query(QStringLiteral("select count(*) from [用户登录] where [用户名]=? and [ID]<>?"),
-                            {form.name, exceptId});
+                            {form.name.trimmed(), exceptId});
     if (!taken)
         return m_db.failure();
     if (taken->readField(1).toLongLong() > 0)
@@ -151,7 +153,7 @@ Result<UserRule> Users::add(const UserForm& form)
     if (!rule || *rule != UserRule::Allowed)
         return rule;
     if (!m_db.execute(QStringLiteral("insert into [用户登录] (用户名,权限,密码 ) values (?,?,?)"),
-                      {form.name, form.role, passwordDigest(form.password)}))
+                      {form.name.trimmed(), form.role, passwordDigest(form.password)}))
         return m_db.failure();
     emit changed();
     return UserRule::Allowed;
@@ -181,17 +183,18 @@ Result<UserRule> Users::update(const User& user, const UserForm& form)
     return changeIfAllowed(
         user.id, [&] { return ruleForChange(user, form); },
         [&](const std::optional<User>& before) {
+            const QString name = form.name.trimmed();
             const bool stored =
                 form.password.isEmpty()
                     ? m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [权限]=? where [ID]=?"),
-                                   {form.name, form.role, user.id})
+                                   {name, form.role, user.id})
                     : m_db.execute(QStringLiteral("update [用户登录] set [用户名]=?, [密码]=?, [权限]=? where [ID]=?"),
-                                   {form.name, passwordDigest(form.password), form.role, user.id});
+                                   {name, passwordDigest(form.password), form.role, user.id});
             // The name remembered for direct login follows a rename.
-            return stored && (!before || before->name == form.name ||
+            return stored && (!before || before->name == name ||
                               m_db.execute(QStringLiteral("update [配置文件] set [用户登录]=? where [ID]=1 and "
                                                           "[用户登录]=? collate binary"),
-                                           {form.name, before->name}));
+                                           {name, before->name}));
         });
 }
 

@@ -40,6 +40,7 @@ struct UserForm
 enum class UserRule
 {
     Allowed,
+    NameEmpty,         // nothing but blanks
     PasswordsDiffer,   // the confirmation is not the password
     PasswordHasQuote,  // the login refuses passwords with quotes: the user could never log in
     PasswordUnusable,  // a character GBK cannot encode: two passwords would share one digest
@@ -85,7 +86,8 @@ public:
     Login logIn(const QString& name, const QString& password);
 
     // The rules a new user, a changed user and a deletion must pass, checked in the order the
-    // windows report them. `user` is the row as it was before the change.
+    // windows report them. `user` is the row as it was before the change. A name is taken without
+    // its leading and trailing blanks, as it is stored: "admin " is admin.
     Result<UserRule> ruleForNew(const UserForm& form);
     Result<UserRule> ruleForChange(const User& user, const UserForm& form);
     Result<UserRule> ruleForRemoval(const User& user, qint64 currentUserId);

@@ -2,6 +2,7 @@
 
 #include "core/store/Conversions.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quorrel {
@@ -44,7 +45,20 @@ std::optional<Decimal> fitted(Wide units, int scale)
 
 } // namespace
 
-std::optional<Decimal> decimalFromText(const QString& text)
+namespace {
+
+// A number read from a text: units × 10^-scale.
+struct Parsed
+{
+    Wide units = 0;
+    int scale = 0;
+};
+
+// The longest leading decimal number of the text (full-width forms first, blanks skipped, sign,
+// digits, point, digits, exponent); 0 when there is none. nullopt when it has more than `maxDigits`
+// significant digits or needs more than `maxScale` places. Zeros at the end of the fraction count
+// for nothing: "1.00" is read as 1.
+std::optional<Parsed> leadingNumber(const QString& text, int maxDigits, int maxScale)
 {
     const QString half = toHalfWidth(text);
     int i = 0;
@@ -59,6 +73,7 @@ std::optional<Decimal> decimalFromText(const QString& text)
     Wide units = 0;
     int scale = 0;
     int significant = 0;
+    int zeros = 0; // zeros after the point not yet taken: they count only before another digit
     bool anyDigit = false;
     bool afterPoint = false;
     for (; i < n; ++i) {
@@ -70,16 +85,29 @@ std::optional<Decimal> decimalFromText(const QString& text)
         if (c < u'0' || c > u'9')
             break;
         anyDigit = true;
+        if (afterPoint && c == u'0') {
+            ++zeros;
+            continue;
+        }
+        if (zeros > 0) {
+            if (significant > 0)
+                significant += zeros;
+            if (significant > maxDigits)
+                return std::nullopt;
+            units *= powerOfTen(zeros);
+            scale += zeros;
+            zeros = 0;
+        }
         if (significant > 0 || c != u'0')
             ++significant;
-        if (significant > 18)
+        if (significant > maxDigits)
             return std::nullopt;
         units = units * 10 + (c.unicode() - u'0');
         if (afterPoint)
             ++scale;
     }
-    if (!anyDigit)
-        return Decimal{};
+    if (!anyDigit || units == 0)
+        return Parsed{};
     int exponent = 0;
     if (i < n && (half[i] == u'e' || half[i] == u'E')) {
         int j = i + 1;
@@ -92,22 +120,90 @@ std::optional<Decimal> decimalFromText(const QString& text)
             for (; j < n && half[j] >= u'0' && half[j] <= u'9'; ++j) {
                 exponent = exponent * 10 + (half[j].unicode() - u'0');
                 if (exponent > 1000)
-                    return units == 0 ? std::optional<Decimal>(Decimal{}) : std::nullopt;
+                    return std::nullopt;
             }
             if (negativeExponent)
                 exponent = -exponent;
         }
     }
-    if (units == 0)
-        return Decimal{};
     scale -= exponent;
     if (scale < 0) {
-        if (-scale > 18)
+        if (significant - scale > maxDigits)
             return std::nullopt;
         units *= powerOfTen(-scale);
         scale = 0;
     }
-    return fitted(negative ? -units : units, scale);
+    while (scale > 0 && units % 10 == 0) {
+        units /= 10;
+        --scale;
+    }
+    if (scale > maxScale)
+        return std::nullopt;
+    return Parsed{negative ? -units : units, scale};
+}
+
+// The plain digits of units × 10^-scale, without trailing zeros after the point.
+QString wideToText(Wide units, int scale)
+{
+    while (scale > 0 && units % 10 == 0) {
+        units /= 10;
+        --scale;
+    }
+    if (units == 0)
+        return QStringLiteral("0");
+    const bool negative = units < 0;
+    QString digits;
+    for (Wide rest = negative ? -units : units; rest > 0; rest /= 10)
+        digits.prepend(QChar(u'0' + int(rest % 10)));
+    if (scale > 0) {
+        if (digits.size() <= scale)
+            digits.prepend(QString(scale - digits.size() + 1, u'0'));
+        digits.insert(digits.size() - scale, u'.');
+    }
+    return negative ? u'-' + digits : digits;
+}
+
+} // namespace
+
+std::optional<Decimal> decimalFromText(const QString& text)
+{
+    const std::optional<Parsed> number = leadingNumber(text, 18, kMaxDecimalScale);
+    if (!number)
+        return std::nullopt;
+    return fitted(number->units, number->scale);
+}
+
+bool DecimalTotal::add(const QString& text)
+{
+    // 38 digits fit in 128 bits.
+    const std::optional<Parsed> number = leadingNumber(text, 38, kMaxScale);
+    if (!number)
+        return false;
+    const int scale = std::max(m_scale, number->scale);
+    Wide held = 0;
+    Wide added = 0;
+    Wide sum = 0;
+    if (__builtin_mul_overflow(Wide(m_units), powerOfTen(scale - m_scale), &held) ||
+        __builtin_mul_overflow(number->units, powerOfTen(scale - number->scale), &added) ||
+        __builtin_add_overflow(held, added, &sum))
+        return false;
+    m_units = sum;
+    m_scale = scale;
+    return true;
+}
+
+QString DecimalTotal::roundedText(int places) const
+{
+    if (m_scale <= places)
+        return wideToText(m_units, m_scale);
+    const Wide divisor = powerOfTen(m_scale - places);
+    Wide units = Wide(m_units) / divisor;
+    const Wide rest = Wide(m_units) % divisor;
+    if (rest * 2 >= divisor)
+        ++units;
+    else if (rest * 2 <= -divisor)
+        --units;
+    return wideToText(units, places);
 }
 
 std::optional<Decimal> addDecimals(const Decimal& a, const Decimal& b)

@@ -22,7 +22,8 @@ inline constexpr int kMaxDecimalScale = 18;
 
 // The leading decimal number of the text, read as textToNumber reads it (full-width forms first,
 // blanks skipped, sign, digits, point, digits, exponent); 0 when there is none. nullopt when it
-// cannot be held exactly (more than 18 significant digits, or beyond ±9.2e18).
+// cannot be held exactly (more than 18 significant digits, or beyond ±9.2e18); zeros ending the
+// fraction do not count ("10000000000000000.00" is read).
 std::optional<Decimal> decimalFromText(const QString& text);
 
 // nullopt when the result cannot be held exactly.
@@ -38,5 +39,23 @@ QString decimalToText(const Decimal& value);
 
 // The exact sum of the cells' leading numbers as decimalToText writes it; nullopt when it overflows.
 std::optional<QString> exactSum(const QStringList& cells);
+
+// A running total of the leading numbers of texts, exact over 38 digits (up to 36 of them after the
+// point): what stored quantities and amounts are added up with, whatever a cell holds.
+class DecimalTotal
+{
+public:
+    // Adds the text's leading number; false, and nothing added, when it or the total cannot be held
+    // exactly.
+    bool add(const QString& text);
+    // The total rounded half away from zero to `places`, in plain digits without trailing zeros
+    // after the point.
+    QString roundedText(int places) const;
+
+private:
+    static constexpr int kMaxScale = 36;
+    __extension__ __int128 m_units = 0;
+    int m_scale = 0;
+};
 
 } // namespace quorrel

@@ -256,7 +256,9 @@ void MainWindow::openCustomerWindow()
 void MainWindow::connectPaymentMethodUnits()
 {
     connect(m_ui->按钮_付款方式, &QPushButton::clicked, this, &MainWindow::openPaymentMethodWindow);
-    connect(m_ui->组合框_付款方式, &QComboBox::currentIndexChanged, this, [this](int index) {
+    // Every pick counts, the entry already current included: after a refill or an untick the box may
+    // show another method than the one the combo has current.
+    connect(m_ui->组合框_付款方式, &QComboBox::activated, this, [this](int index) {
         if (index >= 0)
             m_sale->setField(Field::PaymentMethod, m_ui->组合框_付款方式->itemText(index));
     });

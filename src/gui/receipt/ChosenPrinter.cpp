@@ -9,7 +9,7 @@ ChosenPrinter::ChosenPrinter(QWidget* dialogOwner) : m_dialogOwner(dialogOwner) 
 
 ChosenPrinter::~ChosenPrinter() = default;
 
-bool ChosenPrinter::startDocument()
+bool ChosenPrinter::prepareDocument()
 {
     const ThermalSettings thermal = ThermalSettings::load();
     if (thermal.enabled) {
@@ -20,6 +20,15 @@ bool ChosenPrinter::startDocument()
         m_thermal = false;
     }
     m_printer->setLeftMargin(m_leftMargin);
+    m_prepared = m_printer->prepareDocument();
+    return m_prepared;
+}
+
+bool ChosenPrinter::startDocument()
+{
+    if (!m_prepared && !prepareDocument())
+        return false;
+    m_prepared = false; // the next document chooses again
     return m_printer->startDocument();
 }
 
@@ -34,6 +43,11 @@ void ChosenPrinter::setFont(const QString& face, int points, bool bold)
 {
     if (m_printer)
         m_printer->setFont(face, points, bold);
+}
+
+int ChosenPrinter::textWidth(const QString& text)
+{
+    return m_printer ? m_printer->textWidth(text) : 0;
 }
 
 void ChosenPrinter::drawLine(int x1, int y1, int x2, int y2)
@@ -69,6 +83,17 @@ void ChosenPrinter::writeLines(const QString& text)
 bool ChosenPrinter::endDocument()
 {
     return m_printer && m_printer->endDocument();
+}
+
+QString ChosenPrinter::notReady() const
+{
+    return m_printer ? m_printer->notReady() : QString();
+}
+
+void ChosenPrinter::cancel()
+{
+    if (m_printer)
+        m_printer->cancel();
 }
 
 } // namespace quorrel

@@ -3,12 +3,15 @@
 #include "ui_PrinterSelectWindow.h"
 
 #include "core/receipt/CupsDestinations.h"
+#include "core/receipt/OffThread.h"
 #include "core/receipt/ReceiptLayout.h"
 #include "core/receipt/ThermalPrinter.h"
 #include "core/store/Clock.h"
+#include "gui/receipt/ReceiptPrinting.h"
 #include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
+#include <QGuiApplication>
 
 namespace quorrel {
 
@@ -47,6 +50,7 @@ PrinterSelectWindow::PrinterSelectWindow(QWidget* parent)
     connect(m_ui->按钮1, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->按钮_测试打印, &QPushButton::clicked, this, &PrinterSelectWindow::testClicked);
     connect(m_ui->组合框_连接方式, &QComboBox::currentIndexChanged, this, &PrinterSelectWindow::connectionChanged);
+    connect(m_ui->编辑框_地址, &QLineEdit::textChanged, this, &PrinterSelectWindow::connectionChanged);
     loadPrinters();
     loadThermal();
 }
@@ -84,6 +88,8 @@ void PrinterSelectWindow::loadThermal()
     m_ui->组合框_纸宽->setCurrentIndex(settings.paperMillimetres == 80 ? 1 : 0);
     m_ui->复选框_切纸->setChecked(settings.cut);
     m_ui->复选框_开钱箱->setChecked(settings.openDrawer);
+    m_ui->复选框_不查询状态->setChecked(!settings.askStatus);
+    m_ui->组合框_波特率->setCurrentText(QString::number(settings.connection.baudRate));
     connectionChanged();
 }
 
@@ -93,6 +99,11 @@ void PrinterSelectWindow::connectionChanged()
                                        QStringLiteral("CUPS 队列名")};
     const int index = qBound(0, m_ui->组合框_连接方式->currentIndex(), int(std::size(examples)) - 1);
     m_ui->编辑框_地址->setPlaceholderText(examples[index]);
+    // A speed is only set for a serial port.
+    const bool serial =
+        kKinds[index] == RawConnection::Kind::Device && isSerialPortPath(m_ui->编辑框_地址->text().trimmed());
+    m_ui->标签_波特率->setEnabled(serial);
+    m_ui->组合框_波特率->setEnabled(serial);
 }
 
 bool PrinterSelectWindow::thermalFromWindow(ThermalSettings& settings)
@@ -102,6 +113,8 @@ bool PrinterSelectWindow::thermalFromWindow(ThermalSettings& settings)
     settings.paperMillimetres = m_ui->组合框_纸宽->currentIndex() == 1 ? 80 : 58;
     settings.cut = m_ui->复选框_切纸->isChecked();
     settings.openDrawer = m_ui->复选框_开钱箱->isChecked();
+    settings.askStatus = !m_ui->复选框_不查询状态->isChecked();
+    settings.connection.baudRate = m_ui->组合框_波特率->currentText().toInt();
     const QString address = m_ui->编辑框_地址->text().trimmed();
     if (address.isEmpty()) {
         MessageBox::show(this, kNoAddress);
@@ -125,8 +138,15 @@ void PrinterSelectWindow::testClicked()
     if (!thermalFromWindow(settings))
         return;
     ThermalPrinter printer(settings);
-    if (layOutReceipt(printer, testReceipt(settings), ReceiptSettings{}))
+    const ReceiptContent receipt = testReceipt(settings);
+    // Sent from a worker while this window paints; a wait of up to the printer's time limit.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool printed = runOffThread([&](QString*) { return layOutReceipt(printer, receipt, ReceiptSettings{}); });
+    QGuiApplication::restoreOverrideCursor();
+    if (printed)
         MessageBox::show(this, kTestPrinted, kHint);
+    else if (!printer.notReady().isEmpty())
+        MessageBox::critical(this, ReceiptPrinting::kNotReady + printer.notReady(), kHint);
     else
         MessageBox::critical(this, kTestFailed, kHint);
 }

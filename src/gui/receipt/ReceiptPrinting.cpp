@@ -5,12 +5,18 @@
 #include "gui/widgets/MessageBox.h"
 
 #include <QDebug>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QThread>
 #include <QWidget>
+
+#include <atomic>
 
 namespace quorrel {
 
 namespace {
 ReceiptPrinting::PrinterFactory g_factory;
+std::atomic<int> g_underWay{0};
 const QString kHint = QStringLiteral("提示:");
 } // namespace
 
@@ -25,17 +31,33 @@ void ReceiptPrinting::setPrinterFactory(PrinterFactory factory)
     g_factory = std::move(factory);
 }
 
+int ReceiptPrinting::receiptsUnderWay()
+{
+    return g_underWay.load();
+}
+
 ReceiptPrinting::ReceiptPrinting(ShopSettings& settings, QWidget* owner)
     : QObject(owner), m_settings(settings), m_owner(owner)
 {}
 
-ReceiptPrinting::~ReceiptPrinting() = default;
+ReceiptPrinting::~ReceiptPrinting()
+{
+    if (m_sending) {
+        m_printer->cancel();
+        m_sending->wait();
+        delete m_sending;
+        setSending(false);
+    }
+    if (!m_waiting.empty())
+        qWarning() << m_waiting.size() << "receipts were not printed: the window closed";
+    g_underWay -= int(m_waiting.size());
+}
 
-Printer& ReceiptPrinting::currentPrinter()
+std::shared_ptr<Printer> ReceiptPrinting::currentPrinter()
 {
     if (!m_printer)
-        m_printer = g_factory ? g_factory() : std::make_unique<ChosenPrinter>(m_owner);
-    return *m_printer;
+        m_printer = g_factory ? std::shared_ptr<Printer>(g_factory()) : std::make_shared<ChosenPrinter>(m_owner);
+    return m_printer;
 }
 
 ReceiptSettings ReceiptPrinting::readSettings()
@@ -55,23 +77,88 @@ ReceiptSettings ReceiptPrinting::readSettings()
                            print.printOffset,    m_logoOffset,    m_logo};
 }
 
-bool ReceiptPrinting::printReceipt(const ReceiptContent& receipt, const QString& notPrinted)
+void ReceiptPrinting::printReceipt(const ReceiptContent& receipt, const QString& notPrinted)
 {
-    bool first = true;
-    bool firstPrinted = false;
-    for (;;) {
-        const ReceiptSettings settings = readSettings();
-        const bool printed = layOutReceipt(currentPrinter(), receipt, settings, ReceiptStyle::Printed);
-        if (std::exchange(first, false))
-            firstPrinted = printed;
-        const PrintSettings print = m_settings.printSettings().value_or(PrintSettings());
-        if (!printed) // never report a receipt that did not reach the printer as printed
-            MessageBox::critical(m_owner, notPrinted, kHint);
-        else if (print.showPrintFinished)
-            MessageBox::show(m_owner, QStringLiteral("打印完毕"), kHint);
-        if (!print.askPrintAgain || !MessageBox::question(m_owner, QStringLiteral("打印完毕,是否再次打印！"), kHint))
-            return firstPrinted;
+    printDocument(
+        [receipt](Printer& printer, const ReceiptSettings& settings) {
+            return layOutReceipt(printer, receipt, settings, ReceiptStyle::Printed);
+        },
+        notPrinted);
+}
+
+void ReceiptPrinting::printDocument(Layout layOut, const QString& notPrinted)
+{
+    m_waiting.push_back({std::move(layOut), notPrinted});
+    ++g_underWay;
+    startNext();
+}
+
+void ReceiptPrinting::startNext()
+{
+    if (m_turnTaken || m_waiting.empty())
+        return;
+    m_turnTaken = true;
+    // Read afresh for every copy, on this thread: the settings, the logo, the printer chosen.
+    const ReceiptSettings settings = readSettings();
+    const std::shared_ptr<Printer> printer = currentPrinter();
+    if (!printer->prepareDocument()) {
+        sent(false, QString());
+        return;
     }
+    struct Outcome
+    {
+        bool printed = false;
+        QString notReady;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    m_sending = QThread::create([printer, layOut = m_waiting.front().layOut, settings, outcome] {
+        outcome->printed = layOut(*printer, settings);
+        if (!outcome->printed)
+            outcome->notReady = printer->notReady();
+    });
+    // Queued: the report runs on this thread once the sending thread has ended.
+    connect(m_sending, &QThread::finished, this, [this, outcome] {
+        m_sending->wait();
+        m_sending->deleteLater();
+        m_sending = nullptr;
+        setSending(false);
+        sent(outcome->printed, outcome->notReady);
+    });
+    setSending(true);
+    m_sending->start();
+}
+
+void ReceiptPrinting::sent(bool printed, const QString& notReady)
+{
+    const QPointer<ReceiptPrinting> alive(this); // the boxes run the event loop
+    const Waiting& current = m_waiting.front();
+    const PrintSettings print = m_settings.printSettings().value_or(PrintSettings());
+    // Never report a receipt that did not reach the printer as printed.
+    if (!printed && !notReady.isEmpty())
+        MessageBox::critical(m_owner, kNotReady + notReady, kHint);
+    else if (!printed)
+        MessageBox::critical(m_owner, current.notPrinted, kHint);
+    else if (print.showPrintFinished)
+        MessageBox::show(m_owner, QStringLiteral("打印完毕"), kHint);
+    const bool again =
+        print.askPrintAgain && MessageBox::question(m_owner, QStringLiteral("打印完毕,是否再次打印！"), kHint);
+    if (!alive)
+        return;
+    if (!again) {
+        m_waiting.pop_front();
+        --g_underWay;
+    }
+    m_turnTaken = false;
+    startNext();
+}
+
+void ReceiptPrinting::setSending(bool sending)
+{
+    // The arrow with the busy sign: the windows can still be used.
+    if (sending)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace quorrel

@@ -1,11 +1,9 @@
 #include "gui/receipt/SystemPrinter.h"
 
 #include "core/receipt/CupsDestinations.h"
-#include "core/receipt/OffThread.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -19,16 +17,6 @@ namespace {
 // short enough that the cashier hardly waits.
 constexpr int kFollowJobMs = 2000;
 
-// The wait cursor for as long as it lives.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 SystemPrinter::SystemPrinter(QWidget* dialogOwner) : m_dialogOwner(dialogOwner) {}
@@ -39,17 +27,27 @@ SystemPrinter::~SystemPrinter()
         m_painter.end();
 }
 
+bool SystemPrinter::prepareDocument()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    m_printer = std::make_unique<QPrinter>(printer, QPrinter::PrinterResolution);
+    m_prepared = false;
+    if (printer.isNull()) {
+        QPrintDialog dialog(m_printer.get(), m_dialogOwner);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+    }
+    m_prepared = true;
+    return true;
+}
+
 QPaintDevice* SystemPrinter::beginDevice()
 {
     m_spool.reset();
     m_queue.clear();
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    m_printer = std::make_unique<QPrinter>(printer, QPrinter::PrinterResolution);
-    if (printer.isNull()) {
-        QPrintDialog dialog(m_printer.get(), m_dialogOwner);
-        if (dialog.exec() != QDialog::Accepted)
-            return nullptr;
-    }
+    if (!m_prepared && !prepareDocument())
+        return nullptr;
+    m_prepared = false; // the next document follows the default printer again
     m_printer->setDocName(kJobName);
     m_printer->setCopyCount(1);
     m_printer->setPageOrientation(QPageLayout::Portrait);
@@ -111,23 +109,13 @@ bool SystemPrinter::finishDevice()
     return true;
 }
 
-// Submitting waits for the server and following the job can take its full two seconds: both run on a
-// worker, with libcups's own connection for that thread, while the windows keep painting. The worker
-// gets copies of what it needs and touches nothing of this printer; the spool file stays until it is done.
+// Runs with the document's thread's own libcups connection; the spool file stays until it is done.
 bool SystemPrinter::submitAndFollow(QString* error)
 {
-    const QString queue = m_queue;
-    const QString file = m_spool->fileName();
-    const QString title = kJobName;
+    refuseCupsPasswordPrompts();
     const QByteArray media = m_printer->pageLayout().pageSize().key().toUtf8();
-    const WaitCursor waiting;
-    return runOffThread(
-        [queue, file, title, media](QString* why) {
-            refuseCupsPasswordPrompts();
-            const int job = submitCupsJob(queue, file, title, {{QByteArrayLiteral("media"), media}}, why);
-            return job != 0 && cupsJobGoesThrough(queue, job, kFollowJobMs, why);
-        },
-        error);
+    const int job = submitCupsJob(m_queue, m_spool->fileName(), kJobName, {{QByteArrayLiteral("media"), media}}, error);
+    return job != 0 && cupsJobGoesThrough(m_queue, job, kFollowJobMs, error);
 }
 
 } // namespace quorrel

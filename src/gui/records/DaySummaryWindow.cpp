@@ -186,9 +186,11 @@ void DaySummaryWindow::printClosing()
     header.printed = dateTimeText(Clock::now());
     if (!m_receipts)
         m_receipts = new ReceiptPrinting(m_session.shop.settings(), this);
-    const int margin = m_session.shop.settings().paperMargin().value_or(0);
-    if (!layOutClosing(m_receipts->currentPrinter(), header, m_figures, margin))
-        MessageBox::critical(this, kClosingNotPrinted, QStringLiteral("提示:"));
+    m_receipts->printDocument(
+        [header, figures = m_figures](Printer& printer, const ReceiptSettings& settings) {
+            return layOutClosing(printer, header, figures, settings.paperMargin);
+        },
+        kClosingNotPrinted);
 }
 
 void DaySummaryWindow::exportClosing()

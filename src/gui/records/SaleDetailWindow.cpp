@@ -49,7 +49,10 @@ SaleDetailWindow::SaleDetailWindow(Session& session, qint64 saleId, QWidget* rec
     }
     m_ui->编辑框_折扣->setText(QStringLiteral("10"));
 
-    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SaleDetailWindow::rowChosen);
+    // The boxes show the selected row; a click shows it again, the current row's too, after the boxes
+    // were edited.
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &SaleDetailWindow::rowChosen);
+    connect(list, &QAbstractItemView::clicked, this, &SaleDetailWindow::rowChosen);
     connect(m_ui->选择框_折扣, &QCheckBox::toggled, this, &SaleDetailWindow::discountToggled);
     connect(m_ui->组合框_折扣, &QComboBox::textActivated, m_ui->编辑框_折扣, &QLineEdit::setText);
     connect(m_ui->按钮_添加, &QPushButton::clicked, this, &SaleDetailWindow::addLine);
@@ -75,12 +78,17 @@ void SaleDetailWindow::fillLines()
     m_model->setLines(*lines);
 }
 
+int SaleDetailWindow::selectedRow() const
+{
+    const QModelIndexList rows = m_ui->超级列表框1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
 void SaleDetailWindow::rowChosen()
 {
-    const int row = m_ui->超级列表框1->selectionModel()->currentIndex().row();
+    const int row = selectedRow();
     if (row < 0 || row >= m_model->rowCount())
         return;
-    m_shownRow = row;
     const SaleLine& line = m_model->line(row);
     m_ui->编辑框_名称->setText(line.cells.name);
     m_ui->编辑框_数量->setText(line.cells.quantity);
@@ -163,12 +171,13 @@ void SaleDetailWindow::changeLine()
 {
     if (!checkEntry())
         return;
-    if (m_shownRow < 0) {
+    const int row = selectedRow();
+    if (row < 0) {
         MessageBox::show(this, QStringLiteral("请选择要修改的行！"), kHintColon);
         return;
     }
     const std::optional<SaleLine> entered =
-        enteredLine(entry(), m_model->line(m_shownRow).id, m_ui->编辑框_备注->toPlainText());
+        enteredLine(entry(), m_model->line(row).id, m_ui->编辑框_备注->toPlainText());
     if (!entered) {
         MessageBox::critical(this, kOutOfRange, kHint);
         return;
@@ -181,27 +190,27 @@ void SaleDetailWindow::changeLine()
             return;
         }
     }
-    m_model->replaceLine(m_shownRow, line);
+    m_model->replaceLine(row, line);
 }
 
 void SaleDetailWindow::deleteLine()
 {
-    if (m_shownRow < 0) {
+    const int row = selectedRow();
+    if (row < 0) {
         MessageBox::show(this, QStringLiteral("请选择要删除的行！"), kHintColon);
         return;
     }
     if (!MessageBox::question(this, QStringLiteral("确定要删除吗？"), QStringLiteral("注意")))
         return;
-    const qint64 id = m_model->line(m_shownRow).id;
+    const qint64 id = m_model->line(row).id;
     if (id != 0) {
         if (const Done removed = m_session.shop.sales().removeLine(m_saleId, id); !removed) {
             MessageBox::failed(this, QStringLiteral("数据删除失败"), removed.error());
             return;
         }
     }
-    m_model->removeLine(m_shownRow);
+    m_model->removeLine(row);
     m_ui->超级列表框1->selectionModel()->clear();
-    m_shownRow = -1;
 }
 
 void SaleDetailWindow::exportLines()

@@ -28,6 +28,8 @@ public:
 
 private:
     void fillLines();
+    // The row selected in the list; -1 when none is.
+    int selectedRow() const;
     void rowChosen();
     void discountToggled(bool on);
     bool checkEntry();
@@ -42,7 +44,6 @@ private:
     qint64 m_saleId;
     QWidget* m_recordsWindow;
     StoredLinesModel* m_model;
-    int m_shownRow = -1; // the row whose values the boxes show; 修改 and 删除 act on it
 };
 
 } // namespace quorrel

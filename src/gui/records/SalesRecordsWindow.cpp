@@ -124,6 +124,8 @@ void SalesRecordsWindow::startTotals()
                     return;
                 }
                 showTotals(*totals);
+                if (!totals->known)
+                    MessageBox::show(nullptr, kUnreadableTotal.arg(totals->unreadableTicket, totals->unreadableValue));
             });
     }
     m_totals->request(m_session.db.path(), QByteArray(schema::kDatabaseKey), m_model->query());
@@ -131,8 +133,8 @@ void SalesRecordsWindow::startTotals()
 
 void SalesRecordsWindow::showTotals(const RecordTotals& totals)
 {
-    m_ui->标签_销售数量->setText(totals.quantity);
-    m_ui->标签_总金额->setText(totals.amount);
+    m_ui->标签_销售数量->setText(totals.known ? totals.quantity : kNoTotal);
+    m_ui->标签_总金额->setText(totals.known ? totals.amount : kNoTotal);
     emit totalsShown();
 }
 

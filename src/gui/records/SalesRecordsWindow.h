@@ -41,6 +41,10 @@ public:
     QMenu* popupMenu() const { return m_menu; }
 
     static inline const QString kCountingTotals = QStringLiteral("计算中…");
+    // A stored number too long to be added exactly: the totals labels read this, and the message
+    // names the sale.
+    static inline const QString kNoTotal = QStringLiteral("无法合计");
+    static inline const QString kUnreadableTotal = QStringLiteral("单号 %1 的数量或金额“%2”太大，无法合计！");
 
 signals:
     // The database file was replaced (reset or restore): the program must start afresh.

@@ -36,7 +36,14 @@ SearchWindow::SearchWindow(Session& session, QWidget* parent)
     connect(m_ui->选择框_数量, &QCheckBox::toggled, m_ui->编辑框_数量1, &QWidget::setEnabled);
     connect(m_ui->选择框_金额, &QCheckBox::toggled, m_ui->编辑框_销售金额1, &QWidget::setEnabled);
     connect(m_ui->选择框_收银员, &QCheckBox::toggled, m_ui->组合框_收银员, &QWidget::setEnabled);
-    connect(m_ui->按钮1, &QPushButton::clicked, this, [this] { emit searchRequested(searchRecords(criteria())); });
+    connect(m_ui->按钮1, &QPushButton::clicked, this, [this] {
+        const SearchCriteria c = criteria();
+        if (!amountSearchable(c)) {
+            MessageBox::show(this, QStringLiteral("金额必须是数字！"));
+            return;
+        }
+        emit searchRequested(searchRecords(c));
+    });
     connect(m_ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -47,8 +47,8 @@ public:
     // The receipt the sale would print if it were stored now: under the next number, at this moment.
     ReceiptContent nextReceipt();
 
-    // Receipt printing comes in through here; it answers whether the receipt came out.
-    using ReceiptPrinter = std::function<bool(const ReceiptContent&)>;
+    // Receipt printing comes in through here; it takes the receipt and returns at once.
+    using ReceiptPrinter = std::function<void(const ReceiptContent&)>;
     void setReceiptPrinter(ReceiptPrinter printReceipt) { m_printReceipt = std::move(printReceipt); }
 
 protected:

@@ -26,6 +26,8 @@ CustomerLookups::CustomerLookups(const CustomerLookupUnits& units, Shop& shop, Q
     connect(m_units.nameBox, &QCheckBox::clicked, this, &CustomerLookups::nameBoxClicked);
     connect(m_units.phones, &QComboBox::currentIndexChanged, this, &CustomerLookups::phonePicked);
     connect(m_units.names, &QComboBox::currentIndexChanged, this, &CustomerLookups::namePicked);
+    for (QLineEdit* box : {m_units.phone, m_units.name})
+        connect(box, &QLineEdit::textEdited, this, [this] { m_picked.reset(); });
 }
 
 void CustomerLookups::applyPhoneSetting(bool on)
@@ -54,11 +56,11 @@ void CustomerLookups::phoneBoxClicked(bool checked)
 {
     m_units.phones->setEnabled(checked);
     m_units.phone->setEnabled(checked);
-    if (checked) // the list's first number as it stands before it is filled again
-        m_units.phone->setText(m_units.phones->itemText(0));
     storeFlag(setting::kPhone, checked);
-    if (checked)
+    if (checked) {
         fill(m_units.phones, m_phoneList);
+        showCustomer();
+    }
 }
 
 void CustomerLookups::nameBoxClicked(bool checked)
@@ -66,8 +68,10 @@ void CustomerLookups::nameBoxClicked(bool checked)
     m_units.names->setEnabled(checked);
     m_units.name->setEnabled(checked);
     storeFlag(setting::kCustomer, checked);
-    if (checked)
+    if (checked) {
         fill(m_units.names, m_nameList);
+        showCustomer();
+    }
 }
 
 void CustomerLookups::phonePicked(int row)
@@ -110,10 +114,19 @@ void CustomerLookups::showPicked(CustomerListModel* picked, int row)
     if (row == picked->rowCount() - 1 && picked->canFetchMore({}))
         picked->fetchMore({});
     const Customer* customer = picked->customerAt(row);
-    const bool phonesFilled = m_phoneList->rowCount() > 0;
-    const bool namesFilled = m_nameList->rowCount() > 0;
-    m_units.phone->setText(customer && phonesFilled ? customer->phone : QString());
-    m_units.name->setText(customer && namesFilled ? customer->name : QString());
+    m_picked = customer ? std::optional<Customer>(*customer) : std::nullopt;
+    m_units.phone->setText(customer && m_phoneList->rowCount() > 0 ? customer->phone : QString());
+    m_units.name->setText(customer && m_nameList->rowCount() > 0 ? customer->name : QString());
+}
+
+void CustomerLookups::showCustomer()
+{
+    if (!m_picked)
+        return; // what the cashier typed stays
+    if (m_phoneList->rowCount() > 0)
+        m_units.phone->setText(m_picked->phone);
+    if (m_nameList->rowCount() > 0)
+        m_units.name->setText(m_picked->name);
 }
 
 } // namespace quorrel

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/shop/Customers.h"
+
 #include <QObject>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -25,9 +29,10 @@ struct CustomerLookupUnits
 
 // The two customer lookups of the main window. Each is switched on by its check box, which stores
 // the choice in the settings row and fills its list; picking a customer in either list fills both
-// boxes with that one customer's number and name. The boxes help the cashier only: nothing of
-// them is printed or stored with the sale. A list that is switched on follows every change of the
-// customers.
+// boxes with that one customer's number and name, and a lookup switched on later shows the same
+// customer: the two boxes never show parts of two customers. The boxes help the cashier only:
+// nothing of them is printed or stored with the sale. A list that is switched on follows every
+// change of the customers.
 class CustomerLookups : public QObject
 {
     Q_OBJECT
@@ -50,12 +55,15 @@ private:
     // Shows the customer of `row` in `picked`; the other list's box shows them only when that list
     // has been filled in this run.
     void showPicked(CustomerListModel* picked, int row);
+    // The picked customer in the boxes whose lists have been filled.
+    void showCustomer();
 
     CustomerLookupUnits m_units;
     Shop& m_shop;
     QWidget* m_owner;
     CustomerListModel* m_phoneList = nullptr;
     CustomerListModel* m_nameList = nullptr;
+    std::optional<Customer> m_picked; // the customer the boxes show; none once a box is typed into
 };
 
 } // namespace quorrel

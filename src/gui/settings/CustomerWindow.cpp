@@ -106,7 +106,7 @@ void CustomerWindow::changeClicked()
 void CustomerWindow::deleteClicked()
 {
     const std::optional<Customer> customer = selectedCustomer(QStringLiteral("请选择要删除的行！"));
-    if (customer)
+    if (customer && MessageBox::question(this, QStringLiteral("确定要删除吗？"), QStringLiteral("注意")))
         stored(m_customers.remove(customer->id), QStringLiteral("数据删除失败"));
 }
 

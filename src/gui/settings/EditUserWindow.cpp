@@ -46,7 +46,7 @@ void EditUserWindow::changeClicked()
     }
     if (!allowedOrReport(this, changed))
         return;
-    m_user.name = form.name;
+    m_user.name = form.name.trimmed(); // as stored
     m_user.role = form.role;
     MessageBox::show(this, QStringLiteral("修改成功！下次登录生效！"));
 }

@@ -13,6 +13,9 @@ bool allowedOrReport(QWidget* owner, const Result<UserRule>& rule, const QString
     switch (*rule) {
     case UserRule::Allowed:
         return true;
+    case UserRule::NameEmpty:
+        MessageBox::show(owner, QStringLiteral("用户名不能为空！"));
+        break;
     case UserRule::PasswordsDiffer:
         MessageBox::show(owner, QStringLiteral("密码输入不一致，请重新输入！！"));
         break;

@@ -3,11 +3,13 @@
 
 #include "core/receipt/ThermalPrinter.h"
 #include "core/receipt/EscPos.h"
+#include "core/receipt/PrinterStatus.h"
 #include "core/receipt/ReceiptLayout.h"
 #include "support/CupsServer.h"
 #include "support/FakeReceiptPrinter.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -16,6 +18,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <future>
@@ -156,15 +159,97 @@ TEST(ThermalPrinterTest, DeviceFilesTakeTheStreamAsItIs)
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     auto fromPty = std::async(std::launch::async, [master] { return readUntilQuiet(master, 1000); });
     thermal.connection = {RawConnection::Kind::Device, QString::fromLocal8Bit(name)};
+    thermal.connection.baudRate = 19200;
+    thermal.askStatus = false; // this end of the terminal reads, it does not answer
     ThermalPrinter serial(thermal);
     EXPECT_TRUE(layOutReceipt(serial, content, ReceiptSettings{})) << serial.lastError().toStdString();
     EXPECT_EQ(fromPty.get(), expected);
+    termios port{};
+    ASSERT_EQ(::tcgetattr(slave, &port), 0);
+    EXPECT_EQ(::cfgetospeed(&port), speed_t(B19200)) << "the port runs at the speed chosen";
+    EXPECT_TRUE(isSerialPortPath(QString::fromLocal8Bit(name)));
+    EXPECT_FALSE(isSerialPortPath(QStringLiteral("/dev/usb/lp0")));
     ::close(slave);
     ::close(master);
 
     thermal.connection = {RawConnection::Kind::Device, dir.filePath(QStringLiteral("missing"))};
     ThermalPrinter missing(thermal);
     EXPECT_FALSE(layOutReceipt(missing, content, ReceiptSettings{}));
+}
+
+TEST(ThermalPrinterTest, ThePrinterIsAskedBeforeAndAfterTheReceiptAndTheTimeLimitIsOnProgress)
+{
+    const auto to = [](const FakeReceiptPrinter& fake) {
+        RawConnection connection;
+        connection.kind = RawConnection::Kind::Network;
+        connection.target = QStringLiteral("127.0.0.1");
+        connection.port = fake.port();
+        return connection;
+    };
+    const QByteArray receipt(12 * 1024, 'x'); // more than 2,000 bytes, less than the buffers hold
+    using Behaviour = FakeReceiptPrinter::Behaviour;
+    using Outcome = RawSendResult::Outcome;
+    {
+        SCOPED_TRACE("ready: the receipt between the questions, printed once it answered after it");
+        FakeReceiptPrinter fake;
+        const RawSendResult result = sendRaw(to(fake), receipt, {1500});
+        EXPECT_TRUE(result.sent()) << result.error.toStdString();
+        EXPECT_EQ(fake.received(), statusQueries() + receipt + statusQueries());
+    }
+    {
+        SCOPED_TRACE("paper end: nothing of the receipt is sent");
+        FakeReceiptPrinter fake(Behaviour::PaperEnd);
+        const RawSendResult result = sendRaw(to(fake), receipt, {1500});
+        EXPECT_EQ(result.outcome, Outcome::NotReady);
+        EXPECT_EQ(result.problem, QStringLiteral("缺纸"));
+        EXPECT_EQ(fake.received(), statusQueries());
+    }
+    for (const Behaviour behaviour : {Behaviour::Stalls, Behaviour::ClosesEarly, Behaviour::Mute}) {
+        SCOPED_TRACE(testing::Message() << "never reads, hangs up after 2,000 bytes, never answers: "
+                                        << int(behaviour));
+        FakeReceiptPrinter fake(behaviour);
+        QElapsedTimer waited;
+        waited.start();
+        const RawSendResult result = sendRaw(to(fake), receipt, {1500});
+        EXPECT_EQ(result.outcome, Outcome::NotSent);
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_LT(waited.elapsed(), 1500 + 2000);
+    }
+    {
+        SCOPED_TRACE("a printer known not to answer, not asked: printed once it took the bytes");
+        FakeReceiptPrinter fake(Behaviour::Mute);
+        const RawSendResult result = sendRaw(to(fake), receipt, {1500, false});
+        EXPECT_TRUE(result.sent()) << result.error.toStdString();
+        EXPECT_EQ(fake.received(), receipt);
+    }
+    {
+        SCOPED_TRACE("2 KB/s: far longer than the time limit in all, never that long without progress");
+        FakeReceiptPrinter fake(Behaviour::Slow, 2048);
+        QElapsedTimer waited;
+        waited.start();
+        const RawSendResult result = sendRaw(to(fake), receipt, {1500});
+        EXPECT_TRUE(result.sent()) << result.error.toStdString();
+        EXPECT_GT(waited.elapsed(), 2 * 1500);
+        EXPECT_EQ(fake.received(), statusQueries() + receipt + statusQueries());
+    }
+}
+
+TEST(ThermalPrinterTest, StatusAnswersAreReadAsThePrinterMeansThem)
+{
+    bool valid = false;
+    EXPECT_FALSE(PrinterStatus::fromAnswers(QByteArrayLiteral("\x12\x12\x12\x12"), &valid).stopsPrinting());
+    EXPECT_TRUE(valid);
+    const PrinterStatus cover = PrinterStatus::fromAnswers(QByteArrayLiteral("\x1a\x16\x12\x12"), &valid);
+    EXPECT_TRUE(valid);
+    EXPECT_TRUE(cover.stopsPrinting());
+    EXPECT_EQ(cover.problem(), QStringLiteral("纸仓盖打开"));
+    const PrinterStatus nearEnd = PrinterStatus::fromAnswers(QByteArrayLiteral("\x12\x12\x12\x1e"), &valid);
+    EXPECT_FALSE(nearEnd.stopsPrinting()) << "paper near its end still prints";
+    PrinterStatus::fromAnswers(QByteArrayLiteral("OK\r\n"), &valid);
+    EXPECT_FALSE(valid) << "an answer that is no status byte";
+    EXPECT_EQ(statusRequestsIn(QByteArrayLiteral("\x10\x04\x10\x04\x01"
+                                                 "ab\x10\x04\x05\x10\x04\x04")),
+              2);
 }
 
 TEST(ThermalPrinterTest, RawCupsQueuePassesTheStreamUnchanged)

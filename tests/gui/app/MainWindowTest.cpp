@@ -242,6 +242,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     EXPECT_EQ(add.count(), 3);
     EXPECT_EQ(mainUnit<QPlainTextEdit>(u"编辑框_备注")->toPlainText().count(u'\n'), 0);
     QTest::keyClick(quantity, Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(print.count(), 1);
 
     // Another window active: the keys are its own.
@@ -250,6 +251,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     QTest::keyClick(&other, Qt::Key_F5);
+    waitForReceipts();
     QTest::keyClick(&other, Qt::Key_Return);
     EXPECT_EQ(add.count(), 3);
     EXPECT_EQ(print.count(), 1);
@@ -259,6 +261,7 @@ TEST_F(MainWindowTest, EnterAndF5RunTheirCommandsOnlyWhileTheWindowIsActive)
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main));
     QTest::keyClick(quantity, Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(print.count(), 2);
 }
 
@@ -292,6 +295,7 @@ TEST_F(MainWindowTest, ButtonsRunTheSameCommandsAsTheKeys)
     QSignalSpy saveOnly(main, &MainWindow::saveOnlyRequested);
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_添加商品"), Qt::LeftButton);
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    waitForReceipts();
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(add.count(), 1);
     EXPECT_EQ(print.count(), 1);

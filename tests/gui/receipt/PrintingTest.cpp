@@ -12,9 +12,11 @@
 #include "support/CupsServer.h"
 #include "support/PdfText.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -87,6 +89,7 @@ TEST_F(PrintingTest, F5PrintsTheReceiptUnderTheNumberTheSaleIsStoredWith)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     EXPECT_EQ(printer->documents(), 1);
@@ -107,6 +110,7 @@ TEST_F(PrintingTest, FinishedNoticeThenTheQuestionAndYesTwicePrintsThreeReceipts
     hooks().answerNext(MessageAnswer::Yes);
     hooks().answerNext(MessageAnswer::No);
     QTest::mouseClick(Unit<QPushButton>(main, QStringLiteral("按钮_打印小票")), Qt::LeftButton);
+    waitForReceipts();
     ASSERT_NE(hooks().Printer(), nullptr);
     EXPECT_EQ(hooks().Printer()->documents(), 3);
     const QStringList expected{QStringLiteral("打印完毕"), QStringLiteral("打印完毕,是否再次打印！"),
@@ -152,6 +156,7 @@ TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSale
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     hooks().answerNext(MessageAnswer::No);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 2);
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
@@ -162,12 +167,19 @@ TEST_F(PrintingTest, AReceiptThatWasNotPrintedIsNeverReportedAsPrintedButTheSale
 
 TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
 {
+    QImage wide(100, 50, QImage::Format_RGB32);
+    wide.fill(Qt::black);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(wide.save(&buffer, "PNG"));
     shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='假', 是否打印logo='真', 纸张边距='30', 打印偏差='30', "
                              "logo偏差=15, logo=? where ID=1"),
-              {QByteArray("\x89PNG\r\n\x1a\n-not-really", 20)});
+              {png});
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     const auto margins = printer->ofKind(Kind::SetLeftMargin);
@@ -176,8 +188,9 @@ TEST_F(PrintingTest, LogoAndMarginsComeFromTheSettings)
     const auto pictures = printer->ofKind(Kind::DrawPicture);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_EQ(pictures[0].x2, 445);
-    EXPECT_EQ(pictures[0].bytes.size(), 20);
-    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->y1, 300);
+    EXPECT_EQ(pictures[0].y2, 222) << "the logo keeps its proportions";
+    EXPECT_EQ(pictures[0].bytes, png);
+    EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->y1, 5 + 222 + 80) << "below the logo";
     EXPECT_EQ(printer->written(QStringLiteral("单号：1608240000001"))->x1, 30);
 }
 
@@ -192,6 +205,7 @@ TEST_F(PrintingTest, ReceiptRenderedToPdfReadsAsTheSale)
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     enterLine(QStringLiteral("大包装的薯片原味"), QStringLiteral("1"), QStringLiteral("7.8"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_TRUE(QFile::exists(pdf));
     const QString text = pdfText(pdf);
     for (const QString& expected :
@@ -216,6 +230,7 @@ TEST_F(PrintingTest, LongRemarkRunsOnToFurtherPages)
     Unit<QPlainTextEdit>(main, QStringLiteral("编辑框_备注"))->setPlainText(lines.join(u'\n'));
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_GE(pdfPages(pdf), 2);
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("备注第1行")));
@@ -237,6 +252,7 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     const QList<CapturedJob> jobs = cups.waitForJobs(QStringLiteral("P"), 1, 30000);
     ASSERT_EQ(jobs.size(), 1) << cups.lastError().toStdString();
     EXPECT_EQ(jobs[0].title, SystemPrinter::kJobName);
@@ -265,6 +281,7 @@ TEST_F(PrintingTest, F5PrintsOnTheDefaultCupsQueueAndFollowsTheChosenPrinter)
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     enterLine(QStringLiteral("雪碧"), QStringLiteral("1"), QStringLiteral("3"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(cups.waitForJobs(QStringLiteral("P2"), 1, 30000).size(), 1);
     EXPECT_EQ(cups.capturedJobs(QStringLiteral("P")).size(), 1);
 }
@@ -286,27 +303,30 @@ TEST_F(PrintingTest, AJobTheCupsQueueRefusesOrAbortsIsReportedAsNotPrinted)
 
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_TRUE(hooks().messages()[0].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after a refused job";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone after a refused job";
 
     ASSERT_TRUE(cups.setServerDefault(QStringLiteral("Q")));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 2) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_TRUE(hooks().messages()[1].text.startsWith(QStringLiteral("小票没有打印出来！")));
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
     EXPECT_TRUE(cups.capturedJobs(QStringLiteral("P")).isEmpty());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone after an aborted job";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is gone after an aborted job";
 }
 
-// While CUPS has the job, the GUI thread goes on, under the wait cursor. The queue is stopped when
+// While CUPS has the job, the GUI thread goes on, under the busy cursor (the arrow with the busy sign:
+// the windows can be used). The queue is stopped when
 // F5 is pressed, so the job waits there; a timer of the GUI thread starts the queue again once it
 // sees the job waiting. Were the job followed on the GUI thread, the timer could not run until the
 // follow gave up, and the job on a stopped queue would be cancelled and reported as not printed.
-TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
+TEST_F(PrintingTest, TheWindowRunsOnUnderTheBusyCursorWhileCupsHasTheJob)
 {
     CupsServer cups;
     QUORREL_START_CUPS_SERVER(cups);
@@ -332,10 +352,11 @@ TEST_F(PrintingTest, TheWindowRunsOnUnderTheWaitCursorWhileCupsHasTheJob)
     });
     timer.start(0);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     timer.stop();
 
     EXPECT_TRUE(started) << "the GUI thread ran while the job waited in CUPS";
-    EXPECT_EQ(cursorMeanwhile, Qt::WaitCursor);
+    EXPECT_EQ(cursorMeanwhile, Qt::BusyCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_EQ(cups.waitForJobs(QStringLiteral("P"), 1, 30000).size(), 1) << cups.lastError().toStdString();

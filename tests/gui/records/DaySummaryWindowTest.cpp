@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeView>
 
 namespace quorrel::test {
@@ -42,8 +43,10 @@ protected:
         enterLine(name, QStringLiteral("1"), price);
         auto* methods = Unit<QComboBox>(main, QStringLiteral("组合框_付款方式"));
         methods->setCurrentIndex(methods->findText(method));
+        emit methods->activated(methods->currentIndex()); // as the cashier's pick
         Unit<QLineEdit>(main, QStringLiteral("编辑框_实收"))->setText(received);
         QTest::keyClick(Unit<QLineEdit>(main, QStringLiteral("编辑框_名称")), Qt::Key_F5);
+        waitForReceipts();
     }
     void inDaySummary(const std::function<void(QWidget*)>& body)
     {
@@ -74,6 +77,11 @@ TEST_F(DaySummaryWindowTest, TwoSalesByTheirMethodsThenOneDeletedAndTheOtherPrin
         EXPECT_EQ(label(window, u"标签_现金"), QStringLiteral("7.00"));
         EXPECT_EQ(label(window, u"标签_删除"), QStringLiteral("0 笔 / 0.00"));
         EXPECT_EQ(Unit<QComboBox>(window, QStringLiteral("组合框_收银员"))->itemText(0), QStringLiteral("全部"));
+        QTest::mouseClick(Unit<QPushButton>(window, QStringLiteral("按钮_打印")), Qt::LeftButton);
+        waitForReceipts();
+        ASSERT_NE(hooks().Printer(), nullptr);
+        EXPECT_NE(hooks().Printer()->written(QStringLiteral("现金：7.00")), nullptr)
+            << "printed on the receipt printer";
     });
 
     // The cash sale is deleted in the records window; the other is printed again from there.
@@ -88,6 +96,7 @@ TEST_F(DaySummaryWindowTest, TwoSalesByTheirMethodsThenOneDeletedAndTheOtherPrin
     menuItem(records->findChild<QMenu*>(QStringLiteral("菜单")), QStringLiteral("删除记录"))->trigger();
     list->setCurrentIndex(list->model()->index(0, 1));
     menuItem(records->findChild<QMenu*>(QStringLiteral("菜单")), QStringLiteral("打印记录"))->trigger();
+    waitForReceipts();
     ASSERT_NE(hooks().Printer(), nullptr);
     EXPECT_NE(hooks().Printer()->written(QStringLiteral("付款方式:微信支付")), nullptr);
     EXPECT_NE(hooks().Printer()->written(QStringLiteral("实收现金:12")), nullptr);

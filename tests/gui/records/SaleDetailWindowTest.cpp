@@ -159,6 +159,54 @@ TEST_F(SaleDetailTest, ChangeAndDeleteStoredLinesKeepHeaderInStep)
     EXPECT_EQ(window->model().record(0).quantity, QStringLiteral("0"));
 }
 
+TEST_F(SaleDetailTest, OnlyTheSelectedRowIsChangedOrDeletedAndAClickOnAnyRowShowsIt)
+{
+    saleId = storeSale(QStringLiteral("1"), QStringLiteral("2024-03-05 08:00:00"), QStringLiteral("3"),
+                       QStringLiteral("17.00"), QStringLiteral("admin"),
+                       {{QStringLiteral("茶"), QStringLiteral("2"), QStringLiteral("3.50"), QStringLiteral("7.00"),
+                         QStringLiteral("7.00")},
+                        {QStringLiteral("饼"), QStringLiteral("1"), QStringLiteral("10.00"), QStringLiteral("10.00"),
+                         QStringLiteral("10.00")}});
+    openDetail();
+    ASSERT_NE(detail, nullptr);
+    detail->show();
+    auto* list = Unit<QTreeView>(detail, QStringLiteral("超级列表框1"));
+    const auto clickRow = [list](int r) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(r, 1)).center());
+    };
+
+    // Nothing is selected when the window opens: 修改 and 删除 say so and touch no line.
+    enter(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("1"));
+    click(QStringLiteral("按钮_修改"));
+    click(QStringLiteral("按钮_删除"));
+    EXPECT_EQ(hooks().messageTexts(),
+              (QStringList{QStringLiteral("请选择要修改的行！"), QStringLiteral("请选择要删除的行！")}));
+    EXPECT_EQ(row(0).value(1), QStringLiteral("茶"));
+    EXPECT_EQ(detail->model().rowCount(), 2);
+
+    // A click on the first row, current from the start, shows it; so does a click on it again after
+    // the boxes were typed over.
+    clickRow(0);
+    EXPECT_EQ(box(QStringLiteral("编辑框_名称"))->text(), QStringLiteral("茶"));
+    box(QStringLiteral("编辑框_名称"))->setText(QStringLiteral("别的"));
+    clickRow(0);
+    EXPECT_EQ(box(QStringLiteral("编辑框_名称"))->text(), QStringLiteral("茶"));
+    clickRow(1);
+    EXPECT_EQ(box(QStringLiteral("编辑框_名称"))->text(), QStringLiteral("饼"));
+
+    // A price beyond what an amount holds is refused as such, and nothing is stored.
+    hooks().clearMessages();
+    box(QStringLiteral("编辑框_单价"))->setText(QStringLiteral("10000000000000000"));
+    click(QStringLiteral("按钮_修改"));
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("数量或单价超出范围！")});
+    EXPECT_EQ(header(QStringLiteral("金额")), QStringLiteral("17.00"));
+    // The largest price that is taken is stored and read back whole.
+    box(QStringLiteral("编辑框_单价"))->setText(QStringLiteral("9999999999999999"));
+    click(QStringLiteral("按钮_修改"));
+    EXPECT_EQ(hooks().messageTexts().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(header(QStringLiteral("金额")), QStringLiteral("10000000000000006.00"));
+}
+
 TEST_F(SaleDetailTest, OrdinaryUserOnlyLooks)
 {
     saleId = storeSale(QStringLiteral("1"), QStringLiteral("2024-03-05 08:00:00"), QStringLiteral("1"),

@@ -7,7 +7,9 @@
 #include "core/store/Schema.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/app/MainWindow.h"
+#include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/SalesRecordsWindow.h"
+#include "support/Eventually.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,6 +52,29 @@ TEST_F(RecordsTest, TodayFromMidnightToThisSecondNewestFirstWithExactTotals)
     selectRow(1);
     EXPECT_TRUE(Unit<QPushButton>(window.get(), QStringLiteral("按钮_查看详情"))->isEnabled());
     EXPECT_TRUE(hooks().messages().isEmpty());
+}
+
+TEST_F(RecordsTest, TotalsReadAnyStoredNumberExactlyOrNameTheSaleTheyCannotAdd)
+{
+    storeSale(QStringLiteral("2403050000001"), QStringLiteral("2024-03-05 08:00:00"), QStringLiteral("1"),
+              QStringLiteral("1e20"));
+    storeSale(QStringLiteral("2403050000002"), QStringLiteral("2024-03-05 09:00:00"), QStringLiteral("2"),
+              QStringLiteral("10.005"));
+    openRecords();
+    EXPECT_EQ(shownColumn(1).size(), 2);
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_总金额")), QStringLiteral("100000000000000000010.01"));
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_销售数量")), QStringLiteral("3"));
+    EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
+
+    // More digits than can be added exactly: the window names the sale instead of a wrong total.
+    window.reset();
+    storeSale(QStringLiteral("2403050000003"), QStringLiteral("2024-03-05 10:00:00"), QStringLiteral("1"),
+              QStringLiteral("1e40"));
+    openRecords();
+    EXPECT_EQ(shownColumn(1).size(), 3) << "the list stays whole";
+    EXPECT_EQ(totalsLabel(QStringLiteral("标签_总金额")), SalesRecordsWindow::kNoTotal);
+    EXPECT_EQ(hooks().messageTexts(), QStringList{SalesRecordsWindow::kUnreadableTotal.arg(
+                                          QStringLiteral("2403050000003"), QStringLiteral("1e40"))});
 }
 
 TEST_F(RecordsTest, EmptyDayShowsZeroTotals)
@@ -208,6 +233,7 @@ TEST_F(RecordsTest, ReprintPrintsTheStoredSaleAndStoresNothing)
     openRecords();
     selectRow(0);
     popupItem(window.get(), QStringLiteral("打印记录"))->trigger();
+    ASSERT_TRUE(eventuallyEqual([] { return ReceiptPrinting::receiptsUnderWay(); }, 0));
     RecordingPrinter* printer = hooks().Printer();
 
     ASSERT_NE(printer, nullptr);

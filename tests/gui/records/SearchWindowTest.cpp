@@ -125,5 +125,26 @@ TEST_F(SearchTest, ExactNeedsEveryTickedEqualityAndComparesAmountsAsNumbers)
     EXPECT_EQ(label(QStringLiteral("标签_总金额")), QStringLiteral("0.00"));
 }
 
+TEST_F(SearchTest, AnAmountThatIsNoNumberIsToldNotSearchedFor)
+{
+    storeSale(QStringLiteral("Z"), QStringLiteral("2024-03-02 09:00:00"), QStringLiteral("1"), QStringLiteral("0.00"));
+    const QStringList before = shownColumn(1);
+    unit<QRadioButton>(QStringLiteral("单选框_精确"))->click();
+    tick(QStringLiteral("选择框_金额"));
+    for (const QString& amount : {QStringLiteral("abc"), QStringLiteral(""), QStringLiteral("1.2.3")}) {
+        SCOPED_TRACE(amount.toStdString());
+        unit<QLineEdit>(QStringLiteral("编辑框_销售金额1"))->setText(amount);
+        hooks().clearMessages();
+        QTest::mouseClick(unit<QPushButton>(QStringLiteral("按钮1")), Qt::LeftButton);
+        EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("金额必须是数字！")});
+        EXPECT_EQ(shownColumn(1), before) << "the sale of 0.00 is not listed for it";
+    }
+    // Full-width digits are a number.
+    unit<QLineEdit>(QStringLiteral("编辑框_销售金额1"))->setText(QStringLiteral("１５"));
+    hooks().clearMessages();
+    EXPECT_EQ(found(), QStringList{QStringLiteral("A")});
+    EXPECT_TRUE(hooks().messages().isEmpty());
+}
+
 } // namespace
 } // namespace quorrel::test

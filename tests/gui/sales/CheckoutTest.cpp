@@ -138,6 +138,7 @@ TEST_F(CheckoutTest, ChangeIsWorkedOutFromTheDiscountedTotal)
     U(u"编辑框_实收")->setText(QStringLiteral("10"));
     EXPECT_TRUE(eventuallyEqual([&] { return U(u"编辑框_找零")->text(); }, QStringLiteral("2.00"), 2000));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(shop.scalar(QStringLiteral("select 金额 from 销售记录")), QStringLiteral("10.00"))
         << "the header keeps the total before discount";
     EXPECT_EQ(shop.scalar(QStringLiteral("select 折后 from 销售详情")), QStringLiteral("8.00"));
@@ -151,6 +152,7 @@ TEST_F(CheckoutTest, PrintingSavesTheSaleWithItsLinesUnderTheNextTicketNumber)
     enterLine(QStringLiteral("A01-可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 
     EXPECT_EQ(U<QTreeView>(u"超级列表框1")->model()->rowCount(), 0);
@@ -175,6 +177,7 @@ TEST_F(CheckoutTest, PrintingSavesTheSaleWithItsLinesUnderTheNextTicketNumber)
     // The next sale takes the next number and points its lines at its own header.
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::mouseClick(U<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    waitForReceipts();
     EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1608240000002"));
     EXPECT_EQ(shop.scalar(QStringLiteral("select 关联 from 销售详情 where 名称='盐'")), QStringLiteral("2"));
 }
@@ -183,6 +186,7 @@ TEST_F(CheckoutTest, ASaleIsStoredOnceAndAnEmptyListNever)
 {
     ASSERT_NE(open(), nullptr);
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     QTest::mouseClick(U<QPushButton>(u"按钮_仅保存小票"), Qt::LeftButton);
     EXPECT_EQ(hooks().messageTexts(),
               (QStringList{QStringLiteral("没有可以打印的数据！"), QStringLiteral("没有可以保存的数据！")}));
@@ -196,6 +200,7 @@ TEST_F(CheckoutTest, ASaleIsStoredOnceAndAnEmptyListNever)
     QTest::mouseClick(saveOnly, Qt::LeftButton);
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     QTest::mouseClick(saveOnly, Qt::LeftButton);
     EXPECT_EQ(count(QStringLiteral("销售记录")), 2);
     EXPECT_EQ(count(QStringLiteral("销售详情")), 2);
@@ -208,6 +213,7 @@ TEST_F(CheckoutTest, AChangeStillSettlingIsWorkedOutBeforeTheReceipt)
     enterLine(QStringLiteral("糖"), QStringLiteral("3"), QStringLiteral("1.1"));
     U(u"编辑框_实收")->setText(QStringLiteral("10"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     EXPECT_NE(printer->written(QStringLiteral("实收现金:10")), nullptr);
@@ -240,6 +246,7 @@ TEST_F(CheckoutTest, FailedSaveStoresNothingAndKeepsTheLines)
     // Lines can no longer be stored: the header must not be left behind alone.
     shop.exec(QStringLiteral("alter table 销售详情 rename to 销售详情_old"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("添加失败！")});
     EXPECT_EQ(count(QStringLiteral("销售记录")), 0);
     EXPECT_EQ(U<QTreeView>(u"超级列表框1")->model()->rowCount(), 2);
@@ -248,6 +255,7 @@ TEST_F(CheckoutTest, FailedSaveStoresNothingAndKeepsTheLines)
     shop.exec(QStringLiteral("alter table 销售详情_old rename to 销售详情"));
     hooks().clearMessages();
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_TRUE(hooks().messages().isEmpty());
     EXPECT_EQ(count(QStringLiteral("销售记录")), 1);
     EXPECT_EQ(count(QStringLiteral("销售详情")), 2);
@@ -272,6 +280,7 @@ TEST_F(CheckoutTest, ASaleIsStoredOnceBeforeItsReceiptAndAFailedPrintKeepsIt)
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1608240000000"));
     EXPECT_EQ(main->findChild<Checkout*>()->nextReceipt().ticketNumber, QStringLiteral("1608240000001"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr);
     EXPECT_NE(printer->written(QStringLiteral("单号：1608240000001")), nullptr);
@@ -284,6 +293,7 @@ TEST_F(CheckoutTest, ASaleIsStoredOnceBeforeItsReceiptAndAFailedPrintKeepsIt)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     ASSERT_EQ(hooks().messages().size(), 1);
     EXPECT_EQ(hooks().messages()[0].text, Checkout::kNotPrinted);
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::Error);
@@ -320,6 +330,7 @@ TEST_F(CheckoutTest, WithTheDatabaseOnAFullDiskNothingIsPrintedAndNoNumberIsUsed
     filler.close();
     U(u"编辑框_名称")->setFocus();
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("添加失败！")});
     EXPECT_TRUE(hooks().Printer() == nullptr || hooks().Printer()->documents() == 0) << "nothing printed";
     EXPECT_EQ(U<QTreeView>(u"超级列表框1")->model()->rowCount(), 1) << "the lines stay";
@@ -329,6 +340,7 @@ TEST_F(CheckoutTest, WithTheDatabaseOnAFullDiskNothingIsPrintedAndNoNumberIsUsed
     ASSERT_TRUE(QFile::remove(filler.fileName()));
     hooks().clearMessages();
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
     ASSERT_NE(hooks().Printer(), nullptr);
     EXPECT_NE(hooks().Printer()->written(QStringLiteral("单号：1608240000001")), nullptr);
@@ -340,6 +352,7 @@ TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
     ASSERT_NE(open(), nullptr);
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
 
     MockClock::setFixed(QDateTime(QDate(2016, 9, 1), QTime(8, 0, 0)));
@@ -347,6 +360,7 @@ TEST_F(CheckoutTest, TicketNumbersContinueAcrossARestartAndAChangeOfDay)
     EXPECT_EQ(U(u"编辑框_单号")->text(), QStringLiteral("1609010000001"));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("1"));
     QTest::keyClick(U(u"编辑框_名称"), Qt::Key_F5);
+    waitForReceipts();
     EXPECT_EQ(shop.scalar(QStringLiteral("select 销售票号 from 销售记录 where ID=2")), QStringLiteral("1609010000002"));
 
     // The custom-prefix format keeps six digits of the counter across a restart.

@@ -85,7 +85,18 @@ TEST_F(CustomerWindowTest, CustomersAreKeptOnTheSelectedRowAndFoundWholeOrByPart
         set(window, u"编辑框_客户", QString());
         click(window, u"按钮_修改");
         list->setCurrentIndex(list->model()->index(0, 1));
+        // Deleting asks first; No keeps the customer.
+        hooks().clearMessages();
+        hooks().answerNext(MessageAnswer::No);
         click(window, u"按钮_删除");
+        EXPECT_EQ(listedRows(window).size(), 4);
+        hooks().answerNext(MessageAnswer::Yes);
+        click(window, u"按钮_删除");
+        ASSERT_EQ(hooks().messages().size(), 2);
+        for (const ShownMessage& shown : hooks().messages()) {
+            EXPECT_EQ(shown.text, QStringLiteral("确定要删除吗？"));
+            EXPECT_EQ(shown.caption, QStringLiteral("注意"));
+        }
         EXPECT_EQ(listedRows(window),
                   (QStringList{QStringLiteral("1  13912345678"), QStringLiteral("2 老王's 021-1380"),
                                QStringLiteral("3 百分 50%折")}));
@@ -134,6 +145,12 @@ TEST_F(CustomerWindowTest, MainWindowLookupsAreSwitchedOnByTheirBoxesAndStayPair
     QTest::mouseClick(phoneBox, Qt::LeftButton);
     EXPECT_FALSE(phones->isEnabled());
     EXPECT_EQ(phone->text(), QStringLiteral("13912345678")) << "switching off keeps the texts";
+    // Ticked again, the boxes still show one customer: not the old list's first number beside
+    // another customer's name.
+    QTest::mouseClick(phoneBox, Qt::LeftButton);
+    EXPECT_EQ(phone->text(), QStringLiteral("13912345678"));
+    EXPECT_EQ(name->text(), QStringLiteral("李四"));
+    QTest::mouseClick(phoneBox, Qt::LeftButton);
     EXPECT_EQ(shop.scalar(QStringLiteral("select 电话 from 配置文件 where ID=1")), QStringLiteral("假"));
     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
 

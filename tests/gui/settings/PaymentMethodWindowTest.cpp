@@ -40,6 +40,14 @@ protected:
         auto* list = Unit<QTreeView>(window, QStringLiteral("超级列表框1"));
         list->setCurrentIndex(list->model()->index(row, 1));
     }
+    // The cashier picks the entry in the list, as a click in its popup does: the entry becomes
+    // current, and the pick is announced even when it was current already.
+    void pick(int index)
+    {
+        auto* combo = mainUnit<QComboBox>(u"组合框_付款方式");
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
     QStringList comboItems()
     {
         auto* combo = mainUnit<QComboBox>(u"组合框_付款方式");
@@ -90,7 +98,7 @@ TEST_F(PaymentMethodWindowTest, UncheckingTheChoicePrintsCashAgainAndIsRemembere
     ASSERT_NE(openMainWindow(), nullptr);
     auto* choice = mainUnit<QCheckBox>(u"选择框_付款方式");
     ASSERT_TRUE(choice->isChecked());
-    mainUnit<QComboBox>(u"组合框_付款方式")->setCurrentIndex(2);
+    pick(2);
     EXPECT_EQ(mainUnit<QLineEdit>(u"编辑框_付款方式")->text(), QStringLiteral("支付宝"));
 
     QTest::mouseClick(choice, Qt::LeftButton);
@@ -101,12 +109,50 @@ TEST_F(PaymentMethodWindowTest, UncheckingTheChoicePrintsCashAgainAndIsRemembere
 
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2"));
     QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    waitForReceipts();
     ASSERT_NE(hooks().Printer(), nullptr);
     EXPECT_NE(hooks().Printer()->written(QStringLiteral("付款方式:现金")), nullptr);
 
     ASSERT_NE(openMainWindow(), nullptr);
     EXPECT_FALSE(mainUnit<QCheckBox>(u"选择框_付款方式")->isChecked());
     EXPECT_FALSE(mainUnit(u"组合框_付款方式")->isEnabled());
+}
+
+TEST_F(PaymentMethodWindowTest, EveryPickIsTakenTheEntryAlreadyCurrentIncluded)
+{
+    ASSERT_NE(openMainWindow(), nullptr);
+    auto* choice = mainUnit<QCheckBox>(u"选择框_付款方式");
+    auto* shown = mainUnit<QLineEdit>(u"编辑框_付款方式");
+    EXPECT_EQ(choice->text(), QStringLiteral("付款方式："));
+    enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2"));
+    pick(2);
+    EXPECT_EQ(shown->text(), QStringLiteral("支付宝"));
+
+    // Unticked the box says 现金 while the list still has 支付宝 current; ticked again, picking 支付宝
+    // is taken.
+    QTest::mouseClick(choice, Qt::LeftButton);
+    QTest::mouseClick(choice, Qt::LeftButton);
+    EXPECT_EQ(shown->text(), QStringLiteral("现金"));
+    pick(2);
+    EXPECT_EQ(shown->text(), QStringLiteral("支付宝"));
+
+    // The method window refilled the list: its first entry is current, the box keeps 支付宝; picking
+    // the first entry is taken too, and printed.
+    inMethodWindow([&](QWidget* window) {
+        Unit<QLineEdit>(window, QStringLiteral("编辑框1"))->setText(QStringLiteral("记账"));
+        click(window, u"按钮_添加");
+    });
+    EXPECT_EQ(shown->text(), QStringLiteral("支付宝"));
+    auto* combo = mainUnit<QComboBox>(u"组合框_付款方式");
+    ASSERT_EQ(combo->currentIndex(), 0);
+    const QString first = combo->itemText(0);
+    ASSERT_NE(first, QStringLiteral("支付宝"));
+    pick(0);
+    EXPECT_EQ(shown->text(), first);
+    QTest::mouseClick(mainUnit<QPushButton>(u"按钮_打印小票"), Qt::LeftButton);
+    waitForReceipts();
+    ASSERT_NE(hooks().Printer(), nullptr) << hooks().messageTexts().join(u'|').toStdString();
+    EXPECT_NE(hooks().Printer()->written(QStringLiteral("付款方式:") + first), nullptr);
 }
 
 } // namespace

@@ -174,6 +174,7 @@ TEST_F(SettingsWindowTest, FlagTogglesAreStoredAtTheClickAndTheNextReceiptFollow
     ASSERT_TRUE(QTest::qWaitForWindowActive(main));
     enterLine(QStringLiteral("糖"), QStringLiteral("2"), QStringLiteral("3"));
     QTest::mouseClick(U<QPushButton>(main, u"按钮_打印小票"), Qt::LeftButton);
+    waitForReceipts();
     RecordingPrinter* printer = hooks().Printer();
     ASSERT_NE(printer, nullptr) << hooks().messageTexts().join(u'|').toStdString();
     EXPECT_NE(printer->written(QStringLiteral("糖")), nullptr);

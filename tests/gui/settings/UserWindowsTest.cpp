@@ -86,6 +86,10 @@ TEST_F(UserWindowsTest, AddingChecksTheBoxesInOrderAndRefusesWhatCouldNeverLogIn
                         {u"小王", u"a'b", u"a'b", u"密码里存在注入语句!"},
                         {u"小王", u"😀", u"😀", u"密码含有无法使用的字符！"},
                         {u"ADMIN", u"1", u"1", u"用户名已存在！"},
+                        // Blanks only look empty, and "admin " looks like admin.
+                        {u"  \u3000", u"1", u"1", u"用户名不能为空！"},
+                        {u"admin ", u"1", u"1", u"用户名已存在！"},
+                        {u" Admin", u"1", u"1", u"用户名已存在！"},
                     };
                     for (const auto& c : refused) {
                         hooks().clearMessages();
@@ -95,13 +99,14 @@ TEST_F(UserWindowsTest, AddingChecksTheBoxesInOrderAndRefusesWhatCouldNeverLogIn
                         EXPECT_EQ(hooks().messageTexts(), QStringList{QString::fromUtf16(c.message)});
                     }
                     hooks().clearMessages();
-                    fill(add, QStringLiteral("老王's"), QStringLiteral("8888"), QStringLiteral("8888"),
+                    fill(add, QStringLiteral(" 老王's "), QStringLiteral("8888"), QStringLiteral("8888"),
                          QStringLiteral("普通用户"));
                     click(add, u"按钮1");
                     EXPECT_TRUE(hooks().messages().isEmpty()) << hooks().messageTexts().join(u'|').toStdString();
                 });
         EXPECT_EQ(listedRows(settings, QStringLiteral("超级列表框2")),
-                  (QStringList{QStringLiteral("1 admin 管理员"), QStringLiteral("2 老王's 普通用户")}));
+                  (QStringList{QStringLiteral("1 admin 管理员"), QStringLiteral("2 老王's 普通用户")}))
+            << "stored without the blanks around it";
     });
     EXPECT_EQ(userColumn(QStringLiteral("老王's"), QStringLiteral("密码")), passwordDigest(QStringLiteral("8888")));
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 用户登录")), QStringLiteral("2"));
