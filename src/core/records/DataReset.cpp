@@ -38,8 +38,9 @@ int openRegularFile(const QString& path, FileOutcome* outcome)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        *outcome = failed(errno == ENOENT ? FileFailure::NotAShopFile : FileFailure::Failed,
-                          QStringLiteral("无法打开 %1：%2").arg(path, qt_error_string(errno)));
+        const int reason = errno;
+        *outcome = failed(reason == ENOENT ? FileFailure::NotAShopFile : FileFailure::Failed,
+                          QStringLiteral("无法打开 %1：%2").arg(path, qt_error_string(reason)));
         return -1;
     }
     struct stat info;
