@@ -1,168 +1,187 @@
 #include "core/records/DataReset.h"
 
 #include "core/store/Database.h"
+#include "core/store/DatabaseFiles.h"
 #include "core/store/FactoryDatabase.h"
-#include "core/store/FileWriter.h"
-#include "core/store/RecordSet.h"
+#include "core/store/ReplacingFile.h"
 #include "core/store/Schema.h"
+#include "core/store/ShopFileCheck.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStringList>
-#include <QTemporaryFile>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorrel {
 
 namespace {
 
-void setError(QString* error, const QString& text)
+constexpr qint64 kCopyChunk = 1 << 20;
+
+FileOutcome failed(FileFailure failure, const QString& error)
 {
-    if (error)
-        *error = text;
+    return FileOutcome{failure, error};
 }
 
-// The file a path names once links are resolved; a path that does not exist yet is resolved
-// through its folder.
-QString resolvedPath(const QString& path)
+FileOutcome writeFailed(const ReplacingFile& copy)
 {
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? info.absoluteFilePath() : folder + u'/' + info.fileName();
+    return failed(copy.diskFull() ? FileFailure::DiskFull : FileFailure::Failed, copy.errorString());
 }
 
-// Copies `source` to `target` through a temporary file beside the target that is renamed only once
-// every byte has been written and flushed.
-bool copyAtomically(const QString& source, const QString& target, QString* error)
+// A source that is no regular file (a pipe, a device, a folder) is refused before anything reads
+// it: opening it does not wait for a writer, and nothing waits for its data.
+int openRegularFile(const QString& path, FileOutcome* outcome)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        setError(error, in.errorString());
-        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int reason = errno;
+        *outcome = failed(reason == ENOENT ? FileFailure::NotAShopFile : FileFailure::Failed,
+                          QStringLiteral("无法打开 %1：%2").arg(path, qt_error_string(reason)));
+        return -1;
     }
-    // Unbuffered: QSaveFile keeps no account of a buffered write that fails when it is flushed at
-    // commit(), and would rename a short copy into place as if it were whole.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        setError(error, out.errorString());
-        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        *outcome = failed(FileFailure::NotAShopFile, QStringLiteral("不是数据库文件：%1").arg(path));
+        ::close(fd);
+        return -1;
     }
-    const qint64 expected = in.size();
-    qint64 copied = 0;
-    QByteArray buffer;
-    while (!in.atEnd()) {
-        buffer = in.read(1 << 20);
-        if (buffer.isEmpty() && in.error() != QFile::NoError)
-            break;
-        if (out.write(buffer) != buffer.size()) {
-            setError(error, out.errorString());
-            out.cancelWriting();
+    return fd;
+}
+
+// Copies the open file `fd` into `copy`. A failed read is said in `readError`; a failed write is
+// the copy's own.
+bool copyInto(int fd, const QString& source, ReplacingFile& copy, QString* readError)
+{
+    QByteArray buffer(kCopyChunk, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), static_cast<size_t>(buffer.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *readError = QStringLiteral("无法读取 %1：%2").arg(source, qt_error_string(errno));
             return false;
         }
-        copied += buffer.size();
-    }
-    if (copied != expected || in.error() != QFile::NoError) {
-        setError(error, QStringLiteral("只复制了 %1 / %2 字节：%3").arg(copied).arg(expected).arg(in.errorString()));
-        out.cancelWriting();
-        return false;
-    }
-    // commit() syncs too, but does not say when that fails.
-    if (FileWriter::current().sync(out.handle()) != 0) {
-        setError(error, qt_error_string(errno));
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        setError(error, out.errorString());
-        return false;
-    }
-    return true;
-}
-
-bool holdsShopTables(Database& db)
-{
-    static const QStringList kTables{QStringLiteral("配置文件"), QStringLiteral("用户登录"), QStringLiteral("商品名称"),
-                                     QStringLiteral("付款方式"), QStringLiteral("客户资料"), QStringLiteral("销售记录"),
-                                     QStringLiteral("销售详情")};
-    for (const QString& table : kTables) {
-        auto found =
-            db.query(QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"), {table});
-        if (!found || found->text(1) != QStringLiteral("1"))
+        if (n == 0)
+            return true;
+        if (!copy.write(buffer.constData(), n))
             return false;
     }
-    return true;
+}
+
+// The rows of every table of the file, after its key and its pages have been checked.
+Result<QMap<QString, qint64>> checkedRows(const QString& path)
+{
+    Database db;
+    if (!db.openReadOnly(path, QByteArray(schema::kDatabaseKey)))
+        return db.failure();
+    if (const Done pages = shopfile::quickCheck(db); !pages)
+        return Error{pages.error()};
+    return shopfile::tableRows(db);
 }
 
 } // namespace
 
-bool isDatabaseFile(const QString& databasePath, const QString& target)
+FileOutcome stageDatabaseCopy(const QString& source, ReplacingFile& copy)
 {
-    return resolvedPath(target) == resolvedPath(databasePath);
+    FileOutcome outcome;
+    const int fd = openRegularFile(source, &outcome);
+    if (fd < 0)
+        return outcome;
+    const Result<QMap<QString, qint64>> expected = checkedRows(source);
+    if (!expected) {
+        ::close(fd);
+        return failed(FileFailure::NotAShopFile, expected.error());
+    }
+    QString readError;
+    const bool copied = copy.open() && copyInto(fd, source, copy, &readError);
+    ::close(fd);
+    if (!copied)
+        return readError.isEmpty() ? writeFailed(copy) : failed(FileFailure::Failed, readError);
+    if (!copy.finish())
+        return writeFailed(copy);
+    const Result<QMap<QString, qint64>> found = checkedRows(copy.temporaryPath());
+    if (!found)
+        return failed(FileFailure::Failed, QStringLiteral("副本读不出：%1").arg(found.error()));
+    if (*found != *expected)
+        return failed(FileFailure::Failed, QStringLiteral("副本的行数与 %1 不同").arg(source));
+    return outcome;
 }
 
-bool backUpDatabase(const QString& databasePath, const QString& target, QString* error)
+FileOutcome backUpDatabase(const QString& databasePath, const QString& target)
 {
-    if (isDatabaseFile(databasePath, target)) {
-        setError(error, QStringLiteral("备份文件不能是数据库文件本身"));
-        return false;
-    }
-    return copyAtomically(databasePath, target, error);
+    if (isDatabaseOwnFile(databasePath, target))
+        return failed(FileFailure::OwnFile, QStringLiteral("备份文件不能是数据库自己的文件：%1").arg(target));
+    ReplacingFile copy(target, ReplacingFile::Permissions::OwnerOnly, databasePath);
+    FileOutcome staged = stageDatabaseCopy(followLinks(databasePath), copy);
+    if (staged.failure == FileFailure::NotAShopFile)
+        staged.failure = FileFailure::Failed; // the shop's own file could not be read
+    if (!staged)
+        return staged;
+    if (!copy.commit())
+        return writeFailed(copy);
+    return staged;
 }
 
 ResetResult resetDatabase(const QString& databasePath, const QString& backupTarget, QString* error)
 {
-    if (!backUpDatabase(databasePath, backupTarget, error))
-        return ResetResult::BackupFailed;
+    const FileOutcome backup = backUpDatabase(databasePath, backupTarget);
+    if (!backup) {
+        if (error)
+            *error = backup.error;
+        return backup.failure == FileFailure::OwnFile ? ResetResult::OwnFile : ResetResult::BackupFailed;
+    }
     if (!writeFactoryDatabase(databasePath, error))
         return ResetResult::FactoryFailed;
     return ResetResult::Done;
 }
 
-QString stageRestore(const QString& databasePath, const QString& source, QString* error)
+FileOutcome stageRestore(const QString& source, ReplacingFile& copy)
 {
-    QTemporaryFile staged(QFileInfo(databasePath).absolutePath() + QStringLiteral("/ZoZ.mdb.restore-XXXXXX"));
-    if (!staged.open()) {
-        setError(error, staged.errorString());
-        return QString();
-    }
-    staged.close();
-    const QString stagedPath = staged.fileName();
-    if (!copyAtomically(source, stagedPath, error))
-        return QString();
-    bool valid = false;
-    {
-        // The copy, not the chosen file, is opened: opening brings its tables up to date.
-        Database candidate;
-        valid = candidate.open(stagedPath, QByteArray(schema::kDatabaseKey)) && holdsShopTables(candidate);
-        if (!valid)
-            setError(error, candidate.lastError());
-    }
-    if (!valid)
-        return QString();
-    staged.setAutoRemove(false);
-    return stagedPath;
+    FileOutcome staged = stageDatabaseCopy(source, copy);
+    if (!staged)
+        return staged;
+    // The copy, not the chosen file, is opened as the program opens its database: a file of an
+    // earlier release is brought up to date here, and must then hold all the program reads.
+    Database candidate;
+    if (!candidate.open(copy.temporaryPath(), QByteArray(schema::kDatabaseKey)))
+        return failed(candidate.lastErrorCode() == SQLITE_FULL ? FileFailure::DiskFull : FileFailure::NotAShopFile,
+                      candidate.lastError());
+    if (const Done columns = shopfile::hasShopColumns(candidate); !columns)
+        return failed(FileFailure::NotAShopFile, columns.error());
+    if (const Done pages = shopfile::quickCheck(candidate); !pages)
+        return failed(FileFailure::NotAShopFile, pages.error());
+    return staged;
 }
 
-bool finishRestore(const QString& databasePath, const QString& staged, const QDateTime& now, QString* keptAs,
-                   QString* error)
+FileOutcome finishRestore(ReplacingFile& copy, const QDateTime& now, QString* keptAs)
 {
-    const QString kept = databasePath + QStringLiteral(".bak-") + now.toString(QStringLiteral("yyMMddHHmmss"));
-    if (QFileInfo::exists(databasePath) && !copyAtomically(databasePath, kept, error))
-        return false;
-    // rename(2) replaces the old file in one step: there is never a moment without a database.
-    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(databasePath).constData()) != 0) {
-        setError(error, QStringLiteral("无法替换数据库文件"));
-        return false;
+    const QString database = copy.targetPath();
+    const QString kept = database + kKeptCopyMark + now.toString(QStringLiteral("yyMMddHHmmss"));
+    if (QFile::exists(kept))
+        return failed(FileFailure::Failed, QStringLiteral("已有文件 %1").arg(kept));
+    // A second name of the database costs neither time nor room, and leaves no moment in which the
+    // data is only in the kept copy. A run killed before the rename leaves a "kept copy" that is
+    // still the database, which the next start removes (removeLeftovers).
+    bool linked = ::link(QFile::encodeName(database).constData(), QFile::encodeName(kept).constData()) == 0;
+    if (!linked) {
+        ReplacingFile keptCopy(kept, ReplacingFile::Permissions::OwnerOnly);
+        if (FileOutcome copied = stageDatabaseCopy(database, keptCopy); !copied)
+            return copied.failure == FileFailure::NotAShopFile ? failed(FileFailure::Failed, copied.error) : copied;
+        if (!keptCopy.commit())
+            return writeFailed(keptCopy);
+    }
+    if (!copy.commit()) {
+        if (linked)
+            ::unlink(QFile::encodeName(kept).constData());
+        return writeFailed(copy);
     }
     if (keptAs)
         *keptAs = kept;
-    return true;
+    return FileOutcome{};
 }
 
 } // namespace quorrel

@@ -1,35 +1,46 @@
 #pragma once
 
+#include "core/records/FileOutcome.h"
+
 #include <QDateTime>
 #include <QString>
 
 namespace quorrel {
 
-// Copies the closed database file to `target` byte for byte: into a temporary file in the target's
-// folder, flushed and checked against the database's size, then renamed to the chosen name.
-// Refuses a target that is the database file itself (also through a link). False with `error` set
-// when nothing usable was written; an earlier file of that name is then left as it was.
-// True when `target` names the database file itself, also through a link.
-bool isDatabaseFile(const QString& databasePath, const QString& target);
+class ReplacingFile;
 
-bool backUpDatabase(const QString& databasePath, const QString& target, QString* error = nullptr);
+// Copies the database file at `source` into `copy` (opened here) and reads the copy back as a
+// database before anything takes its name: it must open with the program's key, pass quick_check
+// and hold as many rows in every table as `source`. `source` must be a regular file (a pipe or a
+// device is refused at once, never waited on) that opens with the key and passes quick_check itself,
+// else NotAShopFile. The caller commits the copy.
+FileOutcome stageDatabaseCopy(const QString& source, ReplacingFile& copy);
 
-// Backs up, then writes the factory database in place of the shop's (atomically).
+// Backs the closed database up to `target`, readable by its owner only: a whole, checked copy
+// (stageDatabaseCopy) is renamed to the chosen name, or nothing is, and an earlier file of that
+// name stays as it was. The database itself, and every name kept beside it, is refused (OwnFile).
+FileOutcome backUpDatabase(const QString& databasePath, const QString& target);
+
+// Backs up, then puts the factory database in place of the shop's: through a link to the file it
+// names, keeping that file's permissions and owner, whole or not at all.
 enum class ResetResult
 {
     Done,
+    OwnFile,       // the backup target is the database or a name kept beside it: nothing done
     BackupFailed,  // the database is left as it was
     FactoryFailed, // the backup is written, the database is left as it was
 };
 ResetResult resetDatabase(const QString& databasePath, const QString& backupTarget, QString* error = nullptr);
 
-// A copy of `source` beside the database, checked to be a shop database: it opens with the
-// program's key and holds the seven tables. Empty when it is not one (the copy is then removed).
-QString stageRestore(const QString& databasePath, const QString& source, QString* error = nullptr);
+// Checks `source` as the program will use it and stages it in `copy` (a ReplacingFile over the
+// database, with its permissions kept): a whole copy (stageDatabaseCopy), brought up to date as an
+// opening does, that holds every table and column the program reads. NotAShopFile when the chosen
+// file is not such a file, DiskFull when the database's disk has no room for the copy.
+FileOutcome stageRestore(const QString& source, ReplacingFile& copy);
 
-// Keeps the current database as "ZoZ.mdb.bak-yyMMddHHmmss" beside it and renames the staged copy
-// into place. False when either step failed; the current database then stays in place.
-bool finishRestore(const QString& databasePath, const QString& staged, const QDateTime& now, QString* keptAs = nullptr,
-                   QString* error = nullptr);
+// Keeps the database `copy` replaces as "<file>.bak-yyMMddHHmmss" beside it (a second name of the
+// same file where the file system allows, else a checked copy) and puts the staged copy in its
+// place in one rename. `keptAs` names the kept file. On failure the database is as it was.
+FileOutcome finishRestore(ReplacingFile& copy, const QDateTime& now, QString* keptAs);
 
 } // namespace quorrel

@@ -3,14 +3,12 @@
 #include "core/records/SaleRecords.h"
 #include "core/records/SalesRecordsModel.h"
 #include "core/store/Database.h"
-#include "core/store/FileWriter.h"
+#include "core/store/DatabaseFiles.h"
 #include "core/store/RecordSet.h"
+#include "core/store/ReplacingFile.h"
 #include "core/workbook/XlsWriter.h"
 
-#include <QSaveFile>
-
 #include <array>
-#include <cerrno>
 
 namespace quorrel {
 
@@ -35,33 +33,25 @@ bool checkTitles(const QStringList& titles, QString* error)
 
 } // namespace
 
-bool saveWorkbook(const QString& targetPath, const XlsWriter& writer, QString* error)
+bool saveWorkbook(const QString& targetPath, const XlsWriter& writer, QString* error, const QString& databasePath)
 {
-    // Unbuffered: QSaveFile keeps no account of a buffered write that fails when it is flushed at
-    // commit(), and would put a short file in the target's place as if it were whole. So every
-    // write reaches the file system at once, and a refused one fails the workbook.
-    QSaveFile file(targetPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(error, QStringLiteral("无法写入%1：%2").arg(targetPath, file.errorString()));
+    if (!databasePath.isEmpty() && isDatabaseOwnFile(databasePath, targetPath))
+        return fail(error, QStringLiteral("不能写到数据库自己的文件：%1").arg(targetPath));
+    // Every write reaches the file at once and a refused one fails the workbook; nothing takes the
+    // target's name before the whole file is on the disk and reads back as written.
+    ReplacingFile file(targetPath, ReplacingFile::Permissions::KeepOrDefault, databasePath);
+    if (!file.open())
+        return fail(error, file.errorString());
     QString problem;
-    if (!writer.write(&file, &problem)) {
-        file.cancelWriting();
-        return fail(error, problem);
-    }
-    // commit() syncs too, but does not say when that fails: a file system may take the writes
-    // and refuse the blocks only now.
-    if (FileWriter::current().sync(file.handle()) != 0) {
-        const QString reason = qt_error_string(errno);
-        file.cancelWriting();
-        return fail(error, QStringLiteral("无法写入%1：%2").arg(targetPath, reason));
-    }
-    if (!file.commit())
-        return fail(error, QStringLiteral("无法写入%1：%2").arg(targetPath, file.errorString()));
+    if (!writer.write(file.device(), &problem))
+        return fail(error, file.errorString().isEmpty() ? problem : file.errorString());
+    if (!file.finish() || !file.commit())
+        return fail(error, file.errorString());
     return true;
 }
 
 bool exportToWorkbook(const QString& targetPath, const QStringList& titles, const QList<QStringList>& rows,
-                      QString* error)
+                      QString* error, const QString& databasePath)
 {
     if (!checkTitles(titles, error))
         return false;
@@ -72,7 +62,7 @@ bool exportToWorkbook(const QString& targetPath, const QStringList& titles, cons
         if (!writer.addRow(row, error))
             return false;
     }
-    return saveWorkbook(targetPath, writer, error);
+    return saveWorkbook(targetPath, writer, error, databasePath);
 }
 
 bool exportRecordsToWorkbook(const QString& targetPath, const QString& databasePath, const QByteArray& key,
@@ -103,7 +93,7 @@ bool exportRecordsToWorkbook(const QString& targetPath, const QString& databaseP
         if (records->failed())
             return fail(error, QStringLiteral("读取销售记录失败：%1").arg(db.lastError()));
     } // the connection is closed before the file is written
-    return saveWorkbook(targetPath, writer, error);
+    return saveWorkbook(targetPath, writer, error, databasePath);
 }
 
 } // namespace quorrel

@@ -64,10 +64,11 @@ Database::~Database()
     close();
 }
 
-bool Database::open(const QString& path, const QByteArray& key, const std::function<void()>& upgradeTick)
+bool Database::openFile(const QString& path, const QByteArray& key, int flags)
 {
     close();
     m_lastError.clear();
+    m_lastErrorCode = 0;
     const QFileInfo file(path);
     if (!file.isFile()) {
         m_lastError = QStringLiteral("文件不存在：%1").arg(path);
@@ -82,7 +83,7 @@ bool Database::open(const QString& path, const QByteArray& key, const std::funct
     const QByteArray nativePath = path.toUtf8();
     sqlite3* db = nullptr;
     // One connection serves one thread: no mutex on every call.
-    int rc = sqlite3_open_v2(nativePath.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(nativePath.constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     // Before the first statement: another program in the middle of a write must make the open wait
     // as long as any later statement would, not fail it at once.
     if (rc == SQLITE_OK)
@@ -98,22 +99,36 @@ bool Database::open(const QString& path, const QByteArray& key, const std::funct
         rc = sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, &nowFunction, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         m_lastError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        m_lastErrorCode = rc & 0xff;
         sqlite3_close(db);
         return false;
     }
     m_db = db;
     m_path = path;
+    return true;
+}
+
+bool Database::open(const QString& path, const QByteArray& key, const std::function<void()>& upgradeTick)
+{
+    if (!openFile(path, key, SQLITE_OPEN_READWRITE))
+        return false;
     // A file that cannot take the upgrade (read-only, say) still opens: the lookups fall back to
     // reading the tables themselves, and the statements that need more report their own failures.
     const Result<bool> upgraded = upgradeSchema(*this, upgradeTick);
     if (!upgraded)
         qWarning().noquote() << "database tables not brought up to date:" << upgraded.error();
     m_lastError.clear();
+    m_lastErrorCode = 0;
     // After an upgrade the shop is used as after any start: on a fresh connection, without what
     // the upgrade's work left in this one's caches.
     if (upgraded.value_or(false))
         return open(path, key);
     return true;
+}
+
+bool Database::openReadOnly(const QString& path, const QByteArray& key)
+{
+    return openFile(path, key, SQLITE_OPEN_READONLY);
 }
 
 void Database::close()
@@ -129,6 +144,7 @@ void Database::close()
 void Database::setError(const QString& where)
 {
     m_lastError = where + QStringLiteral(": ") + (m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString());
+    m_lastErrorCode = m_db ? sqlite3_errcode(m_db) & 0xff : 0;
 }
 
 bool Database::prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out)
@@ -136,6 +152,7 @@ bool Database::prepare(const QString& sql, const QVariantList& params, sqlite3_s
     *out = nullptr;
     // Every statement starts with a clean slate: an error is always the one of the last call.
     m_lastError.clear();
+    m_lastErrorCode = 0;
     if (!m_db) {
         m_lastError = QStringLiteral("数据库未打开");
         return false;
@@ -240,12 +257,14 @@ bool Database::executeEach(const QString& sql, qsizetype count, const std::funct
 bool Database::executeScript(const char* sql)
 {
     m_lastError.clear();
+    m_lastErrorCode = 0;
     if (!m_db) {
         m_lastError = QStringLiteral("数据库未打开");
         return false;
     }
     char* error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error); rc != SQLITE_OK) {
+        m_lastErrorCode = rc & 0xff;
         m_lastError = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
         sqlite3_free(error);
         return false;
@@ -285,9 +304,11 @@ void Database::rollback()
     if (!inTransaction())
         return;
     const QString cause = m_lastError;
+    const int causeCode = m_lastErrorCode;
     const bool undone = execute(QStringLiteral("ROLLBACK"));
     const QString rollbackError = m_lastError;
     m_lastError = cause;
+    m_lastErrorCode = causeCode;
     if (!undone)
         m_lastError += (cause.isEmpty() ? QString() : QStringLiteral("; ")) + rollbackError;
 }

@@ -34,6 +34,9 @@ public:
     // A shop file of an earlier release is upgraded (see upgradeSchema); `upgradeTick` is called
     // now and then while that runs.
     bool open(const QString& path, const QByteArray& key, const std::function<void()>& upgradeTick = {});
+    // Opens an existing file as it is, for reading only: nothing is upgraded or written, not even
+    // beside it. For checking a copy of a shop file before anything is replaced by it.
+    bool openReadOnly(const QString& path, const QByteArray& key);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
@@ -67,18 +70,27 @@ public:
     qint64 lastInsertId() const;
     // The failure of the last statement or open; empty after one that succeeded.
     QString lastError() const { return m_lastError; }
+    // SQLite's result code of that failure (SQLITE_FULL for a full disk); 0 when it was none of
+    // SQLite's.
+    int lastErrorCode() const { return m_lastErrorCode; }
     // Puts back the failure that led to a clean-up whose own statements succeeded.
-    void keepError(const QString& error) { m_lastError = error; }
+    void keepError(const QString& error, int code)
+    {
+        m_lastError = error;
+        m_lastErrorCode = code;
+    }
     // The same as the error a Result carries.
     Error failure() const { return Error{m_lastError}; }
 
 private:
+    bool openFile(const QString& path, const QByteArray& key, int flags);
     bool prepare(const QString& sql, const QVariantList& params, sqlite3_stmt** out);
     void setError(const QString& where);
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;
+    int m_lastErrorCode = 0;
     std::function<void()> m_progressTick;
 };
 

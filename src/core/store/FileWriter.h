@@ -25,9 +25,9 @@ protected:
 };
 
 // Writes `bytes` to `path` whole or not at all: into a new file beside it, every write checked,
-// forced to the disk and its size compared, then renamed over `path`. A file already at `path`
-// keeps its permissions. On failure `path` is as it was, nothing else is left in its folder and
-// `error` gives the file and the system's reason.
+// forced to the disk and read back, then renamed over `path` (see ReplacingFile). A file already at
+// `path` keeps its permissions and owner, a link is written through, and a new file is made 0600. On failure `path` is
+// as it was, nothing else is left in its folder and `error` gives the file and the system's reason.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace quorrel

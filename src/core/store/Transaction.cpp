@@ -23,9 +23,10 @@ Transaction::~Transaction()
     // Back to where the savepoint began; the outer transaction goes on and decides.
     if (m_db.inTransaction()) {
         const QString cause = m_db.lastError();
+        const int code = m_db.lastErrorCode();
         m_db.execute(QStringLiteral("ROLLBACK TO 嵌套"));
         m_db.execute(QStringLiteral("RELEASE 嵌套"));
-        m_db.keepError(cause);
+        m_db.keepError(cause, code);
     }
 }
 

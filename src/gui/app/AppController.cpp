@@ -1,7 +1,10 @@
 #include "gui/app/AppController.h"
 
+#include "gui/app/Launcher.h"
 #include "gui/app/LoginWindow.h"
 #include "gui/app/MainWindow.h"
+
+#include <QDebug>
 
 namespace quorrel {
 
@@ -36,10 +39,20 @@ void AppController::openMainWindow()
     m_main = new MainWindow(m_session);
     m_main->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_main, &QObject::destroyed, this, &AppController::mainWindowDestroyed);
+    connect(m_main, &MainWindow::newCopyRequested, this, &AppController::startNewCopy);
     m_main->runStartupRoutine();
     m_login->hide();
     m_main->show();
     m_main->activateWindow();
+}
+
+void AppController::startNewCopy()
+{
+    // The new copy must find the database closed and the lock free, not this copy still running.
+    m_session.db.close();
+    m_instance.release();
+    if (!Launcher::startNewCopy())
+        qWarning() << "could not start a new copy of the program";
 }
 
 void AppController::loginWindowClosed()

@@ -36,6 +36,7 @@ signals:
 
 private:
     void openMainWindow();
+    void startNewCopy();
     void loginWindowClosed();
     void mainWindowDestroyed();
 

@@ -68,7 +68,12 @@ bool Launcher::openTextEditor()
 
 bool Launcher::startNewCopy()
 {
-    return startDetached(QCoreApplication::applicationFilePath());
+    return startDetached(QCoreApplication::applicationFilePath(), {kNewCopyArgument});
+}
+
+bool Launcher::isNewCopy()
+{
+    return QCoreApplication::arguments().contains(kNewCopyArgument);
 }
 
 } // namespace quorrel

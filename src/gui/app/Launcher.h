@@ -21,8 +21,12 @@ public:
     static bool openCalculator();
     static bool openTextEditor();
 
-    // Starts the running executable again; the caller then ends this copy.
+    // Starts the running executable again, with kNewCopyArgument; the caller then ends this copy,
+    // having released its single-instance lock first.
     static bool startNewCopy();
+    // Tells a copy that the one before it is ending: it waits a moment for that one's lock.
+    static inline const QString kNewCopyArgument = QStringLiteral("--new-copy");
+    static bool isNewCopy();
 
     // Tests record start requests here instead of starting programs.
     using Hook = std::function<bool(const QString& program, const QStringList& arguments)>;

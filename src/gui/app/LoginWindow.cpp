@@ -3,6 +3,7 @@
 #include "ui_LoginWindow.h"
 
 #include "core/shop/Session.h"
+#include "core/store/DatabaseFiles.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Schema.h"
 #include "gui/app/Launcher.h"
@@ -82,7 +83,9 @@ bool LoginWindow::checkSingleInstance()
         MessageBox::critical(nullptr, QStringLiteral("数据库所在的文件夹不可写：") + QDir::toNativeSeparators(folder));
         return false;
     }
-    switch (m_instance.acquire()) {
+    // A copy started by one that is ending waits for that one to let go of the lock.
+    constexpr int kHandOverWaitMs = 5000;
+    switch (m_instance.acquire(Launcher::isNewCopy() ? kHandOverWaitMs : 0)) {
     case SingleInstance::Result::Acquired:
         return true;
     case SingleInstance::Result::HeldByAnotherCopy:
@@ -98,6 +101,10 @@ bool LoginWindow::checkSingleInstance()
 
 LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
 {
+    // This copy holds the lock: what an earlier run killed in the middle of a backup, reset,
+    // restore or export left behind belongs to nobody any more.
+    for (const QString& leftover : removeLeftovers(m_databasePath))
+        qInfo().noquote() << "removed what an interrupted run left:" << leftover;
     if (!QFileInfo::exists(m_databasePath)) {
         if (!MessageBox::question(nullptr, QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
             m_instance.release(); // the new copy must not find this one still running

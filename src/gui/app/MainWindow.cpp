@@ -183,10 +183,10 @@ void MainWindow::openPreview()
 void MainWindow::openSalesRecordsWindow()
 {
     SalesRecordsWindow* records = quorrel::openSalesRecordsWindow(m_session, this);
-    // The database file was replaced: a new copy starts on it and this one ends.
+    // The database file was replaced: a new copy starts on it (the controller, which holds the
+    // single-instance lock, starts it) and this one ends.
     connect(records, &SalesRecordsWindow::restartRequested, this, [this] {
-        if (!Launcher::startNewCopy())
-            qWarning() << "could not start a new copy of the program";
+        emit newCopyRequested();
         close();
     });
 }

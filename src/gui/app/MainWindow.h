@@ -46,6 +46,8 @@ signals:
     void printRequested();    // "打印小票", F5
     void saveOnlyRequested(); // "仅保存小票"
     void previewRequested();  // "打印预览"
+    // The database file was replaced: the program must hand over to a new copy of itself.
+    void newCopyRequested();
 
 private:
     void bindSaleHeader();

@@ -1,5 +1,6 @@
 #include "gui/app/SingleInstance.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <cerrno>
@@ -21,7 +22,7 @@ QString SingleInstance::lockPathFor(const QString& databasePath)
     return databasePath + QStringLiteral(".lock");
 }
 
-SingleInstance::Result SingleInstance::acquire()
+SingleInstance::Result SingleInstance::acquire(int waitMs)
 {
     if (m_fd >= 0)
         return Result::Acquired;
@@ -37,10 +38,19 @@ SingleInstance::Result SingleInstance::acquire()
         m_error = qt_error_string(createError);
         return Result::Failed;
     }
+    QElapsedTimer waited;
+    waited.start();
     int locked;
-    do {
+    for (;;) {
         locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
+        if (locked == 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || waited.elapsed() >= waitMs)
+            break;
+        ::usleep(50 * 1000);
+    }
     if (locked != 0) {
         const int lockError = errno;
         ::close(fd);

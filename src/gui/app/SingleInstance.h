@@ -21,7 +21,9 @@ public:
         HeldByAnotherCopy,
         Failed, // the lock file could not be made or locked: errorString() says why
     };
-    Result acquire();
+    // `waitMs`: how long a lock held by another copy is tried again before HeldByAnotherCopy, for
+    // a new copy started by one that is about to end.
+    Result acquire(int waitMs = 0);
     // The system's reason for the last Failed.
     QString errorString() const { return m_error; }
     // Lets another copy start, as when this one hands over to a new copy of itself.

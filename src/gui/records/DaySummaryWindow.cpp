@@ -205,7 +205,7 @@ void DaySummaryWindow::exportClosing()
          << QStringList{QStringLiteral("修改"), QString::number(m_figures.changedCount), QString()};
     const QStringList titles{QStringLiteral("日结 ") + day.toString(QStringLiteral("yyyy-MM-dd")),
                              QStringLiteral("笔数"), QStringLiteral("金额")};
-    exportList(this, this, true, [titles, rows](const QString& target, QString* error) {
+    exportList(this, this, true, m_session.db.path(), [titles, rows](const QString& target, QString* error) {
         return exportToWorkbook(target, titles, rows, error);
     });
 }

@@ -1,6 +1,7 @@
 #include "gui/records/ListExport.h"
 
 #include "core/store/Clock.h"
+#include "core/store/DatabaseFiles.h"
 #include "core/store/DateTexts.h"
 #include "gui/widgets/FileDialog.h"
 #include "gui/widgets/MessageBox.h"
@@ -88,7 +89,8 @@ QString proposedFileName()
     return datePrefix(Clock::now().date()) + QStringLiteral("查询结果");
 }
 
-void exportList(QWidget* owner, QWidget* recordsWindow, bool hasRows, const WorkbookWrite& write)
+void exportList(QWidget* owner, QWidget* recordsWindow, bool hasRows, const QString& databasePath,
+                const WorkbookWrite& write)
 {
     if (!hasRows) {
         MessageBox::show(recordsWindow, QStringLiteral("没有数据可以导出！"), QStringLiteral("提示："));
@@ -96,7 +98,7 @@ void exportList(QWidget* owner, QWidget* recordsWindow, bool hasRows, const Work
     }
     const QString path = FileDialog::saveFileNameAs(owner, QStringLiteral("导出表"), QStringLiteral("*.xls (*.xls)"),
                                                     proposedFileName(), QStringLiteral(".xls"));
-    if (path.isEmpty()) {
+    if (path.isEmpty() || isDatabaseOwnFile(databasePath, path)) {
         MessageBox::show(owner, QStringLiteral("保存失败！"));
         return;
     }

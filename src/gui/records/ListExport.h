@@ -23,7 +23,10 @@ using WorkbookWrite = std::function<bool(const QString& targetPath, QString* err
 // The export buttons of the records and detail windows: the save dialog preset to the date prefix
 // and "查询结果", the workbook written in the background, and the messages. `recordsWindow` owns the
 // empty-list message, as it does for both windows; `owner` owns the dialog and the other messages.
-void exportList(QWidget* owner, QWidget* recordsWindow, bool hasRows, const WorkbookWrite& write);
+// A file the shop's database at `databasePath` keeps (the database, its journals, its lock…) is
+// never written: "保存失败！".
+void exportList(QWidget* owner, QWidget* recordsWindow, bool hasRows, const QString& databasePath,
+                const WorkbookWrite& write);
 
 // The name both save dialogs of the records windows propose: "160824查询结果" on 24 August 2016.
 QString proposedFileName();

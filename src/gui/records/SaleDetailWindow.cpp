@@ -217,9 +217,11 @@ void SaleDetailWindow::exportLines()
 {
     // The lines as shown, those added here and not stored included: copied for the worker.
     const QList<QStringList> rows = m_model->allRowTexts();
-    exportList(this, m_recordsWindow, !rows.isEmpty(), [rows](const QString& target, QString* error) {
-        return exportToWorkbook(target, StoredLinesModel::columnTitles(), rows, error);
-    });
+    const QString databasePath = m_session.db.path();
+    exportList(this, m_recordsWindow, !rows.isEmpty(), databasePath,
+               [rows, databasePath](const QString& target, QString* error) {
+                   return exportToWorkbook(target, StoredLinesModel::columnTitles(), rows, error, databasePath);
+               });
 }
 
 } // namespace quorrel

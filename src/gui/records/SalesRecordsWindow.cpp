@@ -10,6 +10,8 @@
 #include "core/shop/Session.h"
 #include "core/shop/ShopSettings.h"
 #include "core/store/Clock.h"
+#include "core/store/DatabaseFiles.h"
+#include "core/store/ReplacingFile.h"
 #include "core/store/Schema.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/ListExport.h"
@@ -248,7 +250,7 @@ void SalesRecordsWindow::exportRecords()
 {
     // The list reads its rows as they are scrolled to, on this thread's connection: the worker
     // reads the listed query again on a connection of its own, in the same order.
-    exportList(this, this, m_model->rowCount() > 0,
+    exportList(this, this, m_model->rowCount() > 0, m_session.db.path(),
                [databasePath = m_session.db.path(), query = m_model->query()](const QString& target, QString* error) {
                    return exportRecordsToWorkbook(target, databasePath, QByteArray(schema::kDatabaseKey), query, error);
                });
@@ -265,8 +267,9 @@ void SalesRecordsWindow::resetData()
         MessageBox::show(this, QStringLiteral("保存失败！"));
         return; // the database stays open: nothing has changed
     }
-    if (isDatabaseFile(databasePath, target)) {
-        MessageBox::show(this, QStringLiteral("初始化错误！"));
+    if (isDatabaseOwnFile(databasePath, target)) {
+        // The database stays open and nothing is reset: the user may choose another name.
+        MessageBox::show(this, QStringLiteral("不能备份到数据库自己的文件，请换一个文件名！"));
         return;
     }
     m_model->clear();
@@ -278,6 +281,8 @@ void SalesRecordsWindow::resetData()
                     [&] { result = resetDatabase(databasePath, target, &error); });
     if (result == ResetResult::Done) {
         MessageBox::show(this, QStringLiteral("初始化完成，并已备份！"));
+    } else if (result == ResetResult::OwnFile) {
+        MessageBox::show(this, QStringLiteral("不能备份到数据库自己的文件，请换一个文件名！"));
     } else {
         qWarning().noquote() << "reset failed:" << error;
         MessageBox::show(this, QStringLiteral("初始化错误！"));
@@ -291,38 +296,46 @@ void SalesRecordsWindow::restoreData()
     if (source.isEmpty())
         return;
     const QString databasePath = m_session.db.path();
-    QString error;
-    QString staged;
+    // The copy is made beside the database and checked before the user is asked: a file that
+    // cannot be used, or a disk without room for it, is said at once and nothing is replaced.
+    ReplacingFile staged(databasePath, ReplacingFile::Permissions::KeepOrOwnerOnly, databasePath);
+    FileOutcome outcome;
     runInBackground(this, QStringLiteral("正在检查所选文件，请稍候……"),
-                    [&] { staged = stageRestore(databasePath, source, &error); });
-    if (staged.isEmpty()) {
-        qWarning().noquote() << "not restored:" << error;
-        MessageBox::show(this, QStringLiteral("所选文件不是有效的数据库，未恢复！"));
+                    [&] { outcome = stageRestore(source, staged); });
+    if (!outcome) {
+        qWarning().noquote() << "not restored:" << outcome.error;
+        switch (outcome.failure) {
+        case FileFailure::DiskFull:
+            MessageBox::show(this, QStringLiteral("磁盘空间不足，未恢复！"));
+            break;
+        case FileFailure::NotAShopFile:
+            MessageBox::show(this, QStringLiteral("所选文件不是有效的数据库，未恢复！"));
+            break;
+        default:
+            MessageBox::show(this, QStringLiteral("恢复失败，当前数据未改变！"));
+            break;
+        }
         return;
     }
-    if (!MessageBox::question(this, QStringLiteral("恢复后当前数据将被替换，是否继续？"), kHint)) {
-        QFile::remove(staged);
-        return;
-    }
+    if (!MessageBox::question(this, QStringLiteral("恢复后当前数据将被替换，是否继续？"), kHint))
+        return; // the staged copy goes with `staged`
     m_model->clear();
     stopTotals();
     m_session.db.close();
-    bool restored = false;
+    QString kept;
     const QDateTime now = Clock::now();
-    runInBackground(this, QStringLiteral("正在恢复数据，请稍候……"), [&] {
-        restored = finishRestore(databasePath, staged, now, nullptr, &error);
-        if (!restored)
-            QFile::remove(staged);
-    });
-    if (!restored) {
-        qWarning().noquote() << "restore failed:" << error;
-        MessageBox::show(this, QStringLiteral("恢复失败，当前数据未改变！"));
+    runInBackground(this, QStringLiteral("正在恢复数据，请稍候……"),
+                    [&] { outcome = finishRestore(staged, now, &kept); });
+    if (!outcome) {
+        qWarning().noquote() << "restore failed:" << outcome.error;
+        MessageBox::show(this, outcome.failure == FileFailure::DiskFull ? QStringLiteral("磁盘空间不足，未恢复！")
+                                                                        : QStringLiteral("恢复失败，当前数据未改变！"));
         m_session.shop.forget();
         if (m_session.db.open(databasePath, QByteArray(schema::kDatabaseKey)))
             showRecords(todaysRecords(Clock::now()));
         return;
     }
-    MessageBox::show(this, QStringLiteral("数据恢复完成！"));
+    MessageBox::show(this, QStringLiteral("数据恢复完成！\n原数据已保存为 ") + kept);
     emit restartRequested();
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/tickets/TicketNumbers.h"
 
+#include "core/records/SaleRecords.h"
 #include "core/shop/ShopSettings.h"
 #include "core/store/Database.h"
 #include "core/store/RecordSet.h"
@@ -311,6 +312,34 @@ TEST_F(TicketNumbersDatabaseTest, SwitchingFormatsKeepsTheCounter)
 
     ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     EXPECT_EQ(startup(), u"0000000000006"_s);
+}
+
+TEST_F(TicketNumbersDatabaseTest, ANumberGivenOutIsNeverGivenAgainWhateverIsDeleted)
+{
+    for (const int format : {kCustom, kDate}) {
+        SCOPED_TRACE(format);
+        ASSERT_TRUE(db.execute(u"delete from 销售记录"_s));
+        ASSERT_TRUE(db.execute(u"delete from 末单票号"_s));
+        ASSERT_TRUE(ShopSettings(db).setTicketFormat(format));
+        QString box = startup();
+        QList<qint64> ids;
+        for (int sale = 0; sale < 3; ++sale) {
+            box = save(box);
+            ids << db.lastInsertId();
+        }
+        const QString third = box;
+        // The newest sale, then the one that became the newest, as the records window deletes them.
+        ASSERT_TRUE(deleteSale(db, ids[2])) << db.lastError().toStdString();
+        ASSERT_TRUE(deleteSale(db, ids[1])) << db.lastError().toStdString();
+        EXPECT_EQ(startup(), startupTicketNumber(format, third, kAug24)) << "after a restart";
+        EXPECT_EQ(save(startup()), advanceTicketNumber(format, third, kAug24));
+    }
+
+    // The highest number stays the floor in either format, whichever was in use when it was deleted.
+    const QString highest = lastTicketNumber(db).value_or(QString());
+    ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
+    EXPECT_EQ(startup(), startupTicketNumber(kCustom, highest, kAug24));
 }
 
 } // namespace

@@ -8,12 +8,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
 
 namespace quorrel::test {
 namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr QFile::Permissions kEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                         QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                                         QFile::ExeOther;
 
 QByteArray readFile(const QString& path)
 {
@@ -48,6 +60,8 @@ TEST_F(LoginWindowTest, FreshStartWritesTheFactoryDatabaseAndAdminLogsInWithAnEm
     EXPECT_EQ(hooks().messages()[0].icon, MessageIcon::None);
     EXPECT_EQ(hooks().messages()[1].text, QStringLiteral("初始化成功！"));
     EXPECT_EQ(readFile(shop.databasePath()), factoryDatabaseImage()) << "the file must be the factory image unchanged";
+    EXPECT_EQ(QFile::permissions(shop.databasePath()) & kEveryone, QFile::ReadOwner | QFile::WriteOwner)
+        << "every sale and the password hashes are the owner's alone";
 
     QWidget* login = loginWindowWidget();
     ASSERT_TRUE(login->isVisible());
@@ -75,6 +89,52 @@ TEST_F(LoginWindowTest, AnsweringNoStartsANewCopyAndEndsThisOne)
     EXPECT_FALSE(QFile::exists(shop.databasePath())) << "nothing is written without a Yes";
     SingleInstance next(shop.lockPath());
     EXPECT_EQ(next.acquire(), SingleInstance::Result::Acquired) << "the new copy is not refused as a second one";
+}
+
+TEST_F(LoginWindowTest, AStartRemovesWhatAnInterruptedBackupResetOrRestoreLeftAndWaitsForAHandOver)
+{
+    shop.writeFactory();
+    const QString db = shop.databasePath();
+    auto make = [](const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("left") == 4) << path.toStdString();
+    };
+    // A staged restore, a file being replaced, a kept copy that is still the database (killed
+    // between keeping and replacing), and a backup being written elsewhere, noted beside the database.
+    QTemporaryDir elsewhere;
+    const QStringList leftovers{db + u".restore-a1B2c3"_s, shop.filePath(u".ZoZ.mdb.x9y8.part"_s),
+                                shop.filePath(u".ZoZ.mdb.x9y8.part-journal"_s),
+                                elsewhere.filePath(u".backup.mdb.k3l4.part"_s)};
+    for (const QString& path : leftovers)
+        make(path);
+    ASSERT_EQ(::link(QFile::encodeName(db).constData(), QFile::encodeName(db + u".bak-240305143021"_s).constData()), 0);
+    QFile note(db + u".unfinished"_s);
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write((u"+"_s + leftovers.last() + u"\n"_s).toUtf8());
+    note.close();
+    // What is not the program's own stays: a kept copy of an earlier restore, a user's file.
+    make(db + u".bak-230101000000"_s);
+    make(elsewhere.filePath(u"backup.mdb"_s));
+
+    // The copy before this one lets go of the lock a moment after starting this one.
+    SingleInstance ending(shop.lockPath());
+    ASSERT_EQ(ending.acquire(), SingleInstance::Result::Acquired);
+    SingleInstance starting(shop.lockPath());
+    EXPECT_EQ(starting.acquire(), SingleInstance::Result::HeldByAnotherCopy) << "a second copy is refused at once";
+    std::thread handOver([&ending] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ending.release();
+    });
+    EXPECT_EQ(starting.acquire(5000), SingleInstance::Result::Acquired) << "a new copy waits for the hand-over";
+    handOver.join();
+    starting.release();
+
+    ASSERT_TRUE(startProgram());
+    EXPECT_EQ(QDir(shop.filePath(QString())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{u"ZoZ.mdb"_s, u"ZoZ.mdb.bak-230101000000"_s, u"ZoZ.mdb.lock"_s}));
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{u"backup.mdb"_s});
+    EXPECT_TRUE(logIn(u"admin"_s, QString()));
 }
 
 TEST_F(LoginWindowTest, WrongPasswordIsRefusedAndTheWindowStaysWithTheName)

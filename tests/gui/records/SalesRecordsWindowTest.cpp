@@ -7,6 +7,7 @@
 #include "core/store/Schema.h"
 #include "core/tickets/TicketNumbers.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/SingleInstance.h"
 #include "gui/receipt/ReceiptPrinting.h"
 #include "gui/records/SalesRecordsWindow.h"
 #include "support/Eventually.h"
@@ -288,6 +289,8 @@ TEST_F(RecordsMenuTest, AResetStartsANewCopyAndEndsThisOne)
     ASSERT_EQ(hooks().started().size(), 1);
     EXPECT_EQ(hooks().started().first().first(), QCoreApplication::applicationFilePath());
     EXPECT_TRUE(QFileInfo::exists(shop.filePath(QStringLiteral("backup.mdb"))));
+    SingleInstance next(shop.lockPath());
+    EXPECT_EQ(next.acquire(), SingleInstance::Result::Acquired) << "the new copy must not find this one running";
 }
 
 } // namespace
