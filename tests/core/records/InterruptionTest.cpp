@@ -12,8 +12,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
