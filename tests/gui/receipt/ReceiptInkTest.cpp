@@ -97,6 +97,15 @@ QImage rasterisedPdf(const QString& pdf, int dotsPerInch)
     return QImage(pdf + QStringLiteral(".png"));
 }
 
+QByteArray pngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, "PNG"));
+    return bytes;
+}
+
 // A logo that fills the upper part of its box, as shop logos do.
 QByteArray logoPng()
 {
@@ -106,11 +115,7 @@ QByteArray logoPng()
     painter.setBrush(Qt::black);
     painter.drawEllipse(QRect(120, 10, 160, 150));
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "PNG"));
-    return bytes;
+    return pngBytes(image);
 }
 
 const QString kLongName = QStringLiteral("大包装的薯片原味加量装特惠");
@@ -262,11 +267,7 @@ QByteArray framedLogo()
     painter.fillRect(QRect(8, 8, 284, 84), Qt::white);
     painter.fillRect(QRect(40, 30, 220, 40), Qt::black);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "PNG"));
-    return bytes;
+    return pngBytes(image);
 }
 
 TEST_F(ReceiptInkTest, NoTwoTextsOrPicturesShareInkAndNothingRunsOffTheStrip)
