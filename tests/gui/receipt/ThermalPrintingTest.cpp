@@ -47,6 +47,15 @@ protected:
         settings.remove(QStringLiteral("ThermalPrinter"));
     }
     // Sets the printer up as a user would in the printer window and saves.
+    // The main window of a till whose receipts go to `printer` on 58 mm paper; 打印完毕 is shown.
+    void openTillPrintingTo(FakeReceiptPrinter& printer, bool cut, bool drawer)
+    {
+        ASSERT_TRUE(printer.listening());
+        setUpInWindow(QStringLiteral("127.0.0.1:%1").arg(printer.port()), false, cut, drawer);
+        hooks().useSystemPrinter(true);
+        shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
+        ASSERT_NE(openMainWindow(), nullptr);
+    }
     void setUpInWindow(const QString& address, bool paper80, bool cut, bool drawer)
     {
         PrinterSelectWindow window;
@@ -134,11 +143,7 @@ TEST_F(ThermalPrintingTest, SetUpInThePrinterWindowTestPrintedAndKeptForTheUser)
 TEST_F(ThermalPrintingTest, F5PrintsOnTheThermalPrinterAndOpensTheDrawer)
 {
     FakeReceiptPrinter fake;
-    ASSERT_TRUE(fake.listening());
-    setUpInWindow(QStringLiteral("127.0.0.1:%1").arg(fake.port()), false, false, true);
-    hooks().useSystemPrinter(true);
-    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
-    ASSERT_NE(openMainWindow(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(openTillPrintingTo(fake, false, true));
     enterLine(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("2.5"));
     pressF5();
     waitForReceipts();
@@ -154,11 +159,7 @@ TEST_F(ThermalPrintingTest, F5PrintsOnTheThermalPrinterAndOpensTheDrawer)
 TEST_F(ThermalPrintingTest, AStalledClosingOrRefusingPrinterIsAPrintFailureTheSaleIsKeptTheWindowLives)
 {
     FakeReceiptPrinter stalled(FakeReceiptPrinter::Behaviour::Stalls);
-    ASSERT_TRUE(stalled.listening());
-    setUpInWindow(QStringLiteral("127.0.0.1:%1").arg(stalled.port()), false, true, false);
-    hooks().useSystemPrinter(true);
-    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
-    ASSERT_NE(openMainWindow(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(openTillPrintingTo(stalled, true, false));
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     QElapsedTimer waited;
     waited.start();
@@ -197,11 +198,7 @@ TEST_F(ThermalPrintingTest, AStalledClosingOrRefusingPrinterIsAPrintFailureTheSa
 TEST_F(ThermalPrintingTest, APrinterOutOfPaperGetsNothingAndTheCashierIsToldWhy)
 {
     FakeReceiptPrinter empty(FakeReceiptPrinter::Behaviour::PaperEnd);
-    ASSERT_TRUE(empty.listening());
-    setUpInWindow(QStringLiteral("127.0.0.1:%1").arg(empty.port()), false, false, true);
-    hooks().useSystemPrinter(true);
-    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
-    ASSERT_NE(openMainWindow(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(openTillPrintingTo(empty, false, true));
     enterLine(QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("1"));
     pressF5();
     waitForReceipts();
@@ -226,11 +223,7 @@ TEST_F(ThermalPrintingTest, APrinterOutOfPaperGetsNothingAndTheCashierIsToldWhy)
 TEST_F(ThermalPrintingTest, TheCashierTypesWhileASlowPrinterTakesALongReceiptAndASecondWaitsItsTurn)
 {
     FakeReceiptPrinter slow(FakeReceiptPrinter::Behaviour::Slow, 16 * 1024);
-    ASSERT_TRUE(slow.listening());
-    setUpInWindow(QStringLiteral("127.0.0.1:%1").arg(slow.port()), false, false, false);
-    hooks().useSystemPrinter(true);
-    shop.exec(QStringLiteral("update 配置文件 set 显示打印完毕='真', 提示再次打印='假' where ID=1"));
-    ASSERT_NE(openMainWindow(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(openTillPrintingTo(slow, false, false));
     for (int i = 0; i < 8; ++i)
         enterLine(QStringLiteral("盐%1").arg(i), QStringLiteral("1"), QStringLiteral("1"));
     pressF5();
