@@ -38,4 +38,31 @@ int FullDiskWriter::sync(int fd)
     return FileWriter::sync(fd);
 }
 
+HeldDiskWriter::HeldDiskWriter()
+{
+    setCurrent(this);
+}
+
+HeldDiskWriter::~HeldDiskWriter()
+{
+    release();
+    setCurrent(nullptr);
+}
+
+int HeldDiskWriter::sync(int fd)
+{
+    std::unique_lock lock(m_mutex);
+    m_released.wait(lock, [this] { return m_open; });
+    return FileWriter::sync(fd);
+}
+
+void HeldDiskWriter::release()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+    }
+    m_released.notify_all();
+}
+
 } // namespace quorrel::test

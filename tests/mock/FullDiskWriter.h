@@ -2,6 +2,9 @@
 
 #include "core/store/FileWriter.h"
 
+#include <condition_variable>
+#include <mutex>
+
 namespace quorrel::test {
 
 // A disk with room for `capacity` more bytes, in place of the system's for the life of the object:
@@ -21,6 +24,25 @@ public:
 private:
     qint64 m_room;
     bool m_syncFails;
+};
+
+// A disk whose flush waits until release() is called: file work stays under way, on its worker,
+// for as long as a test needs it to.
+class HeldDiskWriter : public FileWriter
+{
+public:
+    HeldDiskWriter();
+    ~HeldDiskWriter() override;
+    HeldDiskWriter(const HeldDiskWriter&) = delete;
+    HeldDiskWriter& operator=(const HeldDiskWriter&) = delete;
+
+    int sync(int fd) override;
+    void release();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_open = false;
 };
 
 } // namespace quorrel::test

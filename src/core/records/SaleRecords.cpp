@@ -5,6 +5,7 @@
 #include "core/store/Decimal.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
+#include "core/tickets/TicketNumbers.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -216,14 +217,7 @@ bool deleteSale(Database& db, qint64 saleId)
     Transaction transaction(db);
     if (!transaction.began())
         return false;
-    // Only when it is the newest sale: an older one's number lies behind the counter already. And
-    // only when it is newer than the sale remembered: deleting the newest sales one after another
-    // must keep the number of the first, the highest ever given out (sale IDs are never reused).
-    if (!db.execute(QStringLiteral("insert or replace into 末单票号 (ID, 销售ID, 销售票号) "
-                                   "select 1, ID, 销售票号 from 销售记录 "
-                                   "where ID=? and ID=(select max(ID) from 销售记录) "
-                                   "and ID > coalesce((select 销售ID from 末单票号 where ID=1), 0)"),
-                    {saleId}))
+    if (!rememberDeletedNumber(db, saleId))
         return false;
     if (!db.execute(QStringLiteral("delete from 销售详情 where 关联=?"), {saleId}) ||
         !db.execute(QStringLiteral("delete from 销售记录  where ID=?"), {saleId}))

@@ -13,9 +13,14 @@ class Database;
 inline constexpr int kTicketFormatCustomPrefix = 1; // "0000000" + six-digit counter
 inline constexpr int kTicketFormatDatePrefix = 2;   // yyMMdd + seven-digit counter
 
-// 销售票号 of the sale with the highest ID, or of a newer one deleted since; empty when there is none,
-// nullopt when a query failed.
-std::optional<QString> lastTicketNumber(Database& db);
+// The number the counter of `format` continues from: 销售票号 of the sale with the highest ID, unless
+// a deleted number counts higher (a deleted number is never given out again). Empty when there is
+// none, nullopt when a query failed.
+std::optional<QString> lastTicketNumber(Database& db, int format);
+
+// Keeps the number of the sale about to be deleted as its format's floor when it counts higher than
+// the floor kept so far. Call it inside the transaction that deletes the sale.
+bool rememberDeletedNumber(Database& db, qint64 saleId);
 
 // What the ticket box shows when the main window opens, given the last stored number.
 QString startupTicketNumber(int format, const QString& lastTicket, const QDate& today);

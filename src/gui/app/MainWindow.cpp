@@ -301,10 +301,10 @@ void MainWindow::applyRoleToCashierUnits()
 
 void MainWindow::showStartupTicketNumber()
 {
-    const std::optional<QString> last = lastTicketNumber(m_session.db);
+    const int format = MessageBox::valueOrReport(this, m_session.shop.settings().ticketFormat());
+    const std::optional<QString> last = lastTicketNumber(m_session.db, format);
     if (!last)
         MessageBox::failed(this, MessageBox::kQueryFailed, m_session.db.lastError());
-    const int format = MessageBox::valueOrReport(this, m_session.shop.settings().ticketFormat());
     m_sale->setField(Field::TicketNumber, startupTicketNumber(format, last.value_or(QString()), Clock::now().date()));
 }
 

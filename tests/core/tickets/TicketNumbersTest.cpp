@@ -186,7 +186,7 @@ protected:
     QString startup()
     {
         const Result<int> format = ShopSettings(db).ticketFormat();
-        const std::optional<QString> last = lastTicketNumber(db);
+        const std::optional<QString> last = lastTicketNumber(db, format.value_or(0));
         EXPECT_TRUE(format.has_value());
         EXPECT_TRUE(last.has_value());
         return startupTicketNumber(format.value_or(0), last.value_or(QString()), kAug24);
@@ -206,27 +206,27 @@ protected:
 
 TEST_F(TicketNumbersDatabaseTest, LastTicketNumberIsEmptyWithoutSalesThenTheNewestRows)
 {
-    const std::optional<QString> none = lastTicketNumber(db);
+    const std::optional<QString> none = lastTicketNumber(db, kCustom);
     ASSERT_TRUE(none.has_value()) << "no sale is no failure";
     EXPECT_TRUE(none->isEmpty());
 
     addSale(u"0000000000001"_s);
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000001"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000001"_s);
     addSale(u"0000000000002"_s);
     const qint64 second = db.lastInsertId();
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000002"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000002"_s);
 
     // The newest row counts, not the largest number.
     addSale(u"0000000000000"_s);
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000000"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000000"_s);
     ASSERT_TRUE(db.execute(u"delete from 销售记录 where ID=?"_s, {db.lastInsertId()}));
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000002"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000002"_s);
     ASSERT_TRUE(db.execute(u"delete from 销售记录 where ID=?"_s, {second}));
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000001"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000001"_s);
 
     // A sale without a number reads as empty text.
     addSale(QVariant());
-    EXPECT_EQ(lastTicketNumber(db), QString());
+    EXPECT_EQ(lastTicketNumber(db, kCustom), QString());
 }
 
 TEST_F(TicketNumbersDatabaseTest, StoredFormatRoundTrips)
@@ -266,7 +266,7 @@ TEST_F(TicketNumbersDatabaseTest, FailedQueriesGiveNoValue)
 {
     db.close();
     EXPECT_EQ(ShopSettings(db).ticketFormat(), std::nullopt);
-    EXPECT_EQ(lastTicketNumber(db), std::nullopt);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), std::nullopt);
     EXPECT_FALSE(ShopSettings(db).setTicketFormat(kCustom));
 }
 
@@ -277,7 +277,7 @@ TEST_F(TicketNumbersDatabaseTest, CustomPrefixFromAnEmptyShopThroughARestart)
     EXPECT_EQ(box, u"0000000000000"_s);
     box = save(box);
     EXPECT_EQ(box, u"0000000000001"_s);
-    EXPECT_EQ(lastTicketNumber(db), u"0000000000001"_s);
+    EXPECT_EQ(lastTicketNumber(db, kCustom), u"0000000000001"_s);
     box = save(box);
     EXPECT_EQ(box, u"0000000000002"_s);
     EXPECT_EQ(startup(), u"0000000000002"_s) << "a restart continues from the stored number";
@@ -294,7 +294,7 @@ TEST_F(TicketNumbersDatabaseTest, DatePrefixFromAnEmptyShop)
     EXPECT_EQ(box, u"1608240000000"_s);
     box = save(box);
     EXPECT_EQ(box, u"1608240000001"_s);
-    EXPECT_EQ(lastTicketNumber(db), u"1608240000001"_s);
+    EXPECT_EQ(lastTicketNumber(db, kDate), u"1608240000001"_s);
     EXPECT_EQ(startup(), u"1608240000001"_s);
 }
 
@@ -336,10 +336,30 @@ TEST_F(TicketNumbersDatabaseTest, ANumberGivenOutIsNeverGivenAgainWhateverIsDele
     }
 
     // The highest number stays the floor in either format, whichever was in use when it was deleted.
-    const QString highest = lastTicketNumber(db).value_or(QString());
+    const QString highest = lastTicketNumber(db, kDate).value_or(QString());
     ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
     ASSERT_TRUE(ShopSettings(db).setTicketFormat(kCustom));
     EXPECT_EQ(startup(), startupTicketNumber(kCustom, highest, kAug24));
+
+    // The highest deleted number, not the last one deleted: a number typed lower by hand and then
+    // deleted leaves the higher one standing, in its own format's row.
+    addSale(u"0000000000050"_s);
+    ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
+    addSale(u"0000000000007"_s);
+    ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
+    addSale(u"1608240000009"_s);
+    ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
+    EXPECT_EQ(startup(), u"0000000000050"_s);
+    EXPECT_EQ(shop.scalar(u"select group_concat(销售票号) from (select 销售票号 from 末单票号 order by ID)"_s),
+              u"0000000000050,1608240000009"_s);
+
+    // A file of an earlier release keeps its one row as ID 1, here a date number: read by its shape.
+    ASSERT_TRUE(db.execute(u"delete from 末单票号"_s));
+    ASSERT_TRUE(db.execute(u"insert into 末单票号 values (1, 1, '1608240000070')"_s));
+    addSale(u"0000000000003"_s);
+    ASSERT_TRUE(deleteSale(db, db.lastInsertId()));
+    ASSERT_TRUE(ShopSettings(db).setTicketFormat(kDate));
+    EXPECT_EQ(startup(), u"1608240000070"_s);
 }
 
 } // namespace

@@ -200,10 +200,9 @@ TEST_F(DataResetTest, RestoreRefusesOtherFilesAndBringsBackABackup)
 
 TEST_F(DataResetTest, FileWorkRunsWhileTheWindowPaintsAndTakesNoInput)
 {
-    // A named pipe as the file to restore from: reading it cannot end before it is opened for
-    // writing and closed, which happens below, while the work runs.
-    const QString pipe = shop.filePath(QStringLiteral("pipe.mdb"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // The export's flush is held until the window has been tried, so the work is surely under way.
+    HeldDiskWriter held;
+    const QString target = shop.filePath(QStringLiteral("查询结果.xls"));
     PaintCounter paints;
     window->installEventFilter(&paints);
     bool ranMeanwhile = false;
@@ -219,17 +218,24 @@ TEST_F(DataResetTest, FileWorkRunsWhileTheWindowPaintsAndTakesNoInput)
         EXPECT_FALSE(window->close());
         EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(hooks().messages().isEmpty());
-        QFile end(pipe);
-        EXPECT_TRUE(end.open(QIODevice::WriteOnly)); // meets the worker's read, which then ends empty
-        end.close();
+        held.release();
     });
-    hooks().chooseNextFile(pipe);
-    click(QStringLiteral("按钮_数据恢复"));
+    hooks().chooseNextFile(target);
+    click(QStringLiteral("按钮_导出表"));
 
     EXPECT_TRUE(ranMeanwhile);
-    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("所选文件不是有效的数据库，未恢复！")});
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("保存成功！\r\n保存在：") + target});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window->isVisible());
+
+    // A named pipe to restore from is refused at once: nothing waits for a writer to come.
+    const QString pipe = shop.filePath(QStringLiteral("pipe.mdb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    hooks().clearMessages();
+    hooks().chooseNextFile(pipe);
+    click(QStringLiteral("按钮_数据恢复"));
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("所选文件不是有效的数据库，未恢复！")});
+
     // Input reaches the window again.
     hooks().answerNext(MessageAnswer::No);
     click(QStringLiteral("按钮_管理数据"));

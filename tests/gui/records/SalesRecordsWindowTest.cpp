@@ -203,8 +203,9 @@ TEST_F(RecordsTest, AdministratorDeletesSaleWithItsLinesAfterAsking)
     EXPECT_EQ(shop.scalar(QStringLiteral("select count(*) from 销售记录 where ID=?"), {newest}), QStringLiteral("0"));
     Database reopened;
     ASSERT_TRUE(reopened.open(shop.databasePath(), schema::kDatabaseKey));
-    EXPECT_EQ(lastTicketNumber(reopened), QStringLiteral("2403050000003"));
-    EXPECT_EQ(startupTicketNumber(kTicketFormatDatePrefix, *lastTicketNumber(reopened), QDate(2024, 3, 5)),
+    EXPECT_EQ(lastTicketNumber(reopened, kTicketFormatDatePrefix), QStringLiteral("2403050000003"));
+    EXPECT_EQ(startupTicketNumber(kTicketFormatDatePrefix, *lastTicketNumber(reopened, kTicketFormatDatePrefix),
+                                  QDate(2024, 3, 5)),
               QStringLiteral("2403050000003"));
 }
 
