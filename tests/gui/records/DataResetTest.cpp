@@ -228,14 +228,6 @@ TEST_F(DataResetTest, FileWorkRunsWhileTheWindowPaintsAndTakesNoInput)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window->isVisible());
 
-    // A named pipe to restore from is refused at once: nothing waits for a writer to come.
-    const QString pipe = shop.filePath(QStringLiteral("pipe.mdb"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    hooks().clearMessages();
-    hooks().chooseNextFile(pipe);
-    click(QStringLiteral("按钮_数据恢复"));
-    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("所选文件不是有效的数据库，未恢复！")});
-
     // Input reaches the window again.
     hooks().answerNext(MessageAnswer::No);
     click(QStringLiteral("按钮_管理数据"));
