@@ -42,26 +42,14 @@ public:
     // The ink box of `text` relative to its baseline, as drawn with `font`.
     QRectF inkBox(const QFont& font, const QString& text)
     {
-        const std::lock_guard lock(m_mutex);
-        const std::pair<QFont, QString> key(font, text);
-        if (const QRectF* known = m_boxes.object(key))
-            return *known;
-        const QRectF box = QFontMetricsF(font).tightBoundingRect(text);
-        m_boxes.insert(key, new QRectF(box));
-        return box;
+        return kept(m_boxes, font, text, [&] { return QFontMetricsF(font).tightBoundingRect(text); });
     }
 
     // How far `text` advances with `font`; measured once, as the layout asks for the same texts
     // again and again while it wraps them.
     double advance(const QFont& font, const QString& text)
     {
-        const std::lock_guard lock(m_mutex);
-        const std::pair<QFont, QString> key(font, text);
-        if (const double* known = m_advances.object(key))
-            return *known;
-        const double width = QFontMetricsF(font).horizontalAdvance(text);
-        m_advances.insert(key, new double(width));
-        return width;
+        return kept(m_advances, font, text, [&] { return QFontMetricsF(font).horizontalAdvance(text); });
     }
 
     // The ink box of the reference text: what the baseline of every text of `font` is put by.
@@ -77,6 +65,18 @@ public:
     }
 
 private:
+    template <typename T, typename Measure>
+    T kept(QCache<std::pair<QFont, QString>, T>& cache, const QFont& font, const QString& text, Measure measure)
+    {
+        const std::lock_guard lock(m_mutex);
+        const std::pair<QFont, QString> key(font, text);
+        if (const T* known = cache.object(key))
+            return *known;
+        const T value = measure();
+        cache.insert(key, new T(value));
+        return value;
+    }
+
     // A receipt draws a hundred or so texts; this keeps those of several recent receipts.
     static constexpr int kMaxBoxes = 2000;
 

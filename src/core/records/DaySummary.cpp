@@ -4,6 +4,7 @@
 #include "core/records/SaleRecords.h"
 #include "core/store/Database.h"
 #include "core/store/DateTexts.h"
+#include "core/store/QueryTexts.h"
 #include "core/store/RecordSet.h"
 
 #include <QHash>
@@ -155,17 +156,10 @@ QString changedSummary(const DayFigures& figures)
 
 Result<QStringList> cashiersOnDay(Database& db, const QDate& day)
 {
-    auto cashiers = db.query(QStringLiteral("select 收银员 from 销售记录 where 销售时间 between ? and ? "
-                                            "group by 收银员 order by min(销售时间), min(ID)"),
-                             {canonicalDateTimeText(dayStart(day)), canonicalDateTimeText(dayEnd(day))});
-    if (!cashiers)
-        return db.failure();
-    QStringList names;
-    for (; !cashiers->atEnd(); cashiers->moveNext())
-        names << cashiers->text(1);
-    if (cashiers->failed())
-        return db.failure();
-    return names;
+    return queryTexts(db,
+                      QStringLiteral("select 收银员 from 销售记录 where 销售时间 between ? and ? "
+                                     "group by 收银员 order by min(销售时间), min(ID)"),
+                      {canonicalDateTimeText(dayStart(day)), canonicalDateTimeText(dayEnd(day))});
 }
 
 } // namespace quorrel

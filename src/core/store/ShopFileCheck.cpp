@@ -1,6 +1,7 @@
 #include "core/store/ShopFileCheck.h"
 
 #include "core/store/Database.h"
+#include "core/store/QueryTexts.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 
@@ -68,17 +69,12 @@ Done quickCheck(Database& db)
 
 Result<QMap<QString, qint64>> tableRows(Database& db)
 {
-    auto tables = db.query(QStringLiteral("select name from sqlite_master where type='table'"));
-    if (!tables)
-        return db.failure();
-    QStringList names;
-    for (; !tables->atEnd(); tables->moveNext())
-        names << tables->text(1);
-    if (tables->failed())
-        return db.failure();
-    tables->close();
+    const Result<QStringList> names =
+        queryTexts(db, QStringLiteral("select name from sqlite_master where type='table'"));
+    if (!names)
+        return Error{names.error()};
     QMap<QString, qint64> rows;
-    for (const QString& name : names) {
+    for (const QString& name : *names) {
         auto count = db.query(QStringLiteral("select count(*) from ") + quoted(name));
         if (!count || count->atEnd())
             return db.failure();
