@@ -4,16 +4,18 @@
 #include <QString>
 #include <QVariant>
 
-struct sqlite3_stmt;
+#include <memory>
 
 namespace quorrel {
+
+class Rows;
 
 // The cursor a query yields, already on its first row (atEnd() when there is none); rows are read
 // one at a time as the caller walks them.
 class RecordSet
 {
 public:
-    explicit RecordSet(sqlite3_stmt* statement);
+    explicit RecordSet(std::unique_ptr<Rows> rows);
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -41,7 +43,7 @@ private:
     int indexOf(const QString& column) const;
     QVariant value(int index) const;
 
-    sqlite3_stmt* m_statement = nullptr;
+    std::unique_ptr<Rows> m_rows;
     int m_columnCount = 0;
     bool m_atEnd = true;
     bool m_started = false;
