@@ -153,6 +153,21 @@ ServerSql translateAccessSqlForServer(const QString& sql)
             out.sources.append(-1);
             text += u'$' + QString::number(out.sources.size());
             i = skipBlanks(source, skipBlanks(source, i + 3) + 1) + 1;
+        } else if (wordAt(source, i, QLatin1StringView("indexed")) &&
+                   wordAt(source, skipBlanks(source, i + 7), QLatin1StringView("by"))) {
+            // SQLite's choice of index: the server's planner makes its own.
+            qsizetype end = skipBlanks(source, skipBlanks(source, i + 7) + 2);
+            while (end < source.size() && isWordChar(source[end]))
+                ++end;
+            i = end;
+        } else if (wordAt(source, i, QLatin1StringView("cross")) &&
+                   wordAt(source, skipBlanks(source, i + 5), QLatin1StringView("join"))) {
+            // SQLite's way to fix the order of a join with ON; the same inner join to the server.
+            i = skipBlanks(source, i + 5);
+        } else if (wordAt(source, i, QLatin1StringView("char")) && skipBlanks(source, i + 4) < source.size() &&
+                   source[skipBlanks(source, i + 4)] == u'(') {
+            text += QStringLiteral("chr"); // the character of a code point
+            i += 4;
         } else if (wordAt(source, i, QLatin1StringView("like"))) {
             text += QStringLiteral("ilike");
             i += 4;

@@ -14,7 +14,8 @@ QString translateAccessSql(const QString& sql);
 // "?" places numbered $1, $2, …; [names] as quoted identifiers (ASCII letters in lower case, as the
 // server keeps unquoted names); now() as one more parameter the caller fills with the program's
 // clock; LIKE as ILIKE (SQLite's LIKE ignores letter case); "cast(… as real)" as double precision;
-// "insert or ignore" as "on conflict do nothing". Quoted texts pass through untouched.
+// "insert or ignore" as "on conflict do nothing"; char(n) as chr(n); SQLite's "indexed by" dropped and its "cross join"
+// an inner join. Quoted texts pass through untouched.
 struct ServerSql
 {
     QString text;

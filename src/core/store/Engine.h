@@ -47,6 +47,7 @@ public:
     // Of the current row; `index` is 0-based and in range.
     virtual QVariant value(int index) const = 0;
     virtual QString text(int index) const = 0;
+    virtual bool isNull(int index) const = 0;
 };
 
 // One kind of database behind Database: the shop's SQLCipher file or a PostgreSQL server. Each

@@ -107,6 +107,8 @@ public:
         }
     }
 
+    bool isNull(int index) const override { return sqlite3_column_type(m_statement, index) == SQLITE_NULL; }
+
 private:
     sqlite3_stmt* m_statement;
 };

@@ -102,6 +102,17 @@ QString RecordSet::text(const QString& column) const
     return text(indexOf(column) + 1);
 }
 
+QString RecordSet::columnName(int position) const
+{
+    return m_rows && position >= 1 && position <= m_columnCount ? m_rows->columnName(position - 1) : QString();
+}
+
+bool RecordSet::isNull(int position) const
+{
+    const int index = position - 1;
+    return !m_rows || m_atEnd || index < 0 || index >= m_columnCount || m_rows->isNull(index);
+}
+
 QString RecordSet::text(int position) const
 {
     const int index = position - 1;

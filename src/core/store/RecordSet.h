@@ -35,6 +35,10 @@ public:
     QString text(int position) const;
 
     int columnCount() const { return m_columnCount; }
+    // The name of a column (1-based), as the statement gave it.
+    QString columnName(int position) const;
+    // Whether the current row holds NULL there (readField gives an empty text for it).
+    bool isNull(int position) const;
     // False when a step failed part-way through the walk (for example a damaged page).
     bool failed() const { return m_failed; }
 

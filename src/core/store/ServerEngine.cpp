@@ -170,6 +170,8 @@ public:
         }
     }
 
+    bool isNull(int index) const override { return PQgetisnull(m_result, m_row, index); }
+
 private:
     PGresult* m_result;
     int m_rows;
