@@ -67,6 +67,7 @@ void Database::close()
 {
     m_progressTick = {};
     m_engine.reset();
+    m_server = false;
 }
 
 QString Database::lastError() const
@@ -171,6 +172,16 @@ std::optional<bool> Database::hasTable(const QString& name)
     if (!ready())
         return std::nullopt;
     return m_engine->hasTable(name);
+}
+
+bool Database::listen(const QString& channel)
+{
+    return ready() && m_engine->listen(channel);
+}
+
+QStringList Database::takeNotifications()
+{
+    return m_engine ? m_engine->takeNotifications() : QStringList();
 }
 
 qint64 Database::lastInsertId() const

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 
@@ -73,6 +74,12 @@ public:
     // Undoes the pending transaction, if one is still active. lastError() keeps the failure that led
     // here; a failed rollback is added after it.
     void rollback();
+
+    // Notifications from other connections to the same server on `channel` (see ServerSchema.h);
+    // false on a file, which has no other connection to hear from.
+    bool listen(const QString& channel);
+    // The notifications' payloads received since the last call, without waiting.
+    QStringList takeNotifications();
 
     // Whether the file holds a table of that name; nullopt when that could not be read.
     std::optional<bool> hasTable(const QString& name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 
@@ -74,6 +75,9 @@ public:
     virtual QString beginText() const = 0;
     virtual qint64 lastInsertId() = 0;
     virtual std::optional<bool> hasTable(const QString& name) = 0;
+    // Notifications of other connections on a channel; an engine without them takes none.
+    virtual bool listen(const QString&) { return false; }
+    virtual QStringList takeNotifications() { return {}; }
 
 protected:
     EngineStatus& m_status;

@@ -249,10 +249,18 @@ bool ServerEngine::usable()
         m_status.unreachable = true;
         return false;
     }
-    // A fresh connection, as the program made at its start.
+    // A fresh connection, as the program made at its start, listening where this one did.
     PQfinish(m_connection);
     m_connection = open(m_connectionText, m_readOnly, m_status);
-    return m_connection != nullptr;
+    if (!m_connection)
+        return false;
+    for (const QString& channel : m_channels) {
+        const QByteArray statement =
+            "LISTEN \"" + QString(channel).replace(u'"', QStringLiteral("\"\"")).toUtf8() + '"';
+        PGresult* result = PQexec(m_connection, statement.constData());
+        PQclear(result); // a failed LISTEN shows as changes not arriving, never as a failed sale
+    }
+    return true;
 }
 
 void ServerEngine::noteResultFailure(const QString& sql, pg_result* result)
@@ -379,20 +387,26 @@ std::optional<bool> ServerEngine::hasTable(const QString& name)
     return rows->value(0).toLongLong() > 0;
 }
 
-int ServerEngine::socket() const
+bool ServerEngine::listen(const QString& channel)
 {
-    return m_connection && PQstatus(m_connection) == CONNECTION_OK ? PQsocket(m_connection) : -1;
+    if (!m_channels.contains(channel))
+        m_channels.append(channel);
+    // A channel is an identifier: quoted, as the server folds nothing inside quotes.
+    return execute(QStringLiteral("LISTEN \"%1\"").arg(QString(channel).replace(u'"', QStringLiteral("\"\""))), {});
 }
 
 QStringList ServerEngine::takeNotifications()
 {
-    if (m_connection && PQconsumeInput(m_connection)) {
-        while (PGnotify* notice = PQnotifies(m_connection)) {
-            m_notifications.append(QString::fromUtf8(notice->extra));
-            PQfreemem(notice);
-        }
+    QStringList payloads;
+    if (!m_connection || PQstatus(m_connection) != CONNECTION_OK || !PQconsumeInput(m_connection))
+        return payloads;
+    const int self = PQbackendPID(m_connection);
+    while (PGnotify* notice = PQnotifies(m_connection)) {
+        if (notice->be_pid != self)
+            payloads.append(QString::fromUtf8(notice->extra));
+        PQfreemem(notice);
     }
-    return std::exchange(m_notifications, {});
+    return payloads;
 }
 
 } // namespace quorrel

@@ -37,10 +37,11 @@ public:
     qint64 lastInsertId() override;
     std::optional<bool> hasTable(const QString& name) override;
 
-    // The socket notifications arrive on (-1 when there is no connection), and the channels'
-    // payloads received since the last call.
-    int socket() const;
-    QStringList takeNotifications();
+    // Listens on `channel`, again on every fresh connection. Notifications of this connection's own
+    // statements are left out: those changes are announced where they are made.
+    bool listen(const QString& channel) override;
+    // The payloads received since the last call, without waiting.
+    QStringList takeNotifications() override;
 
 private:
     ServerEngine(pg_conn* connection, QString connectionText, bool readOnly, EngineStatus& status);
@@ -55,7 +56,7 @@ private:
     bool m_readOnly = false;
     // The connection broke inside a transaction that has not been rolled back here yet.
     bool m_lostInTransaction = false;
-    QStringList m_notifications;
+    QStringList m_channels;
 };
 
 } // namespace quorrel

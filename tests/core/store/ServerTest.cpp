@@ -1,6 +1,7 @@
 // The shop on a PostgreSQL server of the test's own: the first start, the core's statements, and
 // several tills storing at once.
 
+#include "support/Eventually.h"
 #include "support/PostgresServer.h"
 #include "support/TestDatabase.h"
 
@@ -257,6 +258,31 @@ TEST_F(ServerShopTest, AServerGoneStoresNothingAndTheNextTryStoresTheSaleOnce)
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("3"));
     EXPECT_EQ(scalar(QStringLiteral("select count(distinct 销售票号) from 销售记录")), QStringLiteral("2"));
+}
+
+TEST_F(ServerShopTest, WhatOneTillChangesReachesTheOtherWithinASecond)
+{
+    openShop();
+    Shop here(db);
+    Database otherDb;
+    ASSERT_TRUE(otherDb.open(connection, schema::kDatabaseKey)) << otherDb.lastError().toStdString();
+    Shop other(otherDb);
+    here.forget();
+    other.forget();
+    ASSERT_EQ(other.settings().shopName(), QStringLiteral("我的小店")); // read once, then kept
+    int productsAnnounced = 0;
+    int productsAnnouncedHere = 0;
+    QObject::connect(&other.products(), &Products::changed, [&] { ++productsAnnounced; });
+    QObject::connect(&here.products(), &Products::changed, [&] { ++productsAnnouncedHere; });
+
+    ASSERT_TRUE(here.products().add(QStringLiteral("Kiwi"), QStringLiteral("1.20")));
+    ASSERT_TRUE(here.settings().setShopText(QStringLiteral("二号店"), QStringLiteral("谢谢")));
+    EXPECT_TRUE(eventuallyEqual([&] { return productsAnnounced; }, 1, 1000));
+    EXPECT_EQ(lastProductWithPrefix(otherDb, QStringLiteral("ki"))->name, QStringLiteral("Kiwi"));
+    EXPECT_TRUE(eventuallyEqual([&] { return other.settings().shopName().value_or(QString()); },
+                                QStringLiteral("二号店"), 1000));
+    // The till that made the change announced it once, when it made it.
+    EXPECT_EQ(productsAnnouncedHere, 1);
 }
 
 } // namespace
