@@ -183,14 +183,37 @@ Done createShop(Database& db)
     return {};
 }
 
-Done continueSequences(Database& db)
+std::optional<QHash<QString, qint64>> idsGivenOut(Database& db)
+{
+    auto rows =
+        db.isServer()
+            ? db.query(QStringLiteral("select substr(sequencename, 1, length(sequencename) - 7), "
+                                      "coalesce(last_value, 0) from pg_sequences "
+                                      "where schemaname = current_schema() and sequencename like '%\\_id\\_seq'"))
+            : db.query(QStringLiteral("select name, seq from sqlite_sequence"));
+    if (!rows)
+        return std::nullopt;
+    QHash<QString, qint64> givenOut;
+    for (; !rows->atEnd(); rows->moveNext())
+        givenOut.insert(rows->text(1), rows->readField(2).toLongLong());
+    if (rows->failed())
+        return std::nullopt;
+    return givenOut;
+}
+
+Done continueSequences(Database& db, const QHash<QString, qint64>& givenOut)
 {
     for (const char* table : kNumberedTables) {
         const QString name = QString::fromUtf8(table);
-        if (!db.execute(QStringLiteral("select setval(pg_get_serial_sequence(?, 'id'), "
-                                       "coalesce((select max(id) from [%1]), 0) + 1, false)")
-                            .arg(name),
-                        {u'"' + name + u'"'}))
+        const bool done =
+            db.isServer()
+                ? db.execute(QStringLiteral("select setval(pg_get_serial_sequence(?, 'id'), "
+                                            "greatest(coalesce((select max(id) from [%1]), 0), ?) + 1, false)")
+                                 .arg(name),
+                             {u'"' + name + u'"', givenOut.value(name)})
+                : db.execute(QStringLiteral("update sqlite_sequence set seq = max(seq, ?) where name = ?"),
+                             {givenOut.value(name), name});
+        if (!done)
             return db.failure();
     }
     return {};

@@ -2,6 +2,11 @@
 
 #include "core/store/Result.h"
 
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
 namespace quorrel {
 
 class Database;
@@ -24,8 +29,13 @@ Done createShop(Database& db);
 // The statements that make the tables, without the factory rows (for a copy of a whole shop).
 Done createTables(Database& db);
 
-// After rows were copied in with their IDs: each table's ID sequence continues after the highest.
-Done continueSequences(Database& db);
+// The highest ID each table has given out, deleted rows included, by table name: what a new row's
+// ID must follow. Read from a file's sqlite_sequence or a server's sequences.
+std::optional<QHash<QString, qint64>> idsGivenOut(Database& db);
+
+// After rows were copied in with their IDs: each table's ID sequence continues after the highest
+// ID in it and after `givenOut`'s, so that a deleted row's ID is not given out again.
+Done continueSequences(Database& db, const QHash<QString, qint64>& givenOut = {});
 
 } // namespace server
 

@@ -79,10 +79,11 @@ Done fill(Database& source, Database& target)
         if (const Done copied = copyTable(source, target, table); !copied)
             return copied;
     }
-    if (target.isServer()) {
-        if (const Done continued = server::continueSequences(target); !continued)
-            return continued;
-    }
+    const std::optional<QHash<QString, qint64>> givenOut = server::idsGivenOut(source);
+    if (!givenOut)
+        return source.failure();
+    if (const Done continued = server::continueSequences(target, *givenOut); !continued)
+        return continued;
     for (const QString& table : kTables) {
         const std::optional<qint64> from = rowCount(source, table);
         const std::optional<qint64> to = rowCount(target, table);

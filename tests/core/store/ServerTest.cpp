@@ -14,6 +14,7 @@
 #include "core/store/Schema.h"
 #include "core/store/SchemaUpgrade.h"
 #include "core/store/ServerSchema.h"
+#include "core/store/ShopCopy.h"
 #include "core/tickets/TicketNumbers.h"
 #include "mock/MockClock.h"
 
@@ -283,6 +284,53 @@ TEST_F(ServerShopTest, WhatOneTillChangesReachesTheOtherWithinASecond)
                                 QStringLiteral("二号店"), 1000));
     // The till that made the change announced it once, when it made it.
     EXPECT_EQ(productsAnnouncedHere, 1);
+}
+
+TEST_F(ServerShopTest, AWholeShopCopiesFromFileToServerAndBackAndNeverOverAShop)
+{
+    TempShop file;
+    file.writeFactory();
+    {
+        Database fileDb;
+        ASSERT_TRUE(fileDb.open(file.databasePath(), schema::kDatabaseKey));
+        Shop shop(fileDb);
+        ASSERT_TRUE(shop.products().add(QStringLiteral("Apple"), QStringLiteral("3.00")));
+        ASSERT_TRUE(shop.customers().add(QStringLiteral("王"), QStringLiteral("13912345678")));
+        ASSERT_TRUE(shop.settings().setLogoImage(QByteArray("\x89PNG\0\x01", 6)));
+        SaleHeader header;
+        for (int n = 0; n < 3; ++n) {
+            const Result<StoredSale> stored = storeNextSale(fileDb, kTicketFormatDatePrefix, header,
+                                                            linesNamed({QStringLiteral("糖"), QStringLiteral("盐")}));
+            ASSERT_TRUE(stored);
+            header.ticketNumber = stored->ticketNumber;
+        }
+        ASSERT_TRUE(shop.sales().remove(3));
+    }
+    const Done copied = copyShop(file.databasePath(), connection);
+    ASSERT_TRUE(copied) << copied.error().toStdString();
+    ASSERT_TRUE(db.open(connection, schema::kDatabaseKey));
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("4"));
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售变更")), QStringLiteral("1"));
+    Shop shop(db);
+    EXPECT_EQ(shop.settings().logoImage(), QByteArray("\x89PNG\0\x01", 6));
+    EXPECT_EQ(shop.customers().page({Customers::Search::Field::Phone, QStringLiteral("2345"), true}, 0, 9)->size(), 1);
+    // The server goes on from the copied rows: new IDs after the highest, the deleted number not reused.
+    const Result<StoredSale> next =
+        storeNextSale(db, kTicketFormatDatePrefix, SaleHeader{}, linesNamed({QStringLiteral("茶")}));
+    ASSERT_TRUE(next) << next.error().toStdString();
+    EXPECT_EQ(next->id, 4);
+    EXPECT_TRUE(next->ticketNumber.endsWith(QStringLiteral("0000004"))) << next->ticketNumber.toStdString();
+
+    EXPECT_FALSE(copyShop(file.databasePath(), connection)) << "a server that holds a shop is no target";
+    EXPECT_FALSE(copyShop(connection, file.databasePath())) << "nor is a file that exists";
+    const QString back = file.filePath(QStringLiteral("back.mdb"));
+    const Done returned = copyShop(connection, back);
+    ASSERT_TRUE(returned) << returned.error().toStdString();
+    Database backDb;
+    ASSERT_TRUE(backDb.open(back, schema::kDatabaseKey));
+    EXPECT_EQ(columnValues(backDb, QStringLiteral("select 名称 from 销售详情 where 关联=4"), QStringLiteral("名称")),
+              QStringList{QStringLiteral("茶")});
+    EXPECT_EQ(columnValues(backDb, QStringLiteral("select 方式 from 付款方式"), QStringLiteral("方式")).size(), 4);
 }
 
 } // namespace

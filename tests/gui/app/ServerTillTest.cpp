@@ -5,12 +5,18 @@
 #include "support/Eventually.h"
 #include "support/PostgresServer.h"
 
+#include "core/records/SalesRecordsModel.h"
+#include "core/shop/Session.h"
 #include "core/store/RecordSet.h"
+#include "core/store/ServerSchema.h"
+#include "core/tickets/TicketNumbers.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/SingleInstance.h"
+#include "gui/records/SalesRecordsWindow.h"
 #include "mock/MockClock.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -101,6 +107,34 @@ TEST_F(ServerTillTest, ASaleRungWhileTheServerIsGoneIsKeptAndStoredOnceAtTheNext
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("2"));
     EXPECT_EQ(scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+}
+
+TEST_F(ServerTillTest, RecordsListTheServersSalesAndLeaveBackupAndRestoreToItsTools)
+{
+    Session session;
+    ASSERT_TRUE(session.db.open(database, "19970605")) << session.db.lastError().toStdString();
+    ASSERT_TRUE(server::createShop(session.db));
+    Sale sale;
+    sale.addLine({QStringLiteral("糖"), QStringLiteral("1"), QStringLiteral("2.00"), QStringLiteral("2.00"),
+                  QStringLiteral("2.00")});
+    ASSERT_TRUE(session.shop.sales().storeNext(kTicketFormatDatePrefix, SaleHeader{}, sale));
+    session.currentRole = QStringLiteral("管理员");
+    SalesRecordsWindow records(session);
+    records.show();
+    SalesRecordsModel& model = records.model();
+    while (model.canFetchMore())
+        model.fetchMore();
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("1608240000001"));
+
+    for (const char16_t* button : {u"按钮_管理数据", u"按钮_数据恢复"}) {
+        hooks().clearMessages();
+        QTest::mouseClick(Unit<QPushButton>(&records, QString::fromUtf16(button)), Qt::LeftButton);
+        ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
+        EXPECT_TRUE(hooks().messages().first().text.contains(QStringLiteral("pg_dump")));
+        EXPECT_TRUE(hooks().messages().first().text.contains(QStringLiteral("pg_restore")));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
 }
 
 } // namespace
