@@ -21,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 
 namespace quorrel::test {
 namespace {
@@ -235,6 +237,43 @@ TEST_F(ServerShopTest, FourTillsAtOnceNeverShareANumberAndKeepEveryLineUnderItsS
         EXPECT_EQ(names.count(names.first()), names.size()) << "sale " << sale << " holds lines of several sales";
         EXPECT_EQ(names.size(), names.first().section(u'-', 1).toInt() % 4 + 1) << "sale " << sale;
     }
+}
+
+TEST_F(ServerShopTest, ATillKilledWhileItStoresLeavesNoPartialSale)
+{
+    openShop();
+    QRandomGenerator random(20161207);
+    constexpr int kRuns = 100;
+    for (int run = 0; run < kRuns; ++run) {
+        QProcess saver;
+        saver.start(QStringLiteral(CRASH_SAVER_PATH), {connection});
+        ASSERT_TRUE(saver.waitForReadyRead(20000))
+            << "the saver did not start saving: " << saver.readAllStandardError().toStdString();
+        QThread::msleep(random.bounded(1, 30)); // into the middle of some sale
+        saver.kill();                           // SIGKILL: the server sees the connection drop mid-transaction
+        ASSERT_TRUE(saver.waitForFinished(10000));
+        EXPECT_EQ(saver.exitStatus(), QProcess::CrashExit) << saver.readAllStandardError().toStdString();
+    }
+    // Sale n of a run has n % 9 + 1 lines L1, L2, … and that count in 数量 and 备注.
+    std::map<qint64, QStringList> linesBySale;
+    auto lines = db.query(QStringLiteral("select 关联, 名称 from 销售详情 order by ID"));
+    ASSERT_NE(lines, nullptr) << db.lastError().toStdString();
+    for (; !lines->atEnd(); lines->moveNext())
+        linesBySale[lines->readField(1).toLongLong()] << lines->text(2);
+    int sales = 0;
+    auto headers = db.query(QStringLiteral("select ID, 数量, 备注 from 销售记录"));
+    ASSERT_NE(headers, nullptr) << db.lastError().toStdString();
+    for (; !headers->atEnd(); headers->moveNext(), ++sales) {
+        const qint64 id = headers->readField(1).toLongLong();
+        QStringList expected;
+        for (int k = 1; k <= headers->text(2).toInt(); ++k)
+            expected << QStringLiteral("L%1").arg(k);
+        EXPECT_EQ(linesBySale[id], expected) << "sale " << id;
+        EXPECT_EQ(headers->text(3), QStringLiteral("n=%1 ").arg(expected.size()));
+        linesBySale.erase(id);
+    }
+    EXPECT_TRUE(linesBySale.empty()) << linesBySale.size() << " sales' lines have no header";
+    EXPECT_GE(sales, kRuns) << "every run stores at least its first sale";
 }
 
 TEST_F(ServerShopTest, AServerGoneStoresNothingAndTheNextTryStoresTheSaleOnce)
