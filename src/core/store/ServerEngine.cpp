@@ -191,12 +191,23 @@ bool isRollback(const QString& sql)
 pg_conn* ServerEngine::open(const QString& connection, bool readOnly, EngineStatus& status)
 {
     // The named connection first, then what the program insists on: a server that does not answer
-    // is given up after 5 s, and one that vanishes is noticed by the keepalives within some seconds.
+    // is given up after 5 s, one that vanishes is noticed by the keepalives within some seconds, a
+    // request the network stops carrying fails after 5 s, and a sale waits at most 5 s for the
+    // ticket-number lock another till holds.
     const QByteArray named = connection.toUtf8();
-    const char* const keywords[] = {"dbname",          "connect_timeout",     "keepalives",
-                                    "keepalives_idle", "keepalives_interval", "keepalives_count",
-                                    "client_encoding", "application_name",    nullptr};
-    const char* const values[] = {named.constData(), "5", "1", "5", "2", "2", "UTF8", "quorrel", nullptr};
+    const char* const keywords[] = {"dbname",
+                                    "connect_timeout",
+                                    "keepalives",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "tcp_user_timeout",
+                                    "client_encoding",
+                                    "application_name",
+                                    "options",
+                                    nullptr};
+    const char* const values[] = {named.constData(),    "5",    "1", "5", "2", "2", "5000", "UTF8", "quorrel",
+                                  "-c lock_timeout=5s", nullptr};
     PGconn* pg = PQconnectdbParams(keywords, values, 1);
     if (!pg) {
         status.error = kUnreachable;
