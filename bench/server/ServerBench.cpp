@@ -6,9 +6,12 @@
 #include "support/PostgresServer.h"
 #include "support/RatioReport.h"
 
+#include "core/records/RecordsQuery.h"
+#include "core/records/SaleRecords.h"
 #include "core/sales/ProductStore.h"
 #include "core/sales/SaleStore.h"
 #include "core/store/Database.h"
+#include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
 #include "core/store/ServerSchema.h"
 #include "core/tickets/TicketNumbers.h"
@@ -167,6 +170,78 @@ void PlainPrefixQuery(benchmark::State& state)
 }
 BENCHMARK(PlainPrefixQuery)->DenseRange(0, std::size(kPrefixes) - 1)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
+// --- the records window's first rows ---------------------------------------------------------------
+
+int salesCount()
+{
+    const int named = qEnvironmentVariableIntValue("QUORREL_SERVER_BENCH_SALES");
+    return named > 0 ? named : 1000000;
+}
+
+// Today as the benchmark's sales have it: the last 300 of them.
+const QDateTime kToday(QDate(2016, 12, 7), QTime(23, 0));
+
+void readFirstRows(benchmark::State& state, const quorrel::RecordsQuery& query)
+{
+    const QString sql = quorrel::recordsSql(query, quorrel::kRecordColumns);
+    for (auto _ : state) {
+        auto rows = shop().query(sql, query.params);
+        if (!rows) {
+            state.SkipWithError("query failed");
+            continue;
+        }
+        for (int n = 0; n < 100 && !rows->atEnd(); ++n, rows->moveNext())
+            benchmark::DoNotOptimize(rows->text(2));
+    }
+}
+
+void plainFirstRows(benchmark::State& state, const char* sql, const std::vector<QByteArray>& params)
+{
+    std::vector<const char*> values;
+    for (const QByteArray& param : params)
+        values.push_back(param.constData());
+    for (auto _ : state) {
+        PGresult* rows = nullptr;
+        if (!plainRun(sql, int(values.size()), values.data(), &rows)) {
+            state.SkipWithError("query failed");
+            continue;
+        }
+        for (int n = 0; n < 100 && n < PQntuples(rows); ++n)
+            benchmark::DoNotOptimize(PQgetvalue(rows, n, 1));
+        PQclear(rows);
+    }
+}
+
+void TodaysRecords(benchmark::State& state)
+{
+    readFirstRows(state, quorrel::todaysRecords(kToday));
+}
+BENCHMARK(TodaysRecords)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void PlainTodaysRecords(benchmark::State& state)
+{
+    plainFirstRows(state,
+                   "select s.id, s.销售票号, s.销售时间, s.数量, s.金额, s.收银员, s.备注 from 销售记录 s "
+                   "where s.销售时间 between $1 and $2 order by s.销售时间 desc, s.id desc",
+                   {"2016-12-07 00:00:00", "2016-12-07 23:00:00"});
+}
+BENCHMARK(PlainTodaysRecords)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void QuickFind(benchmark::State& state)
+{
+    readFirstRows(state, quorrel::ticketFragmentRecords(QStringLiteral("4321")));
+}
+BENCHMARK(QuickFind)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void PlainQuickFind(benchmark::State& state)
+{
+    plainFirstRows(state,
+                   "select s.id, s.销售票号, s.销售时间, s.数量, s.金额, s.收银员, s.备注 from 销售记录 s "
+                   "where s.销售票号 ilike $1",
+                   {"%4321%"});
+}
+BENCHMARK(PlainQuickFind)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -192,6 +267,20 @@ int main(int argc, char** argv)
         !shop().execute(QStringLiteral("analyze 商品名称")))
         fail("products not stored:", shop().lastError());
     std::printf("%d products stored in %.1f s\n", kProducts, timer.elapsed() / 1000.0);
+    // The sales: one a minute back from today's last, numbered as the date format numbers them.
+    timer.restart();
+    if (!shop().execute(QStringLiteral("insert into 销售记录 (销售票号, 销售时间, 数量, 金额, 收银员, 备注) "
+                                       "select '161207' || lpad(n::text, 7, '0'), "
+                                       "to_char(timestamp '2016-12-07 22:59:00' - (? - n) * interval '1 minute', "
+                                       "'YYYY-MM-DD HH24:MI:SS'), '3', '10.50', 'admin', ' ' "
+                                       "from generate_series(1, ?) as n"),
+                        {salesCount(), salesCount()}) ||
+        !shop().execute(QStringLiteral("analyze 销售记录")))
+        fail("sales not stored:", shop().lastError());
+    auto trigrams =
+        shop().query(QStringLiteral("select count(*) from pg_indexes where indexname = '销售记录_票号片段'"));
+    std::printf("%d sales stored in %.1f s (trigram index: %s)\n", salesCount(), timer.elapsed() / 1000.0,
+                trigrams && trigrams->text(1) == QStringLiteral("1") ? "yes" : "no");
     timer.restart();
     if (!quorrel::lastProductWithPrefix(shop(), QStringLiteral("商")))
         fail("first lookup failed:", shop().lastError());
@@ -200,7 +289,9 @@ int main(int argc, char** argv)
         argc, argv,
         {{"storing a 50-line sale on the server / plain libpq", "StoreSale", "PlainStoreSale", 1.2, true},
          {"completion '商品1' on the server / plain libpq", "CompletionLookup/0", "PlainPrefixQuery/0", 0},
-         {"completion '商品12345' on the server / plain libpq", "CompletionLookup/1", "PlainPrefixQuery/1", 0}});
+         {"completion '商品12345' on the server / plain libpq", "CompletionLookup/1", "PlainPrefixQuery/1", 0},
+         {"today's records, first rows / plain libpq", "TodaysRecords", "PlainTodaysRecords", 0},
+         {"quick find '4321', first rows / plain libpq", "QuickFind", "PlainQuickFind", 0}});
     PQfinish(plain());
     shop().close();
     return status;
