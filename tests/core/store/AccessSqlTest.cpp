@@ -276,7 +276,7 @@ TEST(AccessSqlForServerTest, PlacesNamesDatesAndSqliteFormsBecomePostgresql)
     EXPECT_EQ(now.placeholders, 2);
 
     EXPECT_EQ(translateAccessSqlForServer(u"insert or ignore into t (a) select b from u;"_s).text,
-              u"insert into t (a) select b from u on conflict do nothing"_s);
+              u"insert  into t (a) select b from u on conflict do nothing"_s);
     EXPECT_EQ(
         translateAccessSqlForServer(u"select 1 from 销售记录 k indexed by 销售记录_销售票号 cross join 销售记录 s "
                                     u"on s.ID = k.ID where cast(s.金额 as real) = ?"_s)
