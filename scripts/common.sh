@@ -10,6 +10,8 @@ QUORREL_PACKAGES=(
     libcups2-dev
     libsqlcipher-dev
     sqlcipher
+    libpq-dev
+    postgresql
     fonts-noto-cjk
     libgtest-dev
     libgmock-dev

@@ -1,3 +1,4 @@
+#include "core/store/ShopCopy.h"
 #include "gui/app/AppController.h"
 #include "gui/app/AppPaths.h"
 #include "gui/widgets/Fonts.h"
@@ -17,8 +18,16 @@ const char kUsage[] = "用法: quorrel [选项]\n"
                       "选项 / Options:\n"
                       "  -h, --help       显示本说明并退出 / show this help and exit\n"
                       "  -v, --version    显示名称和版本并退出 / show the name and version and exit\n"
+                      "  --database 连接  使用 PostgreSQL 服务器上的数据库 (libpq 的 URI 或 key=value)\n"
+                      "                   / use the shop on a PostgreSQL server (a libpq URI or key=value)\n"
+                      "  --copy-database 从 到\n"
+                      "                   把整个店的数据从 ZoZ.mdb 复制到服务器 (或反过来) 并退出\n"
+                      "                   / copy a whole shop between a ZoZ.mdb and a server, then exit\n"
                       "\n"
                       "Qt 的选项 (如 -platform offscreen) 交给 Qt / Qt's own options (e.g. -platform) go to Qt.\n"
+                      "\n"
+                      "没有 --database 时依次看环境变量 QUORREL_DATABASE 和 quorrel.conf 的 [Database] url=.\n"
+                      "Without --database: the environment's QUORREL_DATABASE, then [Database] url= in quorrel.conf.\n"
                       "\n"
                       "数据库 ZoZ.mdb 放在程序所在的目录; 该目录不可写时 (安装后的程序),\n"
                       "放在 ~/.local/share/quorrel/ 里.\n"
@@ -75,16 +84,46 @@ int written(std::FILE* stream)
     return std::fflush(stream) == 0 && !std::ferror(stream) ? 0 : 1;
 }
 
+// Copies a whole shop from one database to the other (file or server, either way); 0 when done.
+int copyDatabase(const QString& from, const QString& to)
+{
+    const quorrel::Done copied = quorrel::copyShop(from, to);
+    if (!copied) {
+        std::fprintf(stderr, "quorrel: 复制失败 / copy failed: %s\n", qPrintable(copied.error()));
+        written(stderr);
+        return 1;
+    }
+    std::printf("复制完成 / copied: %s -> %s\n", qPrintable(from), qPrintable(to));
+    return written(stdout);
+}
+
 // The options are read before QApplication, which needs a display: --help and --version are
 // answered without one, and an option that is neither the program's nor Qt's is refused with the
 // usage (status 2) instead of reaching a QApplication that could not start.
-// Returns -1 when the program is to start as usual, else its exit status.
-int answerOptions(int argc, char** argv)
+// Returns -1 when the program is to start as usual (on `database` when one is named), else its
+// exit status.
+int answerOptions(int argc, char** argv, QString* database)
 {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--") == 0)
             break;
+        if (std::strncmp(arg, "--database=", 11) == 0) {
+            *database = QString::fromLocal8Bit(arg + 11);
+            continue;
+        }
+        if (std::strcmp(arg, "--database") == 0 && i + 1 < argc) {
+            *database = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        if (std::strcmp(arg, "--copy-database") == 0) {
+            if (i + 2 >= argc) {
+                std::fputs("quorrel: --copy-database 需要两个参数: 从 到 / needs two arguments: FROM TO\n", stderr);
+                written(stderr);
+                return 2;
+            }
+            return copyDatabase(QString::fromLocal8Bit(argv[i + 1]), QString::fromLocal8Bit(argv[i + 2]));
+        }
         if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-v") == 0) {
             std::printf("Quorrel %s\n", QUORREL_VERSION);
             return written(stdout);
@@ -111,7 +150,8 @@ int answerOptions(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const int status = answerOptions(argc, argv); status >= 0)
+    QString database;
+    if (const int status = answerOptions(argc, argv, &database); status >= 0)
         return status;
 
     quorrel::preferChineseSystemLocale();
@@ -122,7 +162,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false); // the controller decides when the program ends
     quorrel::installLookAndLanguage(app);
 
-    quorrel::AppController controller(quorrel::defaultDatabasePath());
+    quorrel::AppController controller(quorrel::chosenDatabase(database));
     QObject::connect(&controller, &quorrel::AppController::finished, &app, &QApplication::quit, Qt::QueuedConnection);
     if (!controller.start())
         return 0;

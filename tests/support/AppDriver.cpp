@@ -32,7 +32,7 @@ void AppTest::TearDown()
 bool AppTest::startProgram()
 {
     endProgram();
-    app = std::make_unique<AppController>(shop.databasePath());
+    app = std::make_unique<AppController>(database.isEmpty() ? shop.databasePath() : database);
     QObject::connect(app.get(), &AppController::finished, [this] { ++finishedCount; });
     const bool running = app->start();
     QApplication::processEvents(); // the main window of a direct login opens from the event loop

@@ -72,6 +72,8 @@ protected:
     QWidget* mainWindowWidget() const;
 
     TempShop shop;
+    // The database the program starts on when not the shop's file (a server's connection).
+    QString database;
     std::unique_ptr<AppController> app;
     int finishedCount = 0;
 };

@@ -42,9 +42,9 @@ std::optional<qint64> highestInRange(Database& db, const QString& prefix)
 // How many products the prefix's range holds, counting no further than `limit`.
 std::optional<qint64> countInRange(Database& db, const QString& prefix, qint64 limit)
 {
-    auto count =
-        db.query(QStringLiteral("select count(*) from (select 1 from 商品名称 where 名称 >= ? and 名称 < ? limit ?)"),
-                 {prefix, prefixUpperBound(prefix), limit});
+    auto count = db.query(
+        QStringLiteral("select count(*) from (select 1 from 商品名称 where 名称 >= ? and 名称 < ? limit ?) as 范围"),
+        {prefix, prefixUpperBound(prefix), limit});
     if (!count)
         return std::nullopt;
     return count->readField(1).toLongLong();
@@ -209,8 +209,13 @@ bool rememberProductRow(Database& db, const QString& name, const QString& priceT
         return false;
     // The prefix table follows in the same transaction; should that fail, the product is still
     // stored and the next lookup brings the table up to date.
-    if (prefixTableExists(db))
-        bringPrefixTableUpToDate(db);
+    if (prefixTableExists(db)) {
+        // Undone alone when it fails: a server takes no further statement in a transaction after
+        // a failed one, until back at a savepoint.
+        Transaction prefixes(db);
+        if (prefixes.began() && bringPrefixTableUpToDate(db))
+            prefixes.commit();
+    }
     return transaction.commit();
 }
 

@@ -14,6 +14,9 @@ namespace {
 // Lines stored by one statement: eight values each, under SQLite's 999 bound parameters.
 constexpr qsizetype kLinesPerStatement = 100;
 
+// The server-wide lock the storing of a sale holds until its transaction ends ("QRTK").
+constexpr qint64 kTicketNumberLock = 0x5152544b;
+
 // The rows of one sale, inside the caller's transaction; the header's time is `time` in the stored
 // form, or the database's now() when it is empty. The payment method is stored as the receipt
 // prints it.
@@ -74,7 +77,18 @@ Result<StoredSale> storeNextSale(Database& db, int ticketFormat, const SaleHeade
     // The moment of the sale, stored and printed alike.
     const QDateTime now = Clock::now();
     SaleHeader numbered = header;
-    numbered.ticketNumber = advanceTicketNumber(ticketFormat, header.ticketNumber, now.date());
+    QString current = header.ticketNumber;
+    if (db.isServer()) {
+        // Several tills share the numbers: one sale at a time takes the next, after the last one
+        // stored by any till; the others wait for its commit.
+        if (!db.execute(QStringLiteral("select pg_advisory_xact_lock(?)"), {kTicketNumberLock}))
+            return db.failure();
+        const std::optional<QString> last = lastTicketNumber(db, ticketFormat);
+        if (!last)
+            return db.failure();
+        current = laterTicketNumber(ticketFormat, current, *last);
+    }
+    numbered.ticketNumber = advanceTicketNumber(ticketFormat, current, now.date());
     const std::optional<qint64> id = insertSale(db, numbered, sale, canonicalDateTimeText(now));
     if (!id || !transaction.commit())
         return db.failure();

@@ -28,6 +28,8 @@ struct StoredSale
 
 // Stores the sale under the number that follows the header's in `ticketFormat`, taken inside the
 // same transaction, at the clock's time. Nothing is stored (and no number used up) when it fails.
+// On a server shared by several tills the number follows the later of the header's and the last
+// one any till stored, so that no two sales share a number.
 Result<StoredSale> storeNextSale(Database& db, int ticketFormat, const SaleHeader& header, const Sale& sale);
 
 } // namespace quorrel

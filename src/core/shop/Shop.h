@@ -8,6 +8,7 @@
 #include "core/shop/Users.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace quorrel {
 
@@ -45,11 +46,16 @@ public:
     };
     // Something else changed the table: what is kept is read again, and the change announced.
     void changedElsewhere(Table table);
-    // The database file was replaced or opened again: nothing read before is kept.
+    // The database file was replaced or opened again: nothing read before is kept. On a server, the
+    // other tills' changes are followed from now on.
     void forget();
 
 private:
+    // Takes in what other tills changed on the server: each notification names its table.
+    void takeInOtherTillsChanges();
+
     Database& m_db;
+    QTimer m_otherTills;
     ShopSettings m_settings;
     Products m_products;
     Users m_users;

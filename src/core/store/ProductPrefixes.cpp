@@ -43,7 +43,10 @@ std::optional<qint64> listedHighest(Database& db, const QString& key)
 
 bool list(Database& db, const QString& key, qint64 id)
 {
-    return db.execute(QStringLiteral("insert or replace into 商品前缀 (前缀, 最大ID) values (?, ?)"), {key, id});
+    return db.execute(db.isServer() ? QStringLiteral("insert into 商品前缀 (前缀, 最大ID) values (?, ?) "
+                                                     "on conflict (前缀) do update set 最大ID = excluded.最大ID")
+                                    : QStringLiteral("insert or replace into 商品前缀 (前缀, 最大ID) values (?, ?)"),
+                      {key, id});
 }
 
 Done build(Database& db, const std::function<void()>& tick)

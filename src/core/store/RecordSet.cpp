@@ -1,13 +1,11 @@
 #include "core/store/RecordSet.h"
 
-#include "core/store/Conversions.h"
-
-#include <sqlcipher/sqlite3.h>
+#include "core/store/Engine.h"
 
 namespace quorrel {
 
-RecordSet::RecordSet(sqlite3_stmt* statement)
-    : m_statement(statement), m_columnCount(statement ? sqlite3_column_count(statement) : 0)
+RecordSet::RecordSet(std::unique_ptr<Rows> rows)
+    : m_rows(std::move(rows)), m_columnCount(m_rows ? m_rows->columnCount() : 0)
 {}
 
 RecordSet::~RecordSet()
@@ -17,34 +15,31 @@ RecordSet::~RecordSet()
 
 void RecordSet::close()
 {
-    if (m_statement) {
-        sqlite3_finalize(m_statement);
-        m_statement = nullptr;
-    }
+    m_rows.reset();
     m_atEnd = true;
 }
 
 void RecordSet::step()
 {
-    if (!m_statement) {
+    if (!m_rows) {
         m_atEnd = true;
         return;
     }
-    const int rc = sqlite3_step(m_statement);
-    m_atEnd = rc != SQLITE_ROW;
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    const Rows::Step result = m_rows->step();
+    m_atEnd = result != Rows::Step::Row;
+    if (result == Rows::Step::Failed)
         m_failed = true;
 }
 
 void RecordSet::moveFirst()
 {
-    if (!m_statement)
+    if (!m_rows)
         return;
     if (m_started) {
         // Already on the first row: keep it (the query stepped once to detect failures).
         if (m_firstRowCurrent)
             return;
-        sqlite3_reset(m_statement);
+        m_rows->rewind();
     }
     m_started = true;
     m_failed = false;
@@ -62,10 +57,10 @@ void RecordSet::moveNext()
 
 int RecordSet::indexOf(const QString& column) const
 {
-    if (m_names.isEmpty() && m_statement) {
+    if (m_names.isEmpty() && m_rows) {
         m_names.reserve(m_columnCount);
         for (int i = 0; i < m_columnCount; ++i)
-            m_names.append(QString::fromUtf8(sqlite3_column_name(m_statement, i)));
+            m_names.append(m_rows->columnName(i));
     }
     const int count = static_cast<int>(m_names.size());
     if (count == 0)
@@ -87,25 +82,9 @@ int RecordSet::indexOf(const QString& column) const
 
 QVariant RecordSet::value(int index) const
 {
-    if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
+    if (!m_rows || m_atEnd || index < 0 || index >= m_columnCount)
         return QString();
-    sqlite3_value* value = sqlite3_column_value(m_statement, index);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return qlonglong(sqlite3_value_int64(value));
-    case SQLITE_FLOAT:
-        return sqlite3_value_double(value);
-    case SQLITE_BLOB: {
-        const void* data = sqlite3_value_blob(value);
-        return QByteArray(static_cast<const char*>(data), sqlite3_value_bytes(value));
-    }
-    case SQLITE_TEXT: {
-        const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        return QString::fromUtf8(data, sqlite3_value_bytes(value));
-    }
-    default:
-        return QString();
-    }
+    return m_rows->value(index);
 }
 
 QVariant RecordSet::readField(const QString& column) const
@@ -123,23 +102,23 @@ QString RecordSet::text(const QString& column) const
     return text(indexOf(column) + 1);
 }
 
+QString RecordSet::columnName(int position) const
+{
+    return m_rows && position >= 1 && position <= m_columnCount ? m_rows->columnName(position - 1) : QString();
+}
+
+bool RecordSet::isNull(int position) const
+{
+    const int index = position - 1;
+    return !m_rows || m_atEnd || index < 0 || index >= m_columnCount || m_rows->isNull(index);
+}
+
 QString RecordSet::text(int position) const
 {
     const int index = position - 1;
-    if (!m_statement || m_atEnd || index < 0 || index >= m_columnCount)
+    if (!m_rows || m_atEnd || index < 0 || index >= m_columnCount)
         return QString();
-    // One call into the statement, then the value's own accessors (they take no lock).
-    sqlite3_value* value = sqlite3_column_value(m_statement, index);
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        return QString();
-    case SQLITE_FLOAT:
-        return doubleToText(sqlite3_value_double(value));
-    default: {
-        const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        return QString::fromUtf8(data, sqlite3_value_bytes(value));
-    }
-    }
+    return m_rows->text(index);
 }
 
 } // namespace quorrel

@@ -4,16 +4,18 @@
 #include <QString>
 #include <QVariant>
 
-struct sqlite3_stmt;
+#include <memory>
 
 namespace quorrel {
+
+class Rows;
 
 // The cursor a query yields, already on its first row (atEnd() when there is none); rows are read
 // one at a time as the caller walks them.
 class RecordSet
 {
 public:
-    explicit RecordSet(sqlite3_stmt* statement);
+    explicit RecordSet(std::unique_ptr<Rows> rows);
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -33,6 +35,10 @@ public:
     QString text(int position) const;
 
     int columnCount() const { return m_columnCount; }
+    // The name of a column (1-based), as the statement gave it.
+    QString columnName(int position) const;
+    // Whether the current row holds NULL there (readField gives an empty text for it).
+    bool isNull(int position) const;
     // False when a step failed part-way through the walk (for example a damaged page).
     bool failed() const { return m_failed; }
 
@@ -41,7 +47,7 @@ private:
     int indexOf(const QString& column) const;
     QVariant value(int index) const;
 
-    sqlite3_stmt* m_statement = nullptr;
+    std::unique_ptr<Rows> m_rows;
     int m_columnCount = 0;
     bool m_atEnd = true;
     bool m_started = false;

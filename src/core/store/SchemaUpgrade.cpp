@@ -4,12 +4,15 @@
 #include "core/store/ProductPrefixes.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "core/store/ServerSchema.h"
 #include "core/store/Transaction.h"
 
 namespace quorrel {
 
 std::optional<int> schemaVersion(Database& db)
 {
+    if (db.isServer())
+        return server::schemaVersion(db);
     auto version = db.query(QStringLiteral("PRAGMA user_version"));
     if (!version || version->atEnd())
         return std::nullopt;
@@ -43,6 +46,20 @@ template <std::size_t N> bool addMissingColumns(Database& db, const std::array<s
 
 Result<bool> upgradeSchema(Database& db, const std::function<void()>& tick)
 {
+    if (db.isServer()) {
+        // A server's tables begin at this release's version; an empty database has none yet.
+        const std::optional<bool> shop = db.hasTable(QStringLiteral("销售记录"));
+        if (!shop)
+            return db.failure();
+        if (!*shop)
+            return false;
+        const std::optional<int> version = schemaVersion(db);
+        if (!version)
+            return db.failure();
+        if (*version > schema::kSchemaVersion)
+            return Error{QStringLiteral("服务器上的数据库属于更新的版本 (%1)").arg(*version)};
+        return false;
+    }
     const std::optional<int> version = schemaVersion(db);
     if (!version)
         return db.failure();

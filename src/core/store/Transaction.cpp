@@ -9,7 +9,7 @@ Transaction::Transaction(Database& db) : m_db(db)
     // Inside another transaction this one is a savepoint of it: its work is kept or undone with it,
     // and undone alone when it fails.
     m_nested = m_db.inTransaction();
-    m_began = m_db.execute(m_nested ? QStringLiteral("SAVEPOINT 嵌套") : QStringLiteral("BEGIN IMMEDIATE"));
+    m_began = m_db.execute(m_nested ? QStringLiteral("SAVEPOINT 嵌套") : m_db.beginText());
 }
 
 Transaction::~Transaction()

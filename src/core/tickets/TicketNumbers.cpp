@@ -132,4 +132,9 @@ QString advanceTicketNumber(int format, const QString& current, const QDate& tod
     return current;
 }
 
+QString laterTicketNumber(int format, const QString& a, const QString& b)
+{
+    return counterOf(format, b) > counterOf(format, a) ? b : a;
+}
+
 } // namespace quorrel

@@ -28,4 +28,7 @@ QString startupTicketNumber(int format, const QString& lastTicket, const QDate& 
 // The number that follows `current` in `format`; any other format leaves it unchanged.
 QString advanceTicketNumber(int format, const QString& current, const QDate& today);
 
+// Of two numbers, the one whose counter in `format` is higher (`a` when they are equal).
+QString laterTicketNumber(int format, const QString& a, const QString& b);
+
 } // namespace quorrel

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace quorrel {
@@ -21,6 +22,19 @@ QString databasePathFor(const QString& programDirectory)
 QString defaultDatabasePath()
 {
     return databasePathFor(QCoreApplication::applicationDirPath());
+}
+
+QString chosenDatabase(const QString& named)
+{
+    if (!named.trimmed().isEmpty())
+        return named.trimmed();
+    const QString fromEnvironment = qEnvironmentVariable("QUORREL_DATABASE").trimmed();
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorrel"),
+                             QStringLiteral("quorrel"));
+    const QString configured = settings.value(QStringLiteral("Database/url")).toString().trimmed();
+    return configured.isEmpty() ? defaultDatabasePath() : configured;
 }
 
 } // namespace quorrel

@@ -13,4 +13,8 @@ inline const QString kDatabaseFileName = QStringLiteral("ZoZ.mdb");
 QString databasePathFor(const QString& programDirectory);
 QString defaultDatabasePath();
 
+// The database this start uses: `named` (the --database option) when given, else the environment's
+// QUORREL_DATABASE, else `[Database] url=` of the user's quorrel.conf, else the shop's file.
+QString chosenDatabase(const QString& named);
+
 } // namespace quorrel

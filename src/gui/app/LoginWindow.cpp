@@ -6,6 +6,7 @@
 #include "core/store/DatabaseFiles.h"
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Schema.h"
+#include "core/store/ServerSchema.h"
 #include "gui/app/Launcher.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/widgets/BusyProgress.h"
@@ -79,7 +80,7 @@ bool LoginWindow::checkSingleInstance()
     // The shop's data stays where it is found: a folder that cannot take the lock, the journal or a
     // new database is said plainly instead of starting another database somewhere else.
     const QString folder = QFileInfo(m_databasePath).absolutePath();
-    if (!QFileInfo(folder).isWritable()) {
+    if (!Database::isServerConnection(m_databasePath) && !QFileInfo(folder).isWritable()) {
         MessageBox::critical(nullptr, QStringLiteral("数据库所在的文件夹不可写：") + QDir::toNativeSeparators(folder));
         return false;
     }
@@ -99,8 +100,42 @@ bool LoginWindow::checkSingleInstance()
     return false;
 }
 
+LoginWindow::DatabaseResult LoginWindow::openServerDatabase()
+{
+    if (!m_session.db.open(m_databasePath, QByteArray(schema::kDatabaseKey))) {
+        qWarning().noquote() << "database server not reached:" << m_session.db.lastError();
+        MessageBox::critical(nullptr, m_session.db.serverUnreachable()
+                                          ? QStringLiteral("无法连接数据库服务器！\n") + m_session.db.lastError()
+                                          : QStringLiteral("连接数据库失败！！"));
+        return DatabaseResult::Failed;
+    }
+    const std::optional<bool> shop = m_session.db.hasTable(QStringLiteral("销售记录"));
+    if (!shop) {
+        MessageBox::failed(nullptr, QStringLiteral("连接数据库失败！！"), m_session.db.lastError());
+        m_session.db.close();
+        return DatabaseResult::Failed;
+    }
+    // An empty database on the server is the first start of a shop there, as a missing file is.
+    if (!*shop) {
+        if (!MessageBox::question(nullptr, QStringLiteral("连接数据库失败！是否置入新的数据库"))) {
+            m_session.db.close();
+            return DatabaseResult::Failed;
+        }
+        if (const Done made = server::createShop(m_session.db); !made) {
+            MessageBox::failed(nullptr, QStringLiteral("初始化失败！"), made.error());
+            m_session.db.close();
+            return DatabaseResult::Failed;
+        }
+        MessageBox::show(nullptr, QStringLiteral("初始化成功！"));
+    }
+    m_session.shop.forget();
+    return DatabaseResult::Opened;
+}
+
 LoginWindow::DatabaseResult LoginWindow::ensureAndOpenDatabase()
 {
+    if (Database::isServerConnection(m_databasePath))
+        return openServerDatabase();
     // This copy holds the lock: what an earlier run killed in the middle of a backup, reset,
     // restore or export left behind belongs to nobody any more.
     for (const QString& leftover : removeLeftovers(m_databasePath))

@@ -45,6 +45,8 @@ private:
         Restart
     };
     DatabaseResult ensureAndOpenDatabase();
+    // A shop on a PostgreSQL server: connected, or made on an empty database when the user agrees.
+    DatabaseResult openServerDatabase();
     bool directOrPrefilledLogin();
     void prefill();
 

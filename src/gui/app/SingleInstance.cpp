@@ -1,5 +1,10 @@
 #include "gui/app/SingleInstance.h"
 
+#include "core/store/Database.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -19,6 +24,12 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::lockPathFor(const QString& databasePath)
 {
+    // Several tills share a server: the lock keeps one copy per till, beside this user's data.
+    if (Database::isServerConnection(databasePath)) {
+        const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(perUser); // a folder that cannot be made shows as a lock that cannot be made
+        return perUser + QStringLiteral("/till.lock");
+    }
     return databasePath + QStringLiteral(".lock");
 }
 

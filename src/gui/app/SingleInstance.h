@@ -4,9 +4,9 @@
 
 namespace quorrel {
 
-// One running copy per database: a lock on a file beside the shop's database, whoever runs the
-// program. The system releases the lock when the holding process ends, however it ends, so a copy
-// that crashed never blocks the next start.
+// One running copy per database file, or per till on a server: a lock on a file beside the shop's database, whoever
+// runs the program. The system releases the lock when the holding process ends, however it ends, so a copy that crashed
+// never blocks the next start.
 class SingleInstance
 {
 public:
@@ -30,7 +30,8 @@ public:
     void release();
     QString lockPath() const { return m_path; }
 
-    // The lock of the copy working on `databasePath`: beside it.
+    // The lock of the copy working on `databasePath`: beside it; for a server's shop, in the user's
+    // data folder (one copy per till, however many tills share the server).
     static QString lockPathFor(const QString& databasePath);
 
 private:

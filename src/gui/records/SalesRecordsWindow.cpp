@@ -256,8 +256,23 @@ void SalesRecordsWindow::exportRecords()
                });
 }
 
+bool SalesRecordsWindow::refusedOnServer()
+{
+    // A shop on a server is the server's to back up and restore, whole and consistent, while the
+    // other tills go on selling; a file of one till's making would be a copy of part of it.
+    if (!m_session.db.isServer())
+        return false;
+    MessageBox::show(this,
+                     QStringLiteral("数据库在服务器上：请用服务器自己的工具备份和恢复，\n"
+                                    "例如 pg_dump -Fc 备份，pg_restore 恢复（见说明书“多台收银机”一节）。"),
+                     kHint);
+    return true;
+}
+
 void SalesRecordsWindow::resetData()
 {
+    if (refusedOnServer())
+        return;
     if (!MessageBox::question(this, QStringLiteral("确定初始化吗,并备份数据吗 ？"), kHint))
         return;
     const QString databasePath = m_session.db.path();
@@ -292,6 +307,8 @@ void SalesRecordsWindow::resetData()
 
 void SalesRecordsWindow::restoreData()
 {
+    if (refusedOnServer())
+        return;
     const QString source = FileDialog::openFileName(this, QStringLiteral("数据恢复"), QStringLiteral("*.mdb (*.mdb)"));
     if (source.isEmpty())
         return;

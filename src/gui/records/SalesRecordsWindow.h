@@ -73,6 +73,8 @@ private:
     void exportRecords();
     void resetData();
     void restoreData();
+    // On a server's shop, says that backup, reset and restore are the server's tools' work.
+    bool refusedOnServer();
 
     std::unique_ptr<Ui::SalesRecordsWindow> m_ui;
     Session& m_session;

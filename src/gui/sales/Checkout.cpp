@@ -133,8 +133,13 @@ std::optional<ReceiptContent> Checkout::storeSale()
     finishPendingChange();
     const Result<StoredSale> stored = m_session.shop.sales().storeNext(ticketFormat(), m_sale.header(), m_sale.sale());
     if (!stored) {
-        // Nothing is stored and no number used up: the lines stay for another try.
-        MessageBox::failed(m_owner, QStringLiteral("添加失败！"), stored.error());
+        // Nothing is stored and no number used up: the lines stay for another try, which connects
+        // to the server afresh.
+        if (m_session.db.serverUnreachable())
+            MessageBox::failed(m_owner, QStringLiteral("无法连接数据库服务器，本单未保存。"), stored.error(),
+                               QStringLiteral("提示："));
+        else
+            MessageBox::failed(m_owner, QStringLiteral("添加失败！"), stored.error());
         return std::nullopt;
     }
     SaleHeader header = m_sale.header();

@@ -1,0 +1,423 @@
+#include "core/store/ServerEngine.h"
+
+#include "core/store/AccessSql.h"
+#include "core/store/Clock.h"
+#include "core/store/Conversions.h"
+#include "core/store/DateTexts.h"
+
+#include <libpq-fe.h>
+
+#include <QVarLengthArray>
+
+#include <vector>
+
+namespace quorrel {
+
+namespace {
+
+// Type OIDs of the built-in types a result column may have (pg_type.h).
+constexpr Oid kBool = 16;
+constexpr Oid kBytea = 17;
+constexpr Oid kInt8 = 20;
+constexpr Oid kInt2 = 21;
+constexpr Oid kInt4 = 23;
+constexpr Oid kOid = 26;
+constexpr Oid kFloat4 = 700;
+constexpr Oid kFloat8 = 701;
+constexpr Oid kNumeric = 1700;
+
+const QString kUnreachable = QStringLiteral("无法连接数据库服务器");
+
+QString serverMessage(const PGconn* connection)
+{
+    return QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+}
+
+// Notices (a table that already exists, say) are the program's own business, not the terminal's.
+void dropNotice(void*, const char*) {}
+
+// The parameters of one statement as libpq takes them: texts the server types from the statement,
+// bytes as bytea in binary form, the now() places filled with the program's clock.
+class Parameters
+{
+public:
+    Parameters(const ServerSql& sql, const QVariantList& params)
+    {
+        const qsizetype count = sql.sources.size();
+        m_data.reserve(count);
+        m_values.resize(count);
+        m_lengths.resize(count);
+        m_formats.resize(count);
+        m_types.resize(count);
+        for (qsizetype i = 0; i < count; ++i) {
+            const int source = sql.sources[i];
+            m_types[i] = 0;
+            m_formats[i] = 0;
+            if (source < 0) {
+                m_data.push_back(canonicalDateTimeText(Clock::now()).toUtf8());
+            } else {
+                const QVariant& value = params.at(source);
+                if (value.isNull()) {
+                    m_data.emplace_back();
+                    m_values[i] = nullptr;
+                    m_lengths[i] = 0;
+                    continue;
+                }
+                switch (value.typeId()) {
+                case QMetaType::QByteArray:
+                    m_data.push_back(value.toByteArray());
+                    m_types[i] = kBytea;
+                    m_formats[i] = 1;
+                    break;
+                case QMetaType::Bool:
+                    m_data.push_back(value.toBool() ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    m_data.push_back(QByteArray::number(value.toDouble(), 'g', 17));
+                    break;
+                default:
+                    m_data.push_back(value.toString().toUtf8());
+                }
+            }
+            m_values[i] = m_data.back().constData();
+            m_lengths[i] = static_cast<int>(m_data.back().size());
+        }
+    }
+
+    int count() const { return static_cast<int>(m_values.size()); }
+    const char* const* values() const { return m_values.data(); }
+    const int* lengths() const { return m_lengths.data(); }
+    const int* formats() const { return m_formats.data(); }
+    const Oid* types() const { return m_types.data(); }
+
+private:
+    std::vector<QByteArray> m_data;
+    std::vector<const char*> m_values;
+    std::vector<int> m_lengths;
+    std::vector<int> m_formats;
+    std::vector<Oid> m_types;
+};
+
+// The whole result of a query, read row by row.
+class ServerRows final : public Rows
+{
+public:
+    explicit ServerRows(PGresult* result)
+        : m_result(result), m_rows(PQntuples(result)), m_columns(PQnfields(result)), m_types(m_columns)
+    {
+        for (int i = 0; i < m_columns; ++i)
+            m_types[i] = PQftype(result, i);
+    }
+    ~ServerRows() override { PQclear(m_result); }
+
+    int columnCount() const override { return m_columns; }
+    QString columnName(int index) const override { return QString::fromUtf8(PQfname(m_result, index)); }
+    Step step() override
+    {
+        if (m_row < m_rows)
+            ++m_row;
+        return m_row < m_rows ? Step::Row : Step::End;
+    }
+    void rewind() override { m_row = -1; }
+
+    QVariant value(int index) const override
+    {
+        if (PQgetisnull(m_result, m_row, index))
+            return QString();
+        const char* data = PQgetvalue(m_result, m_row, index);
+        switch (m_types[index]) {
+        case kBool:
+            return qlonglong(*data == 't' ? 1 : 0);
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kOid:
+            return QByteArray::fromRawData(data, PQgetlength(m_result, m_row, index)).toLongLong();
+        case kFloat4:
+        case kFloat8:
+        case kNumeric:
+            return QByteArray::fromRawData(data, PQgetlength(m_result, m_row, index)).toDouble();
+        case kBytea: {
+            size_t length = 0;
+            unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(data), &length);
+            if (!bytes)
+                return QByteArray();
+            QByteArray out(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+            PQfreemem(bytes);
+            return out;
+        }
+        default:
+            return QString::fromUtf8(data, PQgetlength(m_result, m_row, index));
+        }
+    }
+
+    QString text(int index) const override
+    {
+        if (PQgetisnull(m_result, m_row, index))
+            return QString();
+        switch (m_types[index]) {
+        case kBool:
+        case kFloat4:
+        case kFloat8:
+        case kNumeric:
+        case kBytea:
+            return m_types[index] == kBytea  ? QString::fromUtf8(value(index).toByteArray())
+                   : m_types[index] == kBool ? value(index).toString()
+                                             : doubleToText(value(index).toDouble());
+        default:
+            return QString::fromUtf8(PQgetvalue(m_result, m_row, index), PQgetlength(m_result, m_row, index));
+        }
+    }
+
+    bool isNull(int index) const override { return PQgetisnull(m_result, m_row, index); }
+
+private:
+    PGresult* m_result;
+    int m_rows;
+    int m_columns;
+    int m_row = -1;
+    QVarLengthArray<Oid, 16> m_types;
+};
+
+bool isRollback(const QString& sql)
+{
+    const QString word = sql.trimmed().toLower();
+    return word == u"rollback" || word == u"rollback;";
+}
+
+} // namespace
+
+pg_conn* ServerEngine::open(const QString& connection, bool readOnly, EngineStatus& status)
+{
+    // The named connection first, then what the program insists on: a server that does not answer
+    // is given up after 5 s, one that vanishes is noticed by the keepalives within some seconds, a
+    // request the network stops carrying fails after 5 s, and a sale waits at most 5 s for the
+    // ticket-number lock another till holds.
+    const QByteArray named = connection.toUtf8();
+    const char* const keywords[] = {"dbname",
+                                    "connect_timeout",
+                                    "keepalives",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "tcp_user_timeout",
+                                    "client_encoding",
+                                    "application_name",
+                                    "options",
+                                    nullptr};
+    const char* const values[] = {named.constData(),    "5",    "1", "5", "2", "2", "5000", "UTF8", "quorrel",
+                                  "-c lock_timeout=5s", nullptr};
+    PGconn* pg = PQconnectdbParams(keywords, values, 1);
+    if (!pg) {
+        status.error = kUnreachable;
+        status.unreachable = true;
+        return nullptr;
+    }
+    if (PQstatus(pg) != CONNECTION_OK) {
+        status.error = kUnreachable + QStringLiteral("：") + serverMessage(pg);
+        status.unreachable = true;
+        PQfinish(pg);
+        return nullptr;
+    }
+    PQsetNoticeProcessor(pg, &dropNotice, nullptr);
+    if (!readOnly)
+        return pg;
+    PGresult* set = PQexec(pg, "SET default_transaction_read_only = on");
+    const bool settled = PQresultStatus(set) == PGRES_COMMAND_OK;
+    PQclear(set);
+    if (!settled) {
+        status.error = serverMessage(pg);
+        PQfinish(pg);
+        return nullptr;
+    }
+    return pg;
+}
+
+std::unique_ptr<ServerEngine> ServerEngine::connect(const QString& connection, bool readOnly, EngineStatus& status)
+{
+    PGconn* pg = open(connection, readOnly, status);
+    if (!pg)
+        return nullptr;
+    return std::unique_ptr<ServerEngine>(new ServerEngine(pg, connection, readOnly, status));
+}
+
+ServerEngine::ServerEngine(pg_conn* connection, QString connectionText, bool readOnly, EngineStatus& status)
+    : Engine(status), m_connection(connection), m_connectionText(std::move(connectionText)), m_readOnly(readOnly)
+{}
+
+ServerEngine::~ServerEngine()
+{
+    PQfinish(m_connection);
+}
+
+bool ServerEngine::usable()
+{
+    if (m_connection && PQstatus(m_connection) == CONNECTION_OK)
+        return true;
+    if (m_lostInTransaction) {
+        m_status.error = kUnreachable;
+        m_status.unreachable = true;
+        return false;
+    }
+    // A fresh connection, as the program made at its start, listening where this one did.
+    PQfinish(m_connection);
+    m_connection = open(m_connectionText, m_readOnly, m_status);
+    if (!m_connection)
+        return false;
+    for (const QString& channel : m_channels) {
+        const QByteArray statement =
+            "LISTEN \"" + QString(channel).replace(u'"', QStringLiteral("\"\"")).toUtf8() + '"';
+        PGresult* result = PQexec(m_connection, statement.constData());
+        PQclear(result); // a failed LISTEN shows as changes not arriving, never as a failed sale
+    }
+    return true;
+}
+
+void ServerEngine::noteResultFailure(const QString& sql, pg_result* result)
+{
+    if (PQstatus(m_connection) != CONNECTION_OK) {
+        m_status.error = kUnreachable + QStringLiteral("：") + serverMessage(m_connection);
+        m_status.unreachable = true;
+        return;
+    }
+    const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(m_connection);
+    m_status.error = sql + QStringLiteral(": ") + QString::fromUtf8(message).trimmed();
+}
+
+pg_result* ServerEngine::run(const QString& sql, const QVariantList& params)
+{
+    if (m_lostInTransaction && isRollback(sql)) {
+        // The server undid the transaction when the connection broke.
+        m_lostInTransaction = false;
+        return PQmakeEmptyPGresult(nullptr, PGRES_COMMAND_OK);
+    }
+    if (!usable())
+        return nullptr;
+    const ServerSql translated = translateAccessSqlForServer(sql);
+    if (translated.placeholders != params.size()) {
+        m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+        return nullptr;
+    }
+    const bool wasInTransaction = inTransaction();
+    const QByteArray text = translated.text.toUtf8();
+    const Parameters values(translated, params);
+    PGresult* result = PQexecParams(m_connection, text.constData(), values.count(), values.types(), values.values(),
+                                    values.lengths(), values.formats(), 0);
+    const ExecStatusType state = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (state != PGRES_COMMAND_OK && state != PGRES_TUPLES_OK) {
+        noteResultFailure(sql, result);
+        if (m_status.unreachable)
+            m_lostInTransaction = wasInTransaction;
+        PQclear(result);
+        return nullptr;
+    }
+    // A COMMIT of a transaction a statement failed in ends it undone, and says so only here.
+    if (qstrcmp(PQcmdStatus(result), "ROLLBACK") == 0 && !isRollback(sql)) {
+        m_status.error = sql + QStringLiteral(": 事务中有语句失败，已撤销");
+        PQclear(result);
+        return nullptr;
+    }
+    return result;
+}
+
+std::unique_ptr<Rows> ServerEngine::query(const QString& sql, const QVariantList& params)
+{
+    PGresult* result = run(sql, params);
+    if (!result)
+        return nullptr;
+    return std::make_unique<ServerRows>(result);
+}
+
+void ServerEngine::rowsFailed(const QString& sql)
+{
+    // The whole result is read at once: a failure shows in query() already.
+    m_status.error = sql;
+}
+
+bool ServerEngine::execute(const QString& sql, const QVariantList& params)
+{
+    PGresult* result = run(sql, params);
+    PQclear(result);
+    return result != nullptr;
+}
+
+bool ServerEngine::executeEach(const QString& sql, qsizetype count,
+                               const std::function<QVariantList(qsizetype)>& paramsOf)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!execute(sql, paramsOf(i)))
+            return false;
+    }
+    return true;
+}
+
+bool ServerEngine::executeScript(const char* sql)
+{
+    if (!usable())
+        return false;
+    const bool wasInTransaction = inTransaction();
+    PGresult* result = PQexec(m_connection, sql);
+    const ExecStatusType state = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    const bool done = state == PGRES_COMMAND_OK || state == PGRES_TUPLES_OK;
+    if (!done) {
+        noteResultFailure(QString(), result);
+        if (m_status.unreachable)
+            m_lostInTransaction = wasInTransaction;
+    }
+    PQclear(result);
+    return done;
+}
+
+bool ServerEngine::inTransaction() const
+{
+    if (m_lostInTransaction)
+        return true;
+    const PGTransactionStatusType state = PQtransactionStatus(m_connection);
+    return state == PQTRANS_INTRANS || state == PQTRANS_INERROR || state == PQTRANS_ACTIVE;
+}
+
+qint64 ServerEngine::lastInsertId()
+{
+    // The value the last insert took from its table's sequence, on this connection.
+    PGresult* result = PQexec(m_connection, "SELECT lastval()");
+    qint64 id = 0;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1)
+        id = QByteArray(PQgetvalue(result, 0, 0)).toLongLong();
+    PQclear(result);
+    return id;
+}
+
+std::optional<bool> ServerEngine::hasTable(const QString& name)
+{
+    auto rows = query(QStringLiteral("select count(*) from pg_catalog.pg_tables where schemaname = current_schema() "
+                                     "and tablename = ?"),
+                      {name});
+    if (!rows || rows->step() != Rows::Step::Row)
+        return std::nullopt;
+    return rows->value(0).toLongLong() > 0;
+}
+
+bool ServerEngine::listen(const QString& channel)
+{
+    if (!m_channels.contains(channel))
+        m_channels.append(channel);
+    // A channel is an identifier: quoted, as the server folds nothing inside quotes.
+    return execute(QStringLiteral("LISTEN \"%1\"").arg(QString(channel).replace(u'"', QStringLiteral("\"\""))), {});
+}
+
+QStringList ServerEngine::takeNotifications()
+{
+    QStringList payloads;
+    if (!m_connection || PQstatus(m_connection) != CONNECTION_OK || !PQconsumeInput(m_connection))
+        return payloads;
+    const int self = PQbackendPID(m_connection);
+    while (PGnotify* notice = PQnotifies(m_connection)) {
+        if (notice->be_pid != self)
+            payloads.append(QString::fromUtf8(notice->extra));
+        PQfreemem(notice);
+    }
+    return payloads;
+}
+
+} // namespace quorrel
