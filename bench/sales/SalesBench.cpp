@@ -262,15 +262,6 @@ void AllRowsList(benchmark::State& state)
 
 // --- saving a sale -------------------------------------------------------------------------------
 
-quorrel::Sale fiftyLines()
-{
-    quorrel::Sale sale;
-    for (int k = 0; k < kLines; ++k)
-        sale.addLine({QStringLiteral("商品%1").arg(k), QStringLiteral("2"), QStringLiteral("3.50"),
-                      QStringLiteral("7.00"), QStringLiteral("7.00")});
-    return sale;
-}
-
 quorrel::SaleHeader saleHeader()
 {
     quorrel::SaleHeader header;
@@ -283,7 +274,7 @@ quorrel::SaleHeader saleHeader()
 void SaveSale(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
-    const quorrel::Sale sale = fiftyLines();
+    const quorrel::Sale sale = quorrel::bench::saleOfLines(kLines);
     const quorrel::SaleHeader header = saleHeader();
     for (auto _ : state) {
         if (!quorrel::storeSale(db, header, sale))
@@ -296,7 +287,7 @@ BENCHMARK(SaveSale)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void SaveSaleLineByLine(benchmark::State& state)
 {
     quorrel::Database& db = theShop().db();
-    const quorrel::Sale sale = fiftyLines();
+    const quorrel::Sale sale = quorrel::bench::saleOfLines(kLines);
     const quorrel::SaleHeader header = saleHeader();
     for (auto _ : state) {
         quorrel::Transaction transaction(db);
@@ -321,7 +312,7 @@ BENCHMARK(SaveSaleLineByLine)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void PlainSaleInserts(benchmark::State& state)
 {
     sqlite3* db = theShop().plain();
-    const quorrel::Sale sale = fiftyLines();
+    const quorrel::Sale sale = quorrel::bench::saleOfLines(kLines);
     auto text = [](sqlite3_stmt* statement, int index, const QString& value) {
         const QByteArray bytes = value.toUtf8();
         sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);

@@ -3,6 +3,7 @@
 // The server is a private cluster on a Unix socket (see tests/support/PostgresServer.h), or the
 // one QUORREL_BENCH_DATABASE names (an empty database: its tables are made here).
 
+#include "support/BenchShop.h"
 #include "support/PostgresServer.h"
 #include "support/RatioReport.h"
 
@@ -73,18 +74,9 @@ bool plainRun(const char* sql, int count = 0, const char* const* values = nullpt
     return ok;
 }
 
-quorrel::Sale fiftyLines()
-{
-    quorrel::Sale sale;
-    for (int k = 0; k < kLines; ++k)
-        sale.addLine({QStringLiteral("商品%1").arg(k), QStringLiteral("2"), QStringLiteral("3.50"),
-                      QStringLiteral("7.00"), QStringLiteral("7.00")});
-    return sale;
-}
-
 void StoreSale(benchmark::State& state)
 {
-    const quorrel::Sale sale = fiftyLines();
+    const quorrel::Sale sale = quorrel::bench::saleOfLines(kLines);
     quorrel::SaleHeader header;
     header.cashier = QStringLiteral("admin");
     header.remark = QStringLiteral("谢谢惠顾");

@@ -61,4 +61,13 @@ BenchShop::~BenchShop()
     sqlite3_close_v2(m_plain);
 }
 
+Sale saleOfLines(int lines)
+{
+    Sale sale;
+    for (int k = 0; k < lines; ++k)
+        sale.addLine({QStringLiteral("商品%1").arg(k), QStringLiteral("2"), QStringLiteral("3.50"),
+                      QStringLiteral("7.00"), QStringLiteral("7.00")});
+    return sale;
+}
+
 } // namespace quorrel::bench

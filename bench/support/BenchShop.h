@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/sales/Sale.h"
 #include "core/store/Database.h"
 
 #include <QString>
@@ -13,6 +14,9 @@ namespace quorrel::bench {
 
 // Ends the benchmark program with a message: a benchmark whose set-up failed measures nothing.
 [[noreturn]] void fail(const char* what, const QString& detail = QString());
+
+// The sale the storing benchmarks store: `lines` lines named 商品0, 商品1, …, each 2 × 3.50.
+Sale saleOfLines(int lines);
 
 // A shop for a benchmark: the factory database written to a temporary directory, opened through
 // Database and, for the yardstick, through a plain SQLCipher connection of its own with the same key.
