@@ -7,8 +7,6 @@
 
 namespace quorrel {
 
-namespace {} // namespace
-
 SalesRecordsModel::SalesRecordsModel(Database& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
 
 SalesRecordsModel::~SalesRecordsModel() = default;
@@ -24,7 +22,8 @@ bool SalesRecordsModel::setQuery(const RecordsQuery& query)
     beginResetModel();
     m_query = query;
     m_rows.clear();
-    m_cursor = m_db.query(recordsSql(query, kRecordColumns), query.params);
+    m_cursor.reset(); // the walk before ends before the next begins
+    m_cursor = m_db.browse(recordsSql(query, kRecordColumns), query.params);
     endResetModel();
     if (!m_cursor)
         return false;
@@ -201,7 +200,7 @@ void SalesRecordsModel::fetchMore(const QModelIndex& parent)
                                 {}});
     }
     if (m_cursor->atEnd())
-        m_cursor.reset(); // the statement's read lock goes with it
+        m_cursor.reset(); // its read lock, or a server's reading transaction, goes with it
     if (batch.isEmpty())
         return;
     const int first = static_cast<int>(m_rows.size());

@@ -73,7 +73,7 @@ bool exportRecordsToWorkbook(const QString& targetPath, const QString& databaseP
         Database db;
         if (!db.open(databasePath, key))
             return fail(error, QStringLiteral("无法打开数据库：%1").arg(db.lastError()));
-        const auto records = db.query(recordsSql(query, kRecordColumns), query.params);
+        const auto records = db.browse(recordsSql(query, kRecordColumns), query.params);
         if (!records)
             return fail(error, db.lastError());
         std::array<QString, 7> cells;

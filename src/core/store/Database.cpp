@@ -106,7 +106,18 @@ std::unique_ptr<RecordSet> Database::query(const QString& sql, const QVariantLis
 {
     if (!ready())
         return nullptr;
-    std::unique_ptr<Rows> rows = m_engine->query(sql, params);
+    return firstRowOf(m_engine->query(sql, params), sql);
+}
+
+std::unique_ptr<RecordSet> Database::browse(const QString& sql, const QVariantList& params)
+{
+    if (!ready())
+        return nullptr;
+    return firstRowOf(m_engine->browse(sql, params), sql);
+}
+
+std::unique_ptr<RecordSet> Database::firstRowOf(std::unique_ptr<Rows> rows, const QString& sql)
+{
     if (!rows)
         return nullptr;
     auto records = std::make_unique<RecordSet>(std::move(rows));

@@ -15,6 +15,7 @@
 namespace quorrel {
 
 class Engine;
+class Rows;
 class RecordSet;
 struct EngineStatus;
 
@@ -52,6 +53,10 @@ public:
 
     // A record set on its first row, or nullptr when the statement fails.
     std::unique_ptr<RecordSet> query(const QString& sql, const QVariantList& params = {});
+    // The same for a list that is walked as it is shown and may stay open while other statements
+    // run: its rows are read from the database as the walk reaches them, on a server too (where a
+    // query's whole result otherwise arrives at once).
+    std::unique_ptr<RecordSet> browse(const QString& sql, const QVariantList& params = {});
 
     // Runs one statement; parameters fill its "?" places in order (QString → text,
     // QByteArray → bytes, integers and doubles as numbers, a null QVariant → NULL).
@@ -101,6 +106,7 @@ public:
 private:
     bool openEngine(const QString& path, const QByteArray& key, bool readOnly);
     bool ready();
+    std::unique_ptr<RecordSet> firstRowOf(std::unique_ptr<Rows> rows, const QString& sql);
 
     std::unique_ptr<EngineStatus> m_status;
     std::unique_ptr<Engine> m_engine;

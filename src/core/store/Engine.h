@@ -63,6 +63,9 @@ public:
 
     // A query's rows, before the first; nullptr when it cannot run.
     virtual std::unique_ptr<Rows> query(const QString& sql, const QVariantList& params) = 0;
+    // The same for a walk that may stay open a long while, other statements running on this
+    // connection meanwhile; its rows are read as the walk reaches them, never all at once.
+    virtual std::unique_ptr<Rows> browse(const QString& sql, const QVariantList& params) { return query(sql, params); }
     // Records why the rows of `sql` failed part-way through.
     virtual void rowsFailed(const QString& sql) = 0;
     virtual bool execute(const QString& sql, const QVariantList& params) = 0;

@@ -9,6 +9,7 @@
 
 #include <QVarLengthArray>
 
+#include <memory>
 #include <vector>
 
 namespace quorrel {
@@ -99,17 +100,92 @@ private:
     std::vector<Oid> m_types;
 };
 
-// The whole result of a query, read row by row.
+} // namespace
+
+// The reading connections of walks: each walk takes one and gives it back, its own session, so that
+// the statements the shop runs meanwhile never meet the walk's open cursor.
+struct ServerReaders
+{
+    QString connection;
+    std::vector<PGconn*> idle;
+    // Why the last walk's fetch failed, for the engine to report.
+    QString lastFailure;
+
+    ~ServerReaders()
+    {
+        for (PGconn* reader : idle)
+            PQfinish(reader);
+    }
+    // A walk's connection back, once its transaction is over; at most two are kept waiting.
+    void giveBack(PGconn* reader)
+    {
+        PGresult* end = PQexec(reader, "ROLLBACK");
+        const bool ended = PQresultStatus(end) == PGRES_COMMAND_OK && PQtransactionStatus(reader) == PQTRANS_IDLE;
+        PQclear(end);
+        if (ended && idle.size() < 2)
+            idle.push_back(reader);
+        else
+            PQfinish(reader);
+    }
+};
+
+namespace {
+
+constexpr char kWalkCursor[] = "quorrel_walk";
+// The first batch is small, so that the first screen comes at once; the next ones are larger.
+constexpr int kFirstBatch = 128;
+constexpr int kNextBatch = 1024;
+
+// A walk's statement: the cursor's declaration with its parameters, kept to declare it again.
+struct Walk
+{
+    QByteArray declaration;
+    std::unique_ptr<Parameters> parameters;
+
+    // Declares the cursor on `reader` and fetches its first batch; nullptr, with the reason in
+    // `failure`, when the server refused either.
+    PGresult* start(PGconn* reader, QString* failure) const
+    {
+        PGresult* declared =
+            PQexecParams(reader, declaration.constData(), parameters->count(), parameters->types(),
+                         parameters->values(), parameters->lengths(), parameters->formats(), 0);
+        const bool done = PQresultStatus(declared) == PGRES_COMMAND_OK;
+        PQclear(declared);
+        PGresult* first = nullptr;
+        if (done) {
+            const QByteArray fetch = "FETCH FORWARD " + QByteArray::number(kFirstBatch) + " FROM " + kWalkCursor;
+            first = PQexec(reader, fetch.constData());
+            if (PQresultStatus(first) != PGRES_TUPLES_OK) {
+                PQclear(first);
+                first = nullptr;
+            }
+        }
+        if (!first)
+            *failure = QString::fromUtf8(PQerrorMessage(reader)).trimmed();
+        return first;
+    }
+};
+
+// The rows of a query: its whole result, or, for a walk, the batches its cursor fetches as the walk
+// reaches them.
 class ServerRows final : public Rows
 {
 public:
-    explicit ServerRows(PGresult* result)
-        : m_result(result), m_rows(PQntuples(result)), m_columns(PQnfields(result)), m_types(m_columns)
+    explicit ServerRows(PGresult* result) { take(result); }
+    // A walk over the cursor that `reader` holds open in a transaction of its own; `first` is the
+    // cursor's first batch.
+    ServerRows(PGresult* first, Walk walk, PGconn* reader, std::shared_ptr<ServerReaders> readers)
+        : m_walk(std::move(walk)), m_reader(reader), m_readers(std::move(readers)),
+          m_lastBatch(PQntuples(first) < kFirstBatch)
     {
-        for (int i = 0; i < m_columns; ++i)
-            m_types[i] = PQftype(result, i);
+        take(first);
     }
-    ~ServerRows() override { PQclear(m_result); }
+    ~ServerRows() override
+    {
+        PQclear(m_result);
+        if (m_reader)
+            m_readers->giveBack(m_reader);
+    }
 
     int columnCount() const override { return m_columns; }
     QString columnName(int index) const override { return QString::fromUtf8(PQfname(m_result, index)); }
@@ -117,9 +193,29 @@ public:
     {
         if (m_row < m_rows)
             ++m_row;
-        return m_row < m_rows ? Step::Row : Step::End;
+        if (m_row < m_rows)
+            return Step::Row;
+        if (!m_reader || m_lastBatch)
+            return Step::End;
+        if (!fetch(kNextBatch))
+            return Step::Failed;
+        return step();
     }
-    void rewind() override { m_row = -1; }
+    void rewind() override
+    {
+        m_row = -1;
+        if (!m_reader)
+            return;
+        // The cursor declared again: the transaction's snapshot keeps its rows the same.
+        const QByteArray close = QByteArrayLiteral("CLOSE ") + kWalkCursor;
+        PQclear(PQexec(m_reader, close.constData()));
+        PGresult* first = m_walk.start(m_reader, &m_readers->lastFailure);
+        m_lastBatch = !first || PQntuples(first) < kFirstBatch;
+        if (first)
+            take(first);
+        else
+            m_rows = 0;
+    }
 
     QVariant value(int index) const override
     {
@@ -173,11 +269,46 @@ public:
     bool isNull(int index) const override { return PQgetisnull(m_result, m_row, index); }
 
 private:
-    PGresult* m_result;
-    int m_rows;
-    int m_columns;
+    void take(PGresult* result)
+    {
+        PQclear(m_result);
+        m_result = result;
+        m_rows = PQntuples(result);
+        m_row = -1;
+        if (m_columns == 0) {
+            m_columns = PQnfields(result);
+            m_types.resize(m_columns);
+            for (int i = 0; i < m_columns; ++i)
+                m_types[i] = PQftype(result, i);
+        }
+    }
+    // The cursor's next `count` rows in place of the batch read; false, with the reason kept, when
+    // the server did not give them (the connection broke, say).
+    bool fetch(int count)
+    {
+        const QByteArray statement = "FETCH FORWARD " + QByteArray::number(count) + " FROM " + kWalkCursor;
+        PGresult* batch = PQexec(m_reader, statement.constData());
+        if (PQresultStatus(batch) != PGRES_TUPLES_OK) {
+            m_readers->lastFailure = QString::fromUtf8(PQerrorMessage(m_reader)).trimmed();
+            PQclear(batch);
+            m_lastBatch = true;
+            m_rows = 0;
+            return false;
+        }
+        m_lastBatch = PQntuples(batch) < count;
+        take(batch);
+        return true;
+    }
+
+    PGresult* m_result = nullptr;
+    int m_rows = 0;
+    int m_columns = 0;
     int m_row = -1;
     QVarLengthArray<Oid, 16> m_types;
+    Walk m_walk;
+    PGconn* m_reader = nullptr;
+    std::shared_ptr<ServerReaders> m_readers;
+    bool m_lastBatch = true;
 };
 
 bool isRollback(const QString& sql)
@@ -243,7 +374,8 @@ std::unique_ptr<ServerEngine> ServerEngine::connect(const QString& connection, b
 }
 
 ServerEngine::ServerEngine(pg_conn* connection, QString connectionText, bool readOnly, EngineStatus& status)
-    : Engine(status), m_connection(connection), m_connectionText(std::move(connectionText)), m_readOnly(readOnly)
+    : Engine(status), m_connection(connection), m_connectionText(std::move(connectionText)), m_readOnly(readOnly),
+      m_readers(std::make_shared<ServerReaders>())
 {}
 
 ServerEngine::~ServerEngine()
@@ -329,10 +461,52 @@ std::unique_ptr<Rows> ServerEngine::query(const QString& sql, const QVariantList
     return std::make_unique<ServerRows>(result);
 }
 
+std::unique_ptr<Rows> ServerEngine::browse(const QString& sql, const QVariantList& params)
+{
+    const ServerSql translated = translateAccessSqlForServer(sql);
+    if (translated.placeholders != params.size()) {
+        m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+        return nullptr;
+    }
+    // A connection of its own, reading in a transaction of its own: a cursor lives only inside a
+    // transaction, and this connection's transactions must stay free for the sales stored while the
+    // list is open. The snapshot keeps the walk's rows as they were when it began.
+    PGconn* reader = nullptr;
+    if (!m_readers->idle.empty()) {
+        reader = m_readers->idle.back();
+        m_readers->idle.pop_back();
+        if (PQstatus(reader) != CONNECTION_OK) {
+            PQfinish(reader);
+            reader = nullptr;
+        }
+    }
+    if (!reader && !(reader = open(m_connectionText, true, m_status)))
+        return nullptr;
+    Walk walk{"DECLARE " + QByteArray(kWalkCursor) + " NO SCROLL CURSOR FOR " + translated.text.toUtf8(),
+              std::make_unique<Parameters>(translated, params)};
+    PGresult* begun = PQexec(reader, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    const bool inside = PQresultStatus(begun) == PGRES_COMMAND_OK;
+    PQclear(begun);
+    QString failure;
+    PGresult* first = inside ? walk.start(reader, &failure) : nullptr;
+    if (!first) {
+        if (PQstatus(reader) != CONNECTION_OK) {
+            m_status.error = kUnreachable + QStringLiteral("：") + serverMessage(reader);
+            m_status.unreachable = true;
+        } else {
+            m_status.error = sql + QStringLiteral(": ") + (inside ? failure : serverMessage(reader));
+        }
+        m_readers->giveBack(reader);
+        return nullptr;
+    }
+    return std::make_unique<ServerRows>(first, std::move(walk), reader, m_readers);
+}
+
 void ServerEngine::rowsFailed(const QString& sql)
 {
-    // The whole result is read at once: a failure shows in query() already.
-    m_status.error = sql;
+    // A query's whole result is read at once, so its failure shows in query() already; a walk's
+    // later batches may still fail.
+    m_status.error = sql + QStringLiteral(": ") + m_readers->lastFailure;
 }
 
 bool ServerEngine::execute(const QString& sql, const QVariantList& params)

@@ -4,10 +4,14 @@
 
 #include <QStringList>
 
+#include <memory>
+
 struct pg_conn;
 struct pg_result;
 
 namespace quorrel {
+
+struct ServerReaders;
 
 // The shop on a PostgreSQL server, through libpq. Statements are translated from the Access forms
 // into PostgreSQL's (translateAccessSqlForServer); values travel as parameters, texts as the server
@@ -26,6 +30,8 @@ public:
     ~ServerEngine() override;
 
     std::unique_ptr<Rows> query(const QString& sql, const QVariantList& params) override;
+    // A walk reads through a cursor on a reading connection of its own, a batch at a time.
+    std::unique_ptr<Rows> browse(const QString& sql, const QVariantList& params) override;
     void rowsFailed(const QString& sql) override;
     bool execute(const QString& sql, const QVariantList& params) override;
     bool executeEach(const QString& sql, qsizetype count,
@@ -57,6 +63,8 @@ private:
     // The connection broke inside a transaction that has not been rolled back here yet.
     bool m_lostInTransaction = false;
     QStringList m_channels;
+    // The reading connections of walks that ended, kept for the next (the walks share them).
+    std::shared_ptr<ServerReaders> m_readers;
 };
 
 } // namespace quorrel

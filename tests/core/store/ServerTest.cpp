@@ -7,6 +7,7 @@
 
 #include "core/records/RecordsQuery.h"
 #include "core/records/SaleRecords.h"
+#include "core/records/SalesRecordsModel.h"
 #include "core/sales/ProductStore.h"
 #include "core/sales/SaleStore.h"
 #include "core/shop/Shop.h"
@@ -191,6 +192,50 @@ TEST_F(ServerShopTest, SalesAreNumberedListedFoundAndDeletedWithoutReuse)
         storeNextSale(db, kTicketFormatDatePrefix, stale, linesNamed({QStringLiteral("茶")}));
     ASSERT_TRUE(next) << next.error().toStdString();
     EXPECT_EQ(next->ticketNumber, QStringLiteral("1608240000004"));
+}
+
+TEST_F(ServerShopTest, ARecordsListReadsItsRowsAsShownWhileTheTillGoesOnStoring)
+{
+    openShop();
+    Shop shop(db);
+    MockClock::setFixed(QDateTime(QDate(2016, 8, 24), QTime(9, 5, 7)));
+    ASSERT_TRUE(db.execute(QStringLiteral("insert into 销售记录 (销售票号, 销售时间, 数量, 金额, 收银员, 备注) "
+                                          "select '1608230' || lpad(n::text, 6, '0'), '2016-08-23 10:00:00', "
+                                          "'1', '2.00', 'admin', ' ' from generate_series(1, 3000) as n")))
+        << db.lastError().toStdString();
+    Database watcher;
+    ASSERT_TRUE(watcher.open(connection, schema::kDatabaseKey));
+    const auto readers = [&](const char* state) {
+        auto count = watcher.query(QStringLiteral("select count(*) from pg_stat_activity where pid <> "
+                                                  "pg_backend_pid() and application_name = 'quorrel' and state = ?"),
+                                   {QString::fromLatin1(state)});
+        return count ? count->text(1) : QStringLiteral("(failed)");
+    };
+
+    SalesRecordsModel model(db);
+    RecordsQuery all;
+    all.order = QStringLiteral("order by s.ID");
+    ASSERT_TRUE(model.setQuery(all)) << db.lastError().toStdString();
+    EXPECT_LT(model.rowCount(), 3000);
+    EXPECT_EQ(readers("idle in transaction"), QStringLiteral("1")) << "a cursor open on a reading connection";
+
+    // The till stores a sale on its own connection while the list stands half-read.
+    const Result<StoredSale> stored =
+        shop.sales().storeNext(kTicketFormatDatePrefix, SaleHeader{}, linesNamed({QStringLiteral("糖")}));
+    ASSERT_TRUE(stored) << stored.error().toStdString();
+    while (model.canFetchMore())
+        model.fetchMore();
+    ASSERT_EQ(model.rowCount(), 3000) << "the list shows the shop as it was when it was opened";
+    EXPECT_EQ(model.index(2999, 1).data().toString(), QStringLiteral("1608230003000"));
+    EXPECT_EQ(readers("idle in transaction"), QStringLiteral("0")) << "a list read to its end holds nothing";
+
+    // Opened again, on the reading connection kept from before, it shows the new sale.
+    ASSERT_TRUE(model.refresh());
+    while (model.canFetchMore())
+        model.fetchMore();
+    EXPECT_EQ(model.rowCount(), 3001);
+    EXPECT_EQ(model.index(3000, 1).data().toString(), stored->ticketNumber);
+    EXPECT_EQ(readers("idle"), QStringLiteral("2")) << "the till's connection and one reading connection";
 }
 
 TEST_F(ServerShopTest, FourTillsAtOnceNeverShareANumberAndKeepEveryLineUnderItsSale)
