@@ -362,16 +362,6 @@ void QuickFindRowsWithTotalsOnGuiThread(benchmark::State& state)
 }
 BENCHMARK(QuickFindRowsWithTotalsOnGuiThread)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
-long residentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return 0;
-}
-
 // Memory of a listed result of `rows` sales: after its first screen, and once every row has been
 // scrolled into the list.
 void ListedRowsMemory(benchmark::State& state)
@@ -379,19 +369,19 @@ void ListedRowsMemory(benchmark::State& state)
     quorrel::RecordsQuery query;
     query.where = QStringLiteral("s.ID <= ?");
     query.params = {qlonglong(state.range(0))};
-    long before = 0, firstScreen = 0, all = 0;
+    double before = 0, firstScreen = 0, all = 0;
     for (auto _ : state) {
         quorrel::SalesRecordsModel model(shop().session.db);
-        before = residentKb();
+        before = quorrel::bench::residentMegabytes();
         model.setQuery(query);
-        firstScreen = residentKb();
+        firstScreen = quorrel::bench::residentMegabytes();
         while (model.canFetchMore())
             model.fetchMore();
-        all = residentKb();
+        all = quorrel::bench::residentMegabytes();
         benchmark::DoNotOptimize(model.rowCount());
     }
-    state.counters["first_screen_MB"] = double(firstScreen - before) / 1024.0;
-    state.counters["all_rows_MB"] = double(all - before) / 1024.0;
+    state.counters["first_screen_MB"] = firstScreen - before;
+    state.counters["all_rows_MB"] = all - before;
 }
 BENCHMARK(ListedRowsMemory)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

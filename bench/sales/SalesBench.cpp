@@ -59,19 +59,6 @@ Shop& theShop()
     return shop;
 }
 
-// The resident set size of this process in MB.
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 // --- completion ----------------------------------------------------------------------------------
 
 // What a key release in the name box costs: the prefix lookup, then the completion of the box.
@@ -236,7 +223,7 @@ void OpenProductList(benchmark::State& state)
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["rss_mb"] = residentMegabytes();
+    state.counters["rss_mb"] = quorrel::bench::residentMegabytes();
     state.counters["rows_read"] = combo.count();
 }
 BENCHMARK(OpenProductList)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -255,7 +242,7 @@ void AllRowsList(benchmark::State& state)
         combo.show();
         combo.showPopup();
         QApplication::processEvents();
-        state.counters["rss_mb"] = residentMegabytes();
+        state.counters["rss_mb"] = quorrel::bench::residentMegabytes();
         combo.hidePopup();
     }
 }
@@ -376,7 +363,7 @@ int main(int argc, char** argv)
     if (!quorrel::lastProductWithPrefix(theShop().db(), QStringLiteral("商")))
         fail("first lookup failed:", theShop().db().lastError());
     std::printf("first lookup after a bulk import (walks the products once): %.1f ms, RSS %.0f MB\n",
-                timer.nsecsElapsed() / 1e6, residentMegabytes());
+                timer.nsecsElapsed() / 1e6, quorrel::bench::residentMegabytes());
     olderShop(); // made before anything is timed
     benchmark::RegisterBenchmark("AllRowsList", AllRowsList)->Unit(benchmark::kMillisecond)->Iterations(1);
     return quorrel::bench::runWithRatios(

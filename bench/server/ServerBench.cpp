@@ -8,6 +8,7 @@
 #include "support/RatioReport.h"
 
 #include "core/records/RecordsQuery.h"
+#include "core/records/SalesRecordsModel.h"
 #include "core/records/SaleRecords.h"
 #include "core/sales/ProductStore.h"
 #include "core/sales/SaleStore.h"
@@ -234,6 +235,45 @@ void PlainQuickFind(benchmark::State& state)
 }
 BENCHMARK(PlainQuickFind)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
+// A list of every sale (a search that finds them all): the records list's first screen, read through
+// its cursor, against the whole result arriving at once as a plain query has it. The counter is the
+// memory the open list takes.
+void EverySaleListed(benchmark::State& state)
+{
+    quorrel::RecordsQuery every;
+    every.order = QStringLiteral("order by s.销售时间 desc, s.ID desc");
+    double taken = 0;
+    for (auto _ : state) {
+        quorrel::SalesRecordsModel model(shop());
+        const double before = quorrel::bench::residentMegabytes();
+        if (!model.setQuery(every))
+            state.SkipWithError("list not opened");
+        taken = quorrel::bench::residentMegabytes() - before;
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["open_list_MB"] = taken;
+}
+BENCHMARK(EverySaleListed)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void EverySaleAtOnce(benchmark::State& state)
+{
+    quorrel::RecordsQuery every;
+    every.order = QStringLiteral("order by s.销售时间 desc, s.ID desc");
+    const QString sql = quorrel::recordsSql(every, quorrel::kRecordColumns);
+    double taken = 0;
+    for (auto _ : state) {
+        const double before = quorrel::bench::residentMegabytes();
+        auto rows = shop().query(sql);
+        if (!rows)
+            state.SkipWithError("query failed");
+        taken = quorrel::bench::residentMegabytes() - before;
+        for (int n = 0; n < 32 && rows && !rows->atEnd(); ++n, rows->moveNext())
+            benchmark::DoNotOptimize(rows->text(2));
+    }
+    state.counters["open_list_MB"] = taken;
+}
+BENCHMARK(EverySaleAtOnce)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -283,7 +323,8 @@ int main(int argc, char** argv)
          {"completion '商品1' on the server / plain libpq", "CompletionLookup/0", "PlainPrefixQuery/0", 0},
          {"completion '商品12345' on the server / plain libpq", "CompletionLookup/1", "PlainPrefixQuery/1", 0},
          {"today's records, first rows / plain libpq", "TodaysRecords", "PlainTodaysRecords", 0},
-         {"quick find '4321', first rows / plain libpq", "QuickFind", "PlainQuickFind", 0}});
+         {"quick find '4321', first rows / plain libpq", "QuickFind", "PlainQuickFind", 0},
+         {"every sale listed, first screen / the whole result at once", "EverySaleListed", "EverySaleAtOnce", 0}});
     PQfinish(plain());
     shop().close();
     return status;

@@ -3,6 +3,8 @@
 #include "core/store/FactoryDatabase.h"
 #include "core/store/Schema.h"
 
+#include <QFile>
+
 #include <sqlcipher/sqlite3.h>
 
 #include <cstdio>
@@ -15,6 +17,18 @@ void fail(const char* what, const QString& detail)
 {
     std::fprintf(stderr, "%s %s\n", what, detail.toLocal8Bit().constData());
     std::exit(1);
+}
+
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
 }
 
 BenchShop::BenchShop()

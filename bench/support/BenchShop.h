@@ -15,6 +15,9 @@ namespace quorrel::bench {
 // Ends the benchmark program with a message: a benchmark whose set-up failed measures nothing.
 [[noreturn]] void fail(const char* what, const QString& detail = QString());
 
+// The resident set size of this process in MB, as /proc tells it; 0 when it cannot be read.
+double residentMegabytes();
+
 // The sale the storing benchmarks store: `lines` lines named 商品0, 商品1, …, each 2 × 3.50.
 Sale saleOfLines(int lines);
 

@@ -318,7 +318,7 @@ TEST_F(ServerShopTest, ATillKilledWhileItStoresLeavesNoPartialSale)
     EXPECT_GE(sales, kRuns) << "every run stores at least its first sale";
 }
 
-TEST_F(ServerShopTest, WhatOneTillChangesReachesTheOtherWithinASecond)
+TEST_F(ServerShopTest, ATillHearsTheOtherTillsChangesAndNotItsOwn)
 {
     openShop();
     Shop here(db);
@@ -327,18 +327,13 @@ TEST_F(ServerShopTest, WhatOneTillChangesReachesTheOtherWithinASecond)
     Shop other(otherDb);
     here.forget();
     other.forget();
-    ASSERT_EQ(other.settings().shopName(), QStringLiteral("我的小店")); // read once, then kept
     int productsAnnounced = 0;
     int productsAnnouncedHere = 0;
     QObject::connect(&other.products(), &Products::changed, [&] { ++productsAnnounced; });
     QObject::connect(&here.products(), &Products::changed, [&] { ++productsAnnouncedHere; });
 
     ASSERT_TRUE(here.products().add(QStringLiteral("Kiwi"), QStringLiteral("1.20")));
-    ASSERT_TRUE(here.settings().setShopText(QStringLiteral("二号店"), QStringLiteral("谢谢")));
     EXPECT_TRUE(eventuallyEqual([&] { return productsAnnounced; }, 1, 1000));
-    EXPECT_EQ(lastProductWithPrefix(otherDb, QStringLiteral("ki"))->name, QStringLiteral("Kiwi"));
-    EXPECT_TRUE(eventuallyEqual([&] { return other.settings().shopName().value_or(QString()); },
-                                QStringLiteral("二号店"), 1000));
     // The till that made the change announced it once, when it made it.
     EXPECT_EQ(productsAnnouncedHere, 1);
 }

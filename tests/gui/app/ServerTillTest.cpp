@@ -15,7 +15,9 @@
 #include "gui/records/SalesRecordsWindow.h"
 #include "mock/MockClock.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -107,6 +109,33 @@ TEST_F(ServerTillTest, ASaleRungWhileTheServerIsGoneIsKeptAndStoredOnceAtTheNext
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("2"));
     EXPECT_EQ(scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+}
+
+TEST_F(ServerTillTest, WhatTheOwnerChangesOnAnotherTillReachesThisTillsWindowWithinASecond)
+{
+    hooks().answerNext(MessageAnswer::Yes);
+    MainWindow* main = openMainWindow();
+    ASSERT_NE(main, nullptr);
+    auto* name = Unit<QLineEdit>(main, QStringLiteral("编辑框_名称"));
+    auto* shopName = Unit<QLineEdit>(main, QStringLiteral("编辑框_店名"));
+    ASSERT_EQ(shopName->text(), QStringLiteral("我的小店"));
+
+    QProcess other;
+    other.start(QStringLiteral(OTHER_TILL_PATH),
+                {database, QStringLiteral("Kiwi"), QStringLiteral("1.20"), QStringLiteral("二号店")});
+    ASSERT_TRUE(other.waitForFinished(30000));
+    ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(other.readAllStandardOutput()), QStringLiteral("基本信息已经保存！\n"));
+
+    EXPECT_TRUE(eventuallyEqual([&] { return shopName->text(); }, QStringLiteral("二号店"), 1000));
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Ki"));
+    EXPECT_EQ(name->text(), QStringLiteral("Kiwi"));
+    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_单价"))->text(), QStringLiteral("1.20"));
+    auto* offered = Unit<QComboBox>(main, QStringLiteral("组合框_名称"));
+    offered->showPopup();
+    offered->hidePopup();
+    EXPECT_GE(offered->findText(QStringLiteral("Kiwi")), 0);
 }
 
 TEST_F(ServerTillTest, RecordsListTheServersSalesAndLeaveBackupAndRestoreToItsTools)
