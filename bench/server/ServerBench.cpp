@@ -8,8 +8,8 @@
 #include "support/RatioReport.h"
 
 #include "core/records/RecordsQuery.h"
-#include "core/records/SalesRecordsModel.h"
 #include "core/records/SaleRecords.h"
+#include "core/records/SalesRecordsModel.h"
 #include "core/sales/ProductStore.h"
 #include "core/sales/SaleStore.h"
 #include "core/store/Database.h"

@@ -146,9 +146,8 @@ struct Walk
     // `failure`, when the server refused either.
     PGresult* start(PGconn* reader, QString* failure) const
     {
-        PGresult* declared =
-            PQexecParams(reader, declaration.constData(), parameters->count(), parameters->types(),
-                         parameters->values(), parameters->lengths(), parameters->formats(), 0);
+        PGresult* declared = PQexecParams(reader, declaration.constData(), parameters->count(), parameters->types(),
+                                          parameters->values(), parameters->lengths(), parameters->formats(), 0);
         const bool done = PQresultStatus(declared) == PGRES_COMMAND_OK;
         PQclear(declared);
         PGresult* first = nullptr;
