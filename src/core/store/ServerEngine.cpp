@@ -384,6 +384,13 @@ ServerEngine::~ServerEngine()
 
 bool ServerEngine::usable()
 {
+    // A connection the server closed while it stood idle (a restart, say) shows as broken only at
+    // the read that meets its end, after the farewell the server sent before it; found now, the
+    // statement goes to a fresh connection instead of failing.
+    if (m_connection && !m_lostInTransaction && PQtransactionStatus(m_connection) == PQTRANS_IDLE) {
+        for (int read = 0; read < 2 && PQstatus(m_connection) == CONNECTION_OK; ++read)
+            PQconsumeInput(m_connection);
+    }
     if (m_connection && PQstatus(m_connection) == CONNECTION_OK)
         return true;
     if (m_lostInTransaction) {
@@ -474,18 +481,23 @@ std::unique_ptr<Rows> ServerEngine::browse(const QString& sql, const QVariantLis
     if (!m_readers->idle.empty()) {
         reader = m_readers->idle.back();
         m_readers->idle.pop_back();
-        if (PQstatus(reader) != CONNECTION_OK) {
-            PQfinish(reader);
-            reader = nullptr;
-        }
     }
-    if (!reader && !(reader = open(m_connectionText, true, m_status)))
-        return nullptr;
+    bool inside = false;
+    for (;;) {
+        const bool kept = reader != nullptr;
+        if (!reader && !(reader = open(m_connectionText, true, m_status)))
+            return nullptr;
+        PGresult* begun = PQexec(reader, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        inside = PQresultStatus(begun) == PGRES_COMMAND_OK;
+        PQclear(begun);
+        // A kept connection the server dropped meanwhile (it was restarted, say) shows only now.
+        if (inside || !kept || PQstatus(reader) == CONNECTION_OK)
+            break;
+        PQfinish(reader);
+        reader = nullptr;
+    }
     Walk walk{"DECLARE " + QByteArray(kWalkCursor) + " NO SCROLL CURSOR FOR " + translated.text.toUtf8(),
               std::make_unique<Parameters>(translated, params)};
-    PGresult* begun = PQexec(reader, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-    const bool inside = PQresultStatus(begun) == PGRES_COMMAND_OK;
-    PQclear(begun);
     QString failure;
     PGresult* first = inside ? walk.start(reader, &failure) : nullptr;
     if (!first) {

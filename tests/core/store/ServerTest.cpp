@@ -236,6 +236,12 @@ TEST_F(ServerShopTest, ARecordsListReadsItsRowsAsShownWhileTheTillGoesOnStoring)
     EXPECT_EQ(model.rowCount(), 3001);
     EXPECT_EQ(model.index(3000, 1).data().toString(), stored->ticketNumber);
     EXPECT_EQ(readers("idle"), QStringLiteral("2")) << "the till's connection and one reading connection";
+
+    // The server restarted: the kept reading connection is found gone and a fresh one taken.
+    ASSERT_TRUE(sharedPostgres().stop());
+    ASSERT_TRUE(sharedPostgres().start());
+    EXPECT_TRUE(model.refresh()) << db.lastError().toStdString();
+    EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("1608230000001"));
 }
 
 TEST_F(ServerShopTest, FourTillsAtOnceNeverShareANumberAndKeepEveryLineUnderItsSale)

@@ -109,6 +109,16 @@ TEST_F(ServerTillTest, ASaleRungWhileTheServerIsGoneIsKeptAndStoredOnceAtTheNext
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("2"));
     EXPECT_EQ(scalar(QStringLiteral("select 销售票号 from 销售记录")), QStringLiteral("1608240000001"));
+
+    // A server restarted while the till stood idle: the next sale goes through at the first F5.
+    hooks().clearMessages();
+    ASSERT_TRUE(server.stop());
+    ASSERT_TRUE(server.start());
+    enterLine(QStringLiteral("茶"), QStringLiteral("1"), QStringLiteral("5"));
+    QTest::keyClick(name, Qt::Key_F5);
+    waitForReceipts();
+    EXPECT_EQ(hooks().messageTexts(), QStringList{QStringLiteral("打印完毕")});
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
 }
 
 TEST_F(ServerTillTest, WhatTheOwnerChangesOnAnotherTillReachesThisTillsWindowWithinASecond)
