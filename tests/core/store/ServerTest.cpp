@@ -5,6 +5,7 @@
 #include "support/PostgresServer.h"
 #include "support/TestDatabase.h"
 
+#include "core/records/DaySummary.h"
 #include "core/records/RecordsQuery.h"
 #include "core/records/SaleRecords.h"
 #include "core/records/SalesRecordsModel.h"
@@ -192,6 +193,13 @@ TEST_F(ServerShopTest, SalesAreNumberedListedFoundAndDeletedWithoutReuse)
         storeNextSale(db, kTicketFormatDatePrefix, stale, linesNamed({QStringLiteral("茶")}));
     ASSERT_TRUE(next) << next.error().toStdString();
     EXPECT_EQ(next->ticketNumber, QStringLiteral("1608240000004"));
+
+    // The day's closing adds them up as on a file: three sales kept, the deleted one counted apart.
+    const Result<DayFigures> day = daySummary(db, QDate(2016, 8, 24), QString(), {});
+    ASSERT_TRUE(day) << day.error().toStdString();
+    EXPECT_EQ(day->total.count, 3);
+    EXPECT_EQ(day->total.amount, QStringLiteral("15.00"));
+    EXPECT_EQ(deletedSummary(*day), QStringLiteral("1 笔 / 6.00"));
 }
 
 TEST_F(ServerShopTest, ARecordsListReadsItsRowsAsShownWhileTheTillGoesOnStoring)
