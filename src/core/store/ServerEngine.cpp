@@ -9,6 +9,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -530,11 +531,69 @@ bool ServerEngine::execute(const QString& sql, const QVariantList& params)
 bool ServerEngine::executeEach(const QString& sql, qsizetype count,
                                const std::function<QVariantList(qsizetype)>& paramsOf)
 {
-    for (qsizetype i = 0; i < count; ++i) {
-        if (!execute(sql, paramsOf(i)))
-            return false;
+    if (!usable())
+        return false;
+    // The runs go out in batches without waiting for each answer (libpq's pipeline), so that a copy
+    // of many rows costs one round trip a batch, not one a row. A batch is small enough that the
+    // server's answers to it always fit in the socket's buffer while the next runs are sent.
+    constexpr qsizetype kBatch = 256;
+    const ServerSql translated = translateAccessSqlForServer(sql);
+    const QByteArray text = translated.text.toUtf8();
+    const bool wasInTransaction = inTransaction();
+    if (PQenterPipelineMode(m_connection) != 1) {
+        noteResultFailure(sql, nullptr);
+        return false;
     }
-    return true;
+    bool done = true;
+    for (qsizetype from = 0; from < count && done; from += kBatch) {
+        const qsizetype to = std::min(count, from + kBatch);
+        for (qsizetype i = from; i < to && done; ++i) {
+            const QVariantList params = paramsOf(i);
+            if (translated.placeholders != params.size()) {
+                m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+                done = false;
+                break;
+            }
+            const Parameters values(translated, params);
+            if (!PQsendQueryParams(m_connection, text.constData(), values.count(), values.types(), values.values(),
+                                   values.lengths(), values.formats(), 0)) {
+                noteResultFailure(sql, nullptr);
+                done = false;
+            }
+        }
+        if (!PQpipelineSync(m_connection)) {
+            if (done)
+                noteResultFailure(sql, nullptr);
+            done = false;
+            break;
+        }
+        // Every run's answer, up to the batch's end. After a failure the server skips the rest of
+        // the batch, and the first failure is the one to report.
+        for (bool batchEnded = false; !batchEnded;) {
+            PGresult* result = PQgetResult(m_connection);
+            if (!result) {
+                if (PQstatus(m_connection) != CONNECTION_OK) {
+                    if (done)
+                        noteResultFailure(sql, nullptr);
+                    done = false;
+                    break;
+                }
+                continue; // between one run's answer and the next
+            }
+            const ExecStatusType state = PQresultStatus(result);
+            if (state == PGRES_PIPELINE_SYNC) {
+                batchEnded = true;
+            } else if (state != PGRES_COMMAND_OK && state != PGRES_TUPLES_OK && done) {
+                noteResultFailure(sql, result);
+                done = false;
+            }
+            PQclear(result);
+        }
+    }
+    PQexitPipelineMode(m_connection);
+    if (!done && m_status.unreachable)
+        m_lostInTransaction = wasInTransaction;
+    return done;
 }
 
 bool ServerEngine::executeScript(const char* sql)

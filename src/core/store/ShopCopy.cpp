@@ -4,6 +4,7 @@
 #include "core/store/FactoryDatabase.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Schema.h"
+#include "core/store/SchemaUpgrade.h"
 #include "core/store/ServerSchema.h"
 #include "core/store/Transaction.h"
 
@@ -34,7 +35,8 @@ std::optional<qint64> rowCount(Database& db, const QString& table)
 
 Done copyTable(Database& source, Database& target, const QString& table)
 {
-    auto rows = source.query(QStringLiteral("select * from [%1]").arg(table));
+    // Walked as it is read, so that a server's table never sits in memory whole.
+    auto rows = source.browse(QStringLiteral("select * from [%1]").arg(table));
     if (!rows)
         return Error{QStringLiteral("%1: %2").arg(table, source.lastError())};
     QStringList columns;
@@ -45,12 +47,20 @@ Done copyTable(Database& source, Database& target, const QString& table)
     }
     const QString insert = QStringLiteral("insert into [%1] (%2) values (%3)")
                                .arg(table, columns.join(QStringLiteral(", ")), places.join(QStringLiteral(", ")));
-    for (; !rows->atEnd(); rows->moveNext()) {
-        QVariantList values;
-        values.reserve(rows->columnCount());
-        for (int c = 1; c <= rows->columnCount(); ++c)
-            values << (rows->isNull(c) ? QVariant() : rows->readField(c));
-        if (!target.execute(insert, values))
+    // Some thousands of rows at a time, each batch stored by one prepared or pipelined insert.
+    constexpr qsizetype kChunk = 4096;
+    QList<QVariantList> chunk;
+    chunk.reserve(kChunk);
+    while (!rows->atEnd()) {
+        chunk.clear();
+        for (; chunk.size() < kChunk && !rows->atEnd(); rows->moveNext()) {
+            QVariantList values;
+            values.reserve(rows->columnCount());
+            for (int c = 1; c <= rows->columnCount(); ++c)
+                values << (rows->isNull(c) ? QVariant() : rows->readField(c));
+            chunk.append(std::move(values));
+        }
+        if (!target.executeEach(insert, chunk.size(), [&chunk](qsizetype i) { return chunk.at(i); }))
             return Error{QStringLiteral("%1: %2").arg(table, target.lastError())};
     }
     if (rows->failed())
@@ -110,6 +120,13 @@ Done copyShop(const QString& from, const QString& to)
         return source.failure();
     if (!*sourceShop)
         return Error{QStringLiteral("%1 里没有店的数据").arg(from)};
+    // A file of an earlier release lacks tables and columns of this one; it is not changed here.
+    const std::optional<int> version = schemaVersion(source);
+    if (!version)
+        return source.failure();
+    if (*version < schema::kSchemaVersion)
+        return Error{
+            QStringLiteral("%1 是旧版程序写的数据文件：请先用本版程序打开一次（会升级数据表），再复制").arg(from)};
 
     Database target;
     const bool toServer = Database::isServerConnection(to);

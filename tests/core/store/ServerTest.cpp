@@ -145,6 +145,18 @@ TEST_F(ServerShopTest, StatementsMeanWhatTheyMeanInTheFile)
     ASSERT_EQ(found->size(), 1);
     EXPECT_EQ(found->first().name, QStringLiteral("王"));
 
+    // Many runs of one statement: stored together, or, when one fails, reported with the server's
+    // reason and undone with their transaction, the connection ready for the next statement.
+    const QString insert = QStringLiteral("insert into 商品名称 (ID, 名称, 单价) values (?, ?, '1.00')");
+    const auto numbered = [](qsizetype i) { return QVariantList{1000 + i, QStringLiteral("批%1").arg(i)}; };
+    ASSERT_TRUE(db.executeEach(insert, 600, numbered)) << db.lastError().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 商品名称 where 名称 like '批%'")), QStringLiteral("600"));
+    ASSERT_TRUE(db.execute(db.beginText()));
+    EXPECT_FALSE(db.executeEach(insert, 600, [&](qsizetype i) { return numbered(i < 300 ? 600 + i : i); }));
+    EXPECT_TRUE(db.lastError().contains(QStringLiteral("(1300)"))) << db.lastError().toStdString();
+    db.rollback();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 商品名称 where 名称 like '批%'")), QStringLiteral("600"));
+
     // A failed statement reports the server's reason; values never become part of the text.
     EXPECT_FALSE(db.execute(QStringLiteral("insert into 商品名称 (名称) values (?)"), {}));
     EXPECT_FALSE(db.lastError().isEmpty());
@@ -397,6 +409,14 @@ TEST_F(ServerShopTest, AWholeShopCopiesFromFileToServerAndBackAndNeverOverAShop)
     EXPECT_EQ(columnValues(backDb, QStringLiteral("select 名称 from 销售详情 where 关联=4"), QStringLiteral("名称")),
               QStringList{QStringLiteral("茶")});
     EXPECT_EQ(columnValues(backDb, QStringLiteral("select 方式 from 付款方式"), QStringLiteral("方式")).size(), 4);
+
+    // A file an earlier release wrote is refused before anything is copied: this release opens it first.
+    TempShop older;
+    older.writeFactory();
+    older.exec(QStringLiteral("pragma user_version = 2"));
+    const Done refused = copyShop(older.databasePath(), older.filePath(QStringLiteral("copy.mdb")));
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("旧版"))) << refused.error().toStdString();
+    EXPECT_FALSE(QFile::exists(older.filePath(QStringLiteral("copy.mdb"))));
 }
 
 } // namespace
