@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QProcess>
 
-#include <libpq-fe.h>
-
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -34,24 +32,24 @@ std::optional<Account> serverAccount()
     return Account{entry->pw_uid, entry->pw_gid};
 }
 
-} // namespace
-
-QString PostgresServer::binaries()
+// The newest server binaries' folder, empty when none is installed.
+QString serverBinaries()
 {
     const QDir root(QStringLiteral("/usr/lib/postgresql"));
-    QStringList versions = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList versions = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     std::sort(versions.begin(), versions.end(),
               [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
     for (const QString& version : versions) {
         const QString bin = root.filePath(version + QStringLiteral("/bin"));
-        if (QFileInfo(bin + QStringLiteral("/initdb")).isExecutable() &&
-            QFileInfo(bin + QStringLiteral("/pg_ctl")).isExecutable())
+        if (QFileInfo(bin + QStringLiteral("/pg_ctl")).isExecutable())
             return bin;
     }
     return QString();
 }
 
-PostgresServer::PostgresServer() : m_bin(binaries())
+} // namespace
+
+PostgresServer::PostgresServer() : m_bin(serverBinaries())
 {
     if (m_bin.isEmpty()) {
         m_unavailable = QStringLiteral("no PostgreSQL server binaries under /usr/lib/postgresql (package postgresql)");
@@ -133,26 +131,16 @@ bool PostgresServer::stop()
     return stopped;
 }
 
-QString PostgresServer::connection(const QString& database) const
-{
-    return QStringLiteral("host=%1 dbname=%2 user=%3").arg(m_dir.path(), database, QString::fromLatin1(kSuperUser));
-}
-
 QString PostgresServer::createDatabase(const QString& name)
 {
-    const QByteArray admin = connection(QStringLiteral("postgres")).toUtf8();
-    PGconn* connection = PQconnectdb(admin.constData());
-    const QByteArray statement = "CREATE DATABASE \"" + name.toUtf8() + "\"";
-    PGresult* result = PQstatus(connection) == CONNECTION_OK ? PQexec(connection, statement.constData()) : nullptr;
-    const bool made = result && PQresultStatus(result) == PGRES_COMMAND_OK;
-    const QString error = QString::fromUtf8(PQerrorMessage(connection));
-    PQclear(result);
-    PQfinish(connection);
-    if (!made) {
-        qWarning().noquote() << "database not created:" << error;
+    QString output;
+    if (!run(QStringLiteral("createdb"),
+             {QStringLiteral("-h"), m_dir.path(), QStringLiteral("-U"), QString::fromLatin1(kSuperUser), name},
+             &output)) {
+        qWarning().noquote() << "database not created:" << output;
         return QString();
     }
-    return this->connection(name);
+    return QStringLiteral("host=%1 dbname=%2 user=%3").arg(m_dir.path(), name, QString::fromLatin1(kSuperUser));
 }
 
 PostgresServer& sharedPostgres()
