@@ -35,6 +35,19 @@ QString serverMessage(const PGconn* connection)
     return QString::fromUtf8(PQerrorMessage(connection)).trimmed();
 }
 
+// The connection could not be made, or broke: what the user is told, with the server's reason.
+void noteUnreachable(EngineStatus& status, const PGconn* connection)
+{
+    status.error = kUnreachable + QStringLiteral("：") + serverMessage(connection);
+    status.unreachable = true;
+}
+
+// LISTEN on a channel; a channel is an identifier, quoted, as the server folds nothing inside quotes.
+QByteArray listenStatement(const QString& channel)
+{
+    return "LISTEN \"" + QString(channel).replace(u'"', QStringLiteral("\"\"")).toUtf8() + '"';
+}
+
 // Notices (a table that already exists, say) are the program's own business, not the terminal's.
 void dropNotice(void*, const char*) {}
 
@@ -137,6 +150,18 @@ constexpr char kWalkCursor[] = "quorrel_walk";
 constexpr int kFirstBatch = 128;
 constexpr int kNextBatch = 1024;
 
+// The walk's next `count` rows; nullptr, with the server's reason in `failure`, when it gave none.
+PGresult* fetchRows(PGconn* reader, int count, QString* failure)
+{
+    const QByteArray statement = "FETCH FORWARD " + QByteArray::number(count) + " FROM " + kWalkCursor;
+    PGresult* rows = PQexec(reader, statement.constData());
+    if (PQresultStatus(rows) == PGRES_TUPLES_OK)
+        return rows;
+    PQclear(rows);
+    *failure = serverMessage(reader);
+    return nullptr;
+}
+
 // A walk's statement: the cursor's declaration with its parameters, kept to declare it again.
 struct Walk
 {
@@ -151,18 +176,11 @@ struct Walk
                                           parameters->values(), parameters->lengths(), parameters->formats(), 0);
         const bool done = PQresultStatus(declared) == PGRES_COMMAND_OK;
         PQclear(declared);
-        PGresult* first = nullptr;
-        if (done) {
-            const QByteArray fetch = "FETCH FORWARD " + QByteArray::number(kFirstBatch) + " FROM " + kWalkCursor;
-            first = PQexec(reader, fetch.constData());
-            if (PQresultStatus(first) != PGRES_TUPLES_OK) {
-                PQclear(first);
-                first = nullptr;
-            }
+        if (!done) {
+            *failure = serverMessage(reader);
+            return nullptr;
         }
-        if (!first)
-            *failure = QString::fromUtf8(PQerrorMessage(reader)).trimmed();
-        return first;
+        return fetchRows(reader, kFirstBatch, failure);
     }
 };
 
@@ -286,11 +304,8 @@ private:
     // the server did not give them (the connection broke, say).
     bool fetch(int count)
     {
-        const QByteArray statement = "FETCH FORWARD " + QByteArray::number(count) + " FROM " + kWalkCursor;
-        PGresult* batch = PQexec(m_reader, statement.constData());
-        if (PQresultStatus(batch) != PGRES_TUPLES_OK) {
-            m_readers->lastFailure = QString::fromUtf8(PQerrorMessage(m_reader)).trimmed();
-            PQclear(batch);
+        PGresult* batch = fetchRows(m_reader, count, &m_readers->lastFailure);
+        if (!batch) {
             m_lastBatch = true;
             m_rows = 0;
             return false;
@@ -346,8 +361,7 @@ pg_conn* ServerEngine::open(const QString& connection, bool readOnly, EngineStat
         return nullptr;
     }
     if (PQstatus(pg) != CONNECTION_OK) {
-        status.error = kUnreachable + QStringLiteral("：") + serverMessage(pg);
-        status.unreachable = true;
+        noteUnreachable(status, pg);
         PQfinish(pg);
         return nullptr;
     }
@@ -405,10 +419,8 @@ bool ServerEngine::usable()
     if (!m_connection)
         return false;
     for (const QString& channel : m_channels) {
-        const QByteArray statement =
-            "LISTEN \"" + QString(channel).replace(u'"', QStringLiteral("\"\"")).toUtf8() + '"';
-        PGresult* result = PQexec(m_connection, statement.constData());
-        PQclear(result); // a failed LISTEN shows as changes not arriving, never as a failed sale
+        // A failed LISTEN shows as changes not arriving, never as a failed sale.
+        PQclear(PQexec(m_connection, listenStatement(channel).constData()));
     }
     return true;
 }
@@ -416,8 +428,7 @@ bool ServerEngine::usable()
 void ServerEngine::noteResultFailure(const QString& sql, pg_result* result)
 {
     if (PQstatus(m_connection) != CONNECTION_OK) {
-        m_status.error = kUnreachable + QStringLiteral("：") + serverMessage(m_connection);
-        m_status.unreachable = true;
+        noteUnreachable(m_status, m_connection);
         return;
     }
     const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(m_connection);
@@ -502,12 +513,10 @@ std::unique_ptr<Rows> ServerEngine::browse(const QString& sql, const QVariantLis
     QString failure;
     PGresult* first = inside ? walk.start(reader, &failure) : nullptr;
     if (!first) {
-        if (PQstatus(reader) != CONNECTION_OK) {
-            m_status.error = kUnreachable + QStringLiteral("：") + serverMessage(reader);
-            m_status.unreachable = true;
-        } else {
+        if (PQstatus(reader) != CONNECTION_OK)
+            noteUnreachable(m_status, reader);
+        else
             m_status.error = sql + QStringLiteral(": ") + (inside ? failure : serverMessage(reader));
-        }
         m_readers->giveBack(reader);
         return nullptr;
     }
@@ -646,8 +655,7 @@ bool ServerEngine::listen(const QString& channel)
 {
     if (!m_channels.contains(channel))
         m_channels.append(channel);
-    // A channel is an identifier: quoted, as the server folds nothing inside quotes.
-    return execute(QStringLiteral("LISTEN \"%1\"").arg(QString(channel).replace(u'"', QStringLiteral("\"\""))), {});
+    return execute(QString::fromUtf8(listenStatement(channel)), {});
 }
 
 QStringList ServerEngine::takeNotifications()
