@@ -425,6 +425,14 @@ bool ServerEngine::usable()
     return true;
 }
 
+bool ServerEngine::fits(const ServerSql& translated, qsizetype given, const QString& sql)
+{
+    if (translated.placeholders == given)
+        return true;
+    m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+    return false;
+}
+
 void ServerEngine::noteResultFailure(const QString& sql, pg_result* result)
 {
     if (PQstatus(m_connection) != CONNECTION_OK) {
@@ -445,10 +453,8 @@ pg_result* ServerEngine::run(const QString& sql, const QVariantList& params)
     if (!usable())
         return nullptr;
     const ServerSql translated = translateAccessSqlForServer(sql);
-    if (translated.placeholders != params.size()) {
-        m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+    if (!fits(translated, params.size(), sql))
         return nullptr;
-    }
     const bool wasInTransaction = inTransaction();
     const QByteArray text = translated.text.toUtf8();
     const Parameters values(translated, params);
@@ -482,10 +488,8 @@ std::unique_ptr<Rows> ServerEngine::query(const QString& sql, const QVariantList
 std::unique_ptr<Rows> ServerEngine::browse(const QString& sql, const QVariantList& params)
 {
     const ServerSql translated = translateAccessSqlForServer(sql);
-    if (translated.placeholders != params.size()) {
-        m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+    if (!fits(translated, params.size(), sql))
         return nullptr;
-    }
     // A connection of its own, reading in a transaction of its own: a cursor lives only inside a
     // transaction, and this connection's transactions must stay free for the sales stored while the
     // list is open. The snapshot keeps the walk's rows as they were when it began.
@@ -558,8 +562,7 @@ bool ServerEngine::executeEach(const QString& sql, qsizetype count,
         const qsizetype to = std::min(count, from + kBatch);
         for (qsizetype i = from; i < to && done; ++i) {
             const QVariantList params = paramsOf(i);
-            if (translated.placeholders != params.size()) {
-                m_status.error = QStringLiteral("参数个数不符：%1").arg(sql);
+            if (!fits(translated, params.size(), sql)) {
                 done = false;
                 break;
             }

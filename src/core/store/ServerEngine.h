@@ -12,6 +12,7 @@ struct pg_result;
 namespace quorrel {
 
 struct ServerReaders;
+struct ServerSql;
 
 // The shop on a PostgreSQL server, through libpq. Statements are translated from the Access forms
 // into PostgreSQL's (translateAccessSqlForServer); values travel as parameters, texts as the server
@@ -56,6 +57,8 @@ private:
     pg_result* run(const QString& sql, const QVariantList& params);
     bool usable();
     void noteResultFailure(const QString& sql, pg_result* result);
+    // Whether `given` values fill the statement's places; the failure noted when they do not.
+    bool fits(const ServerSql& translated, qsizetype given, const QString& sql);
 
     pg_conn* m_connection = nullptr;
     QString m_connectionText;
