@@ -69,10 +69,8 @@ std::optional<QString> lastTicketNumber(Database& db, int format)
         return std::nullopt;
     // The counter carries over when the format changes, so every format's floor binds.
     QString number = newest;
-    for (const auto& floor : *floors) {
-        if (number.isEmpty() || counterOf(format, floor.second.number) > counterOf(format, number))
-            number = floor.second.number;
-    }
+    for (const auto& floor : *floors)
+        number = number.isEmpty() ? floor.second.number : laterTicketNumber(format, number, floor.second.number);
     return number;
 }
 
