@@ -68,35 +68,6 @@ protected:
     Database db;
 };
 
-TEST_F(ServerShopTest, AnEmptyDatabaseBecomesTheFactoryShopInOneTransaction)
-{
-    ASSERT_TRUE(db.open(connection, schema::kDatabaseKey)) << db.lastError().toStdString();
-    EXPECT_TRUE(db.isServer());
-    EXPECT_EQ(db.hasTable(QStringLiteral("销售记录")), false);
-
-    const Done made = server::createShop(db);
-    ASSERT_TRUE(made) << made.error().toStdString();
-    EXPECT_EQ(schemaVersion(db), schema::kSchemaVersion);
-    Shop shop(db);
-    const Result<QList<User>> users = shop.users().all();
-    ASSERT_TRUE(users);
-    ASSERT_EQ(users->size(), 1);
-    EXPECT_EQ(users->first().name, QStringLiteral("admin"));
-    EXPECT_EQ(shop.settings().shopName(), QStringLiteral("我的小店"));
-
-    // A second attempt fails as a whole and leaves the shop as it was.
-    EXPECT_FALSE(server::createShop(db));
-    EXPECT_EQ(scalar(QStringLiteral("select count(*) from 付款方式")), QStringLiteral("4"));
-    // Later inserts continue after the factory rows.
-    ASSERT_TRUE(shop.paymentMethods().add(QStringLiteral("会员卡")));
-    EXPECT_EQ(scalar(QStringLiteral("select max(ID) from 付款方式")), QStringLiteral("5"));
-
-    // Opened again, as the next start does: nothing to upgrade, nothing refused.
-    Database again;
-    ASSERT_TRUE(again.open(connection, schema::kDatabaseKey)) << again.lastError().toStdString();
-    EXPECT_EQ(again.hasTable(QStringLiteral("销售记录")), true);
-}
-
 TEST_F(ServerShopTest, StatementsMeanWhatTheyMeanInTheFile)
 {
     openShop();

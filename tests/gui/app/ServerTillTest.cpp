@@ -8,6 +8,9 @@
 #include "core/records/SalesRecordsModel.h"
 #include "core/shop/Session.h"
 #include "core/store/RecordSet.h"
+#include "core/store/Schema.h"
+#include "core/store/SchemaUpgrade.h"
+#include "core/store/ServerSchema.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/records/SalesRecordsWindow.h"
@@ -73,7 +76,16 @@ TEST_F(ServerTillTest, TheFirstStartOnAnEmptyServerAsksAndMakesTheShop)
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(hooks().messageTexts(),
               (QStringList{QStringLiteral("连接数据库失败！是否置入新的数据库"), QStringLiteral("初始化成功！")}));
+    // The factory shop: admin (logged in above), the shop's name, the four payment methods.
+    EXPECT_EQ(Unit<QLineEdit>(main, QStringLiteral("编辑框_店名"))->text(), QStringLiteral("我的小店"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 付款方式")), QStringLiteral("4"));
+    // Made in one transaction: a second attempt fails whole. Later rows continue after the factory's.
+    Database again;
+    ASSERT_TRUE(again.open(database, "19970605")) << again.lastError().toStdString();
+    EXPECT_EQ(schemaVersion(again), schema::kSchemaVersion);
+    EXPECT_FALSE(server::createShop(again));
+    ASSERT_TRUE(again.execute(QStringLiteral("insert into 付款方式 (方式) values ('会员卡')")));
+    EXPECT_EQ(scalar(QStringLiteral("select max(ID) from 付款方式")), QStringLiteral("5"));
     const QString lock = SingleInstance::lockPathFor(database);
     EXPECT_TRUE(lock.startsWith(userData.path())) << lock.toStdString();
     EXPECT_TRUE(QFile::exists(lock));
