@@ -1,5 +1,5 @@
-// The shop on a PostgreSQL server of the test's own: the first start, the core's statements, and
-// several tills storing at once.
+// The shop on a PostgreSQL server of the test's own: the core's statements, records read as they are
+// shown, several tills storing at once, and a whole shop copied.
 
 #include "support/Eventually.h"
 #include "support/PostgresServer.h"
