@@ -82,7 +82,8 @@ TEST_F(CustomersTest, PhonePartsAreFoundAsEveryNumberWouldBeReadAcrossChangesHow
             EXPECT_EQ(found(Field::Phone, part, true), expectedByPhonePart(part)) << when << ": " << part.toStdString();
     };
     expectAllParts("first search");
-    EXPECT_EQ(found(Field::Phone, u"4242"_s, true).size(), 1) << "a number holding the part twice is listed once";
+    EXPECT_EQ(found(Field::Phone, u"4242"_s, true).filter(u" 4242424"_s).size(), 1)
+        << "a number holding the part twice is listed once";
 
     // Changes through the program and straight to the table, between searches and one after another.
     const QString first = found(Field::All, QString(), false).first().section(u' ', 0, 0);
