@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <libpq-fe.h>
+
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -32,24 +34,24 @@ std::optional<Account> serverAccount()
     return Account{entry->pw_uid, entry->pw_gid};
 }
 
-// The newest server binaries' folder, empty when none is installed.
-QString serverBinaries()
+} // namespace
+
+QString PostgresServer::binaries()
 {
     const QDir root(QStringLiteral("/usr/lib/postgresql"));
-    QStringList versions = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList versions = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     std::sort(versions.begin(), versions.end(),
               [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
     for (const QString& version : versions) {
         const QString bin = root.filePath(version + QStringLiteral("/bin"));
-        if (QFileInfo(bin + QStringLiteral("/pg_ctl")).isExecutable())
+        if (QFileInfo(bin + QStringLiteral("/initdb")).isExecutable() &&
+            QFileInfo(bin + QStringLiteral("/pg_ctl")).isExecutable())
             return bin;
     }
     return QString();
 }
 
-} // namespace
-
-PostgresServer::PostgresServer() : m_bin(serverBinaries())
+PostgresServer::PostgresServer() : m_bin(binaries())
 {
     if (m_bin.isEmpty()) {
         m_unavailable = QStringLiteral("no PostgreSQL server binaries under /usr/lib/postgresql (package postgresql)");
@@ -131,16 +133,26 @@ bool PostgresServer::stop()
     return stopped;
 }
 
+QString PostgresServer::connection(const QString& database) const
+{
+    return QStringLiteral("host=%1 dbname=%2 user=%3").arg(m_dir.path(), database, QString::fromLatin1(kSuperUser));
+}
+
 QString PostgresServer::createDatabase(const QString& name)
 {
-    QString output;
-    if (!run(QStringLiteral("createdb"),
-             {QStringLiteral("-h"), m_dir.path(), QStringLiteral("-U"), QString::fromLatin1(kSuperUser), name},
-             &output)) {
-        qWarning().noquote() << "database not created:" << output;
+    const QByteArray admin = connection(QStringLiteral("postgres")).toUtf8();
+    PGconn* connection = PQconnectdb(admin.constData());
+    const QByteArray statement = "CREATE DATABASE \"" + name.toUtf8() + "\"";
+    PGresult* result = PQstatus(connection) == CONNECTION_OK ? PQexec(connection, statement.constData()) : nullptr;
+    const bool made = result && PQresultStatus(result) == PGRES_COMMAND_OK;
+    const QString error = QString::fromUtf8(PQerrorMessage(connection));
+    PQclear(result);
+    PQfinish(connection);
+    if (!made) {
+        qWarning().noquote() << "database not created:" << error;
         return QString();
     }
-    return QStringLiteral("host=%1 dbname=%2 user=%3").arg(m_dir.path(), name, QString::fromLatin1(kSuperUser));
+    return this->connection(name);
 }
 
 PostgresServer& sharedPostgres()

@@ -23,10 +23,14 @@ public:
 
     // A new, empty database; returns its connection text (key=value form).
     QString createDatabase(const QString& name);
+    QString connection(const QString& database) const;
 
     // Stops the server (fast: connections are cut) and starts it again on the same folder.
     bool stop();
     bool start();
+
+    // The server binaries' folder, empty when none is installed.
+    static QString binaries();
 
 private:
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr);

@@ -259,17 +259,32 @@ TEST_F(AccessSqlDatabaseTest, HashSignsInsideQuotedTextsAreStoredAsTyped)
     EXPECT_EQ(walk(u"select * from 商品名称 where 名称 like '#%'"_s, u"单价"_s), QStringList{u"select top 1"_s});
 }
 
-// The forms the server tests run are checked there against a real server; these are the edges.
-TEST(AccessSqlForServerTest, QuotedTextsWordsAndTheClockStayWhatTheyAre)
+TEST(AccessSqlForServerTest, PlacesNamesDatesAndSqliteFormsBecomePostgresql)
 {
+    const ServerSql sql = translateAccessSqlForServer(
+        u"select top 5 [ID], 名称 from [商品名称] where 名称 like ? and 时间 < #2016-8-24# and x = 'a?[b]' "
+        u"and y = ? order by ID"_s);
+    EXPECT_EQ(sql.text, u"select \"id\", 名称 from \"商品名称\" where 名称 ilike $1 and 时间 < '2016-08-24 00:00:00' "
+                        u"and x = 'a?[b]' and y = $2 order by ID limit 5"_s);
+    EXPECT_EQ(sql.sources, (QList<int>{0, 1}));
+    EXPECT_EQ(sql.placeholders, 2);
+
     // now() is one more parameter, the program's clock, wherever it stands among the others.
     const ServerSql now = translateAccessSqlForServer(u"insert into t (a,b,c) values (?, NOW( ), ?)"_s);
     EXPECT_EQ(now.text, u"insert into t (a,b,c) values ($1, $2, $3)"_s);
     EXPECT_EQ(now.sources, (QList<int>{0, -1, 1}));
-    // A word that only contains a keyword, and marks inside quotes, are left alone; a quoted name
-    // keeps a doubled quote.
-    EXPECT_EQ(translateAccessSqlForServer(u"select likes, nowhere from [a\"b] where x = 'a?[b]'"_s).text,
-              u"select likes, nowhere from \"a\"\"b\" where x = 'a?[b]'"_s);
+    EXPECT_EQ(now.placeholders, 2);
+
+    EXPECT_EQ(translateAccessSqlForServer(u"insert or ignore into t (a) select b from u;"_s).text,
+              u"insert  into t (a) select b from u on conflict do nothing"_s);
+    EXPECT_EQ(
+        translateAccessSqlForServer(u"select 1 from 销售记录 k indexed by 销售记录_销售票号 cross join 销售记录 s "
+                                    u"on s.ID = k.ID where cast(s.金额 as real) = ?"_s)
+            .text,
+        u"select 1 from 销售记录 k  join 销售记录 s on s.ID = k.ID where cast(s.金额 as double precision) = $1"_s);
+    // A word that only contains a keyword is left alone; a quoted name keeps a doubled quote.
+    EXPECT_EQ(translateAccessSqlForServer(u"select likes, nowhere from [a\"b]"_s).text,
+              u"select likes, nowhere from \"a\"\"b\""_s);
 }
 
 } // namespace
