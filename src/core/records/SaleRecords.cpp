@@ -3,6 +3,7 @@
 #include "core/store/Conversions.h"
 #include "core/store/Database.h"
 #include "core/store/Decimal.h"
+#include "core/store/QueryTexts.h"
 #include "core/store/RecordSet.h"
 #include "core/store/Transaction.h"
 #include "core/tickets/TicketNumbers.h"
@@ -286,13 +287,10 @@ bool deleteSaleLine(Database& db, qint64 saleId, qint64 lineId)
 
 std::optional<QStringList> cashierNames(Database& db)
 {
-    auto records = db.query(QStringLiteral("select * from 用户登录"));
-    if (!records)
+    Result<QStringList> names = queryTexts(db, QStringLiteral("select 用户名 from 用户登录"));
+    if (!names)
         return std::nullopt;
-    QStringList names;
-    for (; !records->atEnd(); records->moveNext())
-        names << records->text(QStringLiteral("用户名"));
-    return names;
+    return std::move(*names);
 }
 
 } // namespace quorrel

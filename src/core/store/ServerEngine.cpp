@@ -100,13 +100,23 @@ public:
         }
     }
 
-    int count() const { return static_cast<int>(m_values.size()); }
-    const char* const* values() const { return m_values.data(); }
-    const int* lengths() const { return m_lengths.data(); }
-    const int* formats() const { return m_formats.data(); }
-    const Oid* types() const { return m_types.data(); }
+    // `statement` run with these values and its answer awaited; its result (nullptr when libpq had
+    // no memory for one).
+    PGresult* run(PGconn* connection, const QByteArray& statement) const
+    {
+        return PQexecParams(connection, statement.constData(), count(), m_types.data(), m_values.data(),
+                            m_lengths.data(), m_formats.data(), 0);
+    }
+    // The same sent without waiting, in a pipeline; false when it could not be sent.
+    bool send(PGconn* connection, const QByteArray& statement) const
+    {
+        return PQsendQueryParams(connection, statement.constData(), count(), m_types.data(), m_values.data(),
+                                 m_lengths.data(), m_formats.data(), 0) == 1;
+    }
 
 private:
+    int count() const { return static_cast<int>(m_values.size()); }
+
     std::vector<QByteArray> m_data;
     std::vector<const char*> m_values;
     std::vector<int> m_lengths;
@@ -172,8 +182,7 @@ struct Walk
     // `failure`, when the server refused either.
     PGresult* start(PGconn* reader, QString* failure) const
     {
-        PGresult* declared = PQexecParams(reader, declaration.constData(), parameters->count(), parameters->types(),
-                                          parameters->values(), parameters->lengths(), parameters->formats(), 0);
+        PGresult* declared = parameters->run(reader, declaration);
         const bool done = PQresultStatus(declared) == PGRES_COMMAND_OK;
         PQclear(declared);
         if (!done) {
@@ -458,8 +467,7 @@ pg_result* ServerEngine::run(const QString& sql, const QVariantList& params)
     const bool wasInTransaction = inTransaction();
     const QByteArray text = translated.text.toUtf8();
     const Parameters values(translated, params);
-    PGresult* result = PQexecParams(m_connection, text.constData(), values.count(), values.types(), values.values(),
-                                    values.lengths(), values.formats(), 0);
+    PGresult* result = values.run(m_connection, text);
     const ExecStatusType state = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (state != PGRES_COMMAND_OK && state != PGRES_TUPLES_OK) {
         noteResultFailure(sql, result);
@@ -567,8 +575,7 @@ bool ServerEngine::executeEach(const QString& sql, qsizetype count,
                 break;
             }
             const Parameters values(translated, params);
-            if (!PQsendQueryParams(m_connection, text.constData(), values.count(), values.types(), values.values(),
-                                   values.lengths(), values.formats(), 0)) {
+            if (!values.send(m_connection, text)) {
                 noteResultFailure(sql, nullptr);
                 done = false;
             }
