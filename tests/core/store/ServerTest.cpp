@@ -279,11 +279,6 @@ TEST_F(ServerShopTest, AServerGoneStoresNothingAndTheNextTryStoresTheSaleOnce)
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售记录")), QStringLiteral("2"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from 销售详情")), QStringLiteral("3"));
     EXPECT_EQ(scalar(QStringLiteral("select count(distinct 销售票号) from 销售记录")), QStringLiteral("2"));
-
-    // A server restarted while the till stood idle: the next sale goes through at the first try.
-    ASSERT_TRUE(server.stop());
-    ASSERT_TRUE(server.start());
-    EXPECT_TRUE(storeNextSale(db, kTicketFormatDatePrefix, header, linesNamed({QStringLiteral("d")})));
 }
 
 TEST_F(ServerShopTest, ARecordsListReadsItsRowsAsShownWhileTheTillGoesOnStoring)
@@ -311,10 +306,12 @@ TEST_F(ServerShopTest, ARecordsListReadsItsRowsAsShownWhileTheTillGoesOnStoring)
               QStringLiteral("0"))
         << "a list read to its end holds nothing";
 
-    // Refreshed after a server restart, on a fresh reading connection, it shows the new sale.
+    // Refreshed after a server restart, on a fresh reading connection, it shows the new sale; the
+    // till's connection, idle meanwhile, is replaced before its next sale, which goes through.
     ASSERT_TRUE(sharedPostgres().stop());
     ASSERT_TRUE(sharedPostgres().start());
     ASSERT_TRUE(model.refresh()) << db.lastError().toStdString();
+    EXPECT_TRUE(shop.sales().storeNext(kTicketFormatDatePrefix, SaleHeader{}, linesNamed({QStringLiteral("茶")})));
     while (model.canFetchMore())
         model.fetchMore();
     EXPECT_EQ(model.index(3000, 1).data().toString(), stored->ticketNumber);
@@ -353,16 +350,12 @@ TEST_F(ServerShopTest, AWholeShopCopiesFromFileToServerAndBackAndNeverOverAShop)
 {
     TempShop file;
     file.writeFactory();
+    file.exec(QStringLiteral("insert into 销售记录 (销售票号) values ('1608240000001'), ('1608240000002'), "
+                             "('1608240000003')"));
+    file.exec(QStringLiteral("insert into 销售详情 (关联, 名称) values (1, '糖'), (2, '盐'), (3, '盐')"));
     {
         Database fileDb;
         ASSERT_TRUE(fileDb.open(file.databasePath(), schema::kDatabaseKey));
-        SaleHeader header;
-        for (int n = 0; n < 3; ++n) {
-            const Result<StoredSale> stored = storeNextSale(fileDb, kTicketFormatDatePrefix, header,
-                                                            linesNamed({QStringLiteral("糖"), QStringLiteral("盐")}));
-            ASSERT_TRUE(stored);
-            header.ticketNumber = stored->ticketNumber;
-        }
         ASSERT_TRUE(Shop(fileDb).sales().remove(3));
     }
     const Done copied = copyShop(file.databasePath(), connection);

@@ -82,7 +82,6 @@ TEST_F(ServerTillTest, ATillOnAnEmptyServerMakesTheShopFollowsTheOtherTillsAndKe
     enterLine(QStringLiteral("Kiwi"), QStringLiteral("1"), QStringLiteral("1.20"));
     enterLine(QStringLiteral("盐"), QStringLiteral("1"), QStringLiteral("2"));
     auto* lines = Unit<QTreeView>(main, QStringLiteral("超级列表框1"));
-    ASSERT_EQ(lines->model()->rowCount(), 2);
     hooks().clearMessages();
     ASSERT_TRUE(server.stop());
     QTest::keyClick(name, Qt::Key_F5);
@@ -104,8 +103,8 @@ TEST_F(ServerTillTest, ATillOnAnEmptyServerMakesTheShopFollowsTheOtherTillsAndKe
         hooks().clearMessages();
         QTest::mouseClick(Unit<QPushButton>(&records, QString::fromUtf16(button)), Qt::LeftButton);
         ASSERT_EQ(hooks().messages().size(), 1) << hooks().messageTexts().join(u'|').toStdString();
-        EXPECT_TRUE(hooks().messages().first().text.contains(QStringLiteral("pg_dump")));
-        EXPECT_TRUE(hooks().messages().first().text.contains(QStringLiteral("pg_restore")));
+        const QString said = hooks().messages().first().text;
+        EXPECT_TRUE(said.contains(QStringLiteral("pg_dump")) && said.contains(QStringLiteral("pg_restore")));
     }
 }
 
